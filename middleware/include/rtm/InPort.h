@@ -1,0 +1,43 @@
+// Typed input data port bound to a component's variable.
+#ifndef RTM_INPORT_H
+#define RTM_INPORT_H
+
+#include <rtm/InPortBase.h>
+
+namespace RTC
+{
+  template <typename DataType>
+  class InPort : public InPortBase
+  {
+  public:
+    // The buffer, blocking and time-out arguments are accepted for compatibility; the buffer of
+    // each connection is set by the connection (buffer.length) and reads never block.
+    InPort(const char* name, DataType& value, int bufsize = 64, bool read_block = false,
+           bool write_block = false, int read_timeout = 0, int write_timeout = 0)
+      : InPortBase(name, dataTypeName<DataType>()), m_value(value)
+    {
+      (void)bufsize;
+      (void)read_block;
+      (void)write_block;
+      (void)read_timeout;
+      (void)write_timeout;
+    }
+
+    // Takes one value from the first connection into the bound variable; false, leaving the
+    // variable untouched, when nothing is there. Runs on the caller's thread.
+    bool read()
+    {
+      EncodedValue encoded;
+      if (!takeFirst(encoded))
+        {
+          return false;
+        }
+      return decodeValue(encoded, m_value);
+    }
+
+  private:
+    DataType& m_value;
+  };
+}
+
+#endif

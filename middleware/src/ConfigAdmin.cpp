@@ -1,0 +1,104 @@
+#include "ConfigAdmin.h"
+
+namespace RTC
+{
+  void ConfigAdmin::load(const coil::Properties& componentProperties)
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    coil::Properties conf = componentProperties.getNode("conf");
+    for (const std::string& key : conf.propertyNames())
+      {
+        std::string::size_type dot = key.find('.');
+        if (dot == std::string::npos || dot == 0 || dot + 1 == key.size()) { continue; }
+        std::string set = key.substr(0, dot);
+        if (set.compare(0, 2, "__") == 0) { continue; }
+        m_sets[set][key.substr(dot + 1)] = conf.getProperty(key);
+      }
+    const std::string& active = componentProperties.getProperty("configuration.active_config");
+    if (!active.empty()) { m_activeSet = active; }
+    if (m_sets.count("default") == 0) { m_sets["default"]; }
+  }
+
+  void ConfigAdmin::applyLocked(Binding& binding)
+  {
+    const std::string* text = &binding.parameter.defaultValue;
+    auto set = m_sets.find(m_activeSet);
+    if (set != m_sets.end())
+      {
+        auto value = set->second.find(binding.parameter.name);
+        if (value != set->second.end()) { text = &value->second; }
+      }
+    binding.parameter.value = binding.setter(text->c_str()) ? *text : binding.parameter.defaultValue;
+  }
+
+  bool ConfigAdmin::bind(const std::string& name, const std::string& defaultValue, const Setter& setter)
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (const Binding& existing : m_bindings)
+      {
+        if (existing.parameter.name == name) { return false; }
+      }
+    Binding binding;
+    binding.parameter.name = name;
+    binding.parameter.defaultValue = defaultValue;
+    binding.setter = setter;
+    applyLocked(binding);
+    m_bindings.push_back(binding);
+    return true;
+  }
+
+  void ConfigAdmin::update()
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (Binding& binding : m_bindings) { applyLocked(binding); }
+  }
+
+  void ConfigAdmin::setValue(const std::string& set, const std::string& param, const std::string& value)
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_sets[set][param] = value;
+  }
+
+  bool ConfigAdmin::activateSet(const std::string& set)
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_sets.count(set) == 0) { return false; }
+    m_activeSet = set;
+    return true;
+  }
+
+  std::string ConfigAdmin::activeSet()
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_activeSet;
+  }
+
+  std::vector<std::string> ConfigAdmin::setNames()
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<std::string> names;
+    for (const auto& set : m_sets) { names.push_back(set.first); }
+    return names;
+  }
+
+  std::map<std::string, std::string> ConfigAdmin::activeValues()
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::map<std::string, std::string> values;
+    for (const Binding& binding : m_bindings) { values[binding.parameter.name] = binding.parameter.defaultValue; }
+    auto set = m_sets.find(m_activeSet);
+    if (set != m_sets.end())
+      {
+        for (const auto& value : set->second) { values[value.first] = value.second; }
+      }
+    return values;
+  }
+
+  std::vector<ConfigAdmin::Parameter> ConfigAdmin::parameters()
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<Parameter> result;
+    for (const Binding& binding : m_bindings) { result.push_back(binding.parameter); }
+    return result;
+  }
+}

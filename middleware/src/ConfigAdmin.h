@@ -1,0 +1,63 @@
+// A component's configuration: named sets of parameter values, the active set, and the
+// variables bound to parameters. Applying values happens only on the thread that drives the
+// component (creation, then its execution context at activation).
+#ifndef RTM_SRC_CONFIGADMIN_H
+#define RTM_SRC_CONFIGADMIN_H
+
+#include <coil/Properties.h>
+
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace RTC
+{
+  class ConfigAdmin
+  {
+  public:
+    typedef std::function<bool(const char*)> Setter;
+
+    struct Parameter
+    {
+      std::string name;
+      std::string defaultValue;
+      std::string value;   // the text last applied
+    };
+
+    // Takes the sets from `conf.<set>.<param>` keys (sets starting with "__" are tool hints)
+    // and the active set from `configuration.active_config`.
+    void load(const coil::Properties& componentProperties);
+
+    // Binds a parameter and applies its current value (active set, else the default).
+    bool bind(const std::string& name, const std::string& defaultValue, const Setter& setter);
+    // Re-applies the active set to every bound variable.
+    void update();
+
+    // Records a value in a set; it reaches the variable at the next update().
+    void setValue(const std::string& set, const std::string& param, const std::string& value);
+    bool activateSet(const std::string& set);
+    std::string activeSet();
+    std::vector<std::string> setNames();
+    // Parameter name -> value of the active set, for bound and unbound parameters.
+    std::map<std::string, std::string> activeValues();
+    std::vector<Parameter> parameters();
+
+  private:
+    struct Binding
+    {
+      Parameter parameter;
+      Setter setter;
+    };
+
+    void applyLocked(Binding& binding);
+
+    std::mutex m_mutex;
+    std::map<std::string, std::map<std::string, std::string>> m_sets;
+    std::string m_activeSet = "default";
+    std::vector<Binding> m_bindings;
+  };
+}
+
+#endif

@@ -1,0 +1,234 @@
+#include "PeriodicExecutionContext.h"
+
+#include <rtm/RTObject.h>
+
+#include "ComponentCore.h"
+#include "Log.h"
+
+namespace RTC
+{
+  namespace
+  {
+    thread_local bool t_onExecutionContextThread = false;
+
+    std::chrono::nanoseconds periodOf(double rateHz)
+    {
+      if (!(rateHz > 0.0)) { rateHz = 1000.0; }
+      return std::chrono::nanoseconds(static_cast<long long>(1e9 / rateHz));
+    }
+  }
+
+  PeriodicExecutionContext::PeriodicExecutionContext(RTObject_impl& component, double rateHz, UniqueId id)
+    : m_component(component), m_period(periodOf(rateHz)), m_rate(rateHz > 0.0 ? rateHz : 1000.0), m_id(id)
+  {
+  }
+
+  bool PeriodicExecutionContext::onExecutionContextThread()
+  {
+    return t_onExecutionContextThread;
+  }
+
+  PeriodicExecutionContext::~PeriodicExecutionContext()
+  {
+    stop();
+  }
+
+  bool PeriodicExecutionContext::start()
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_running) { return false; }
+    m_running = true;
+    m_stopping = false;
+    m_thread = std::thread(&PeriodicExecutionContext::run, this);
+    return true;
+  }
+
+  void PeriodicExecutionContext::stop()
+  {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (!m_running) { return; }
+      m_stopping = true;
+    }
+    m_wake.notify_all();
+    if (m_thread.joinable() && std::this_thread::get_id() != m_thread.get_id()) { m_thread.join(); }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_running = false;
+  }
+
+  bool PeriodicExecutionContext::running() const
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_running && !m_stopping;
+  }
+
+  LifeCycleState PeriodicExecutionContext::state() const
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_state;
+  }
+
+  double PeriodicExecutionContext::rate() const { return m_rate; }
+
+  ReturnCode_t PeriodicExecutionContext::activate()
+  {
+    return submit([this] { return doActivate(); });
+  }
+
+  ReturnCode_t PeriodicExecutionContext::deactivate()
+  {
+    return submit([this] { return doDeactivate(); });
+  }
+
+  ReturnCode_t PeriodicExecutionContext::reset()
+  {
+    return submit([this] { return doReset(); });
+  }
+
+  void PeriodicExecutionContext::runBetweenCallbacks(const std::function<void()>& action)
+  {
+    submit([action] {
+      action();
+      return RTC_OK;
+    });
+  }
+
+  ReturnCode_t PeriodicExecutionContext::submit(const Request& request)
+  {
+    auto done = std::make_shared<std::promise<ReturnCode_t>>();
+    std::future<ReturnCode_t> result = done->get_future();
+    bool onOwnThread = false;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (!m_running || m_stopping) { return PRECONDITION_NOT_MET; }
+      onOwnThread = std::this_thread::get_id() == m_threadId;
+      m_requests.emplace_back(request, done);
+    }
+    m_wake.notify_all();
+    if (onOwnThread) { return RTC_OK; }   // waiting here would wait for ourselves
+    return result.get();
+  }
+
+  bool PeriodicExecutionContext::busy() const
+  {
+    return m_state == ACTIVE_STATE || m_state == ERROR_STATE;
+  }
+
+  void PeriodicExecutionContext::serveRequests(std::unique_lock<std::mutex>& lock)
+  {
+    while (!m_requests.empty())
+      {
+        auto request = m_requests.front();
+        m_requests.pop_front();
+        lock.unlock();
+        ReturnCode_t result = request.first();
+        request.second->set_value(result);
+        lock.lock();
+      }
+  }
+
+  void PeriodicExecutionContext::run()
+  {
+    t_onExecutionContextThread = true;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_threadId = std::this_thread::get_id();
+    lock.unlock();
+    m_component.onStartup(m_id);
+    lock.lock();
+
+    auto deadline = std::chrono::steady_clock::now();
+    bool wasBusy = false;
+    while (true)
+      {
+        serveRequests(lock);
+        if (m_stopping) { break; }
+        if (!busy())
+          {
+            wasBusy = false;
+            m_wake.wait(lock, [this] { return m_stopping || !m_requests.empty(); });
+            continue;
+          }
+        auto now = std::chrono::steady_clock::now();
+        if (!wasBusy)
+          {
+            deadline = now;   // first cycle right after activation
+            wasBusy = true;
+          }
+        if (now < deadline)
+          {
+            // Requests wake us early; they are served and the deadline stays where it was.
+            m_wake.wait_until(lock, deadline, [this] { return m_stopping || !m_requests.empty(); });
+            continue;
+          }
+        lock.unlock();
+        executeCycle();
+        lock.lock();
+        deadline += m_period;
+        // After a stall longer than a period, skip the missed cycles instead of catching up in a burst.
+        if (std::chrono::steady_clock::now() > deadline + m_period) { deadline = std::chrono::steady_clock::now(); }
+      }
+
+    // Stopping: requests still queued are refused, an active component is deactivated.
+    for (auto& request : m_requests) { request.second->set_value(PRECONDITION_NOT_MET); }
+    m_requests.clear();
+    lock.unlock();
+    if (state() == ACTIVE_STATE) { doDeactivate(); }
+    m_component.onShutdown(m_id);
+  }
+
+  void PeriodicExecutionContext::executeCycle()
+  {
+    if (state() == ERROR_STATE)
+      {
+        m_component.onError(m_id);
+        return;
+      }
+    if (m_component.onExecute(m_id) != RTC_OK || m_component.onStateUpdate(m_id) != RTC_OK)
+      {
+        enterError();
+      }
+  }
+
+  void PeriodicExecutionContext::enterError()
+  {
+    m_component.onAborting(m_id);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_state = ERROR_STATE;
+  }
+
+  ReturnCode_t PeriodicExecutionContext::doActivate()
+  {
+    if (state() != INACTIVE_STATE) { return PRECONDITION_NOT_MET; }
+    // The active configuration set is in force from activation on.
+    m_component.core().config().update();
+    if (m_component.onActivated(m_id) != RTC_OK)
+      {
+        enterError();
+        return RTC_ERROR;
+      }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_state = ACTIVE_STATE;
+    return RTC_OK;
+  }
+
+  ReturnCode_t PeriodicExecutionContext::doDeactivate()
+  {
+    if (state() != ACTIVE_STATE) { return PRECONDITION_NOT_MET; }
+    ReturnCode_t result = m_component.onDeactivated(m_id);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_state = result == RTC_OK ? INACTIVE_STATE : ERROR_STATE;
+    return result;
+  }
+
+  ReturnCode_t PeriodicExecutionContext::doReset()
+  {
+    if (state() != ERROR_STATE) { return PRECONDITION_NOT_MET; }
+    ReturnCode_t result = m_component.onReset(m_id);
+    if (result == RTC_OK)
+      {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_state = INACTIVE_STATE;
+      }
+    return result;
+  }
+}

@@ -1,0 +1,82 @@
+// Runs one component on a thread of its own at a fixed rate, and carries out its state changes.
+//
+// Every callback (onStartup, onActivated, onExecute, onStateUpdate, onDeactivated, onAborting,
+// onError, onReset, onShutdown) runs on this thread. Requests from other threads are queued and
+// the requester waits until the thread has carried them out. Deadlines are absolute, so the
+// period does not drift; while nothing is active or in error the thread sleeps until a request.
+#ifndef RTM_SRC_PERIODICEXECUTIONCONTEXT_H
+#define RTM_SRC_PERIODICEXECUTIONCONTEXT_H
+
+#include <rtm/RTC.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <future>
+#include <mutex>
+#include <thread>
+
+namespace RTC
+{
+  class RTObject_impl;
+
+  class PeriodicExecutionContext
+  {
+  public:
+    PeriodicExecutionContext(RTObject_impl& component, double rateHz, UniqueId id);
+    ~PeriodicExecutionContext();
+    PeriodicExecutionContext(const PeriodicExecutionContext&) = delete;
+    PeriodicExecutionContext& operator=(const PeriodicExecutionContext&) = delete;
+
+    // Starts the thread (onStartup runs on it); false when it already runs.
+    bool start();
+    // Deactivates an active component, runs onShutdown and joins the thread.
+    void stop();
+    bool running() const;
+
+    // Blocking requests, carried out on the execution context thread. Called from that thread
+    // itself (inside a callback) they take effect after the current callback, without waiting.
+    ReturnCode_t activate();
+    ReturnCode_t deactivate();
+    ReturnCode_t reset();
+
+    LifeCycleState state() const;
+    double rate() const;
+    UniqueId id() const { return m_id; }
+    // True on the thread of any execution context of this process.
+    static bool onExecutionContextThread();
+    // Runs `action` on the execution context thread between callbacks and waits for it.
+    void runBetweenCallbacks(const std::function<void()>& action);
+
+  private:
+    typedef std::function<ReturnCode_t()> Request;
+
+    ReturnCode_t submit(const Request& request);
+    void run();
+    void serveRequests(std::unique_lock<std::mutex>& lock);
+    void executeCycle();
+    bool busy() const;   // true while the component needs periodic calls
+    void enterError();
+
+    ReturnCode_t doActivate();
+    ReturnCode_t doDeactivate();
+    ReturnCode_t doReset();
+
+    RTObject_impl& m_component;
+    const std::chrono::nanoseconds m_period;
+    const double m_rate;
+    const UniqueId m_id;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::pair<Request, std::shared_ptr<std::promise<ReturnCode_t>>>> m_requests;
+    bool m_stopping = false;
+    bool m_running = false;
+    LifeCycleState m_state = INACTIVE_STATE;   // guarded by m_mutex, changed only on the thread
+    std::thread m_thread;
+    std::thread::id m_threadId;
+  };
+}
+
+#endif

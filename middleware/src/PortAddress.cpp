@@ -1,0 +1,133 @@
+#include "PortAddress.h"
+
+#include <sstream>
+
+namespace RTC
+{
+  namespace
+  {
+    const std::string g_scheme = "rtcname://";
+
+    std::string trim(const std::string& text)
+    {
+      const char* blanks = " \t";
+      std::string::size_type first = text.find_first_not_of(blanks);
+      if (first == std::string::npos) { return std::string(); }
+      return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+    }
+
+    std::vector<std::string> split(const std::string& text, char separator)
+    {
+      std::vector<std::string> parts;
+      std::stringstream stream(text);
+      std::string part;
+      while (std::getline(stream, part, separator)) { parts.push_back(trim(part)); }
+      return parts;
+    }
+  }
+
+  std::string ComponentAddress::text() const
+  {
+    return remote ? g_scheme + nameServer + "/" + path : path;
+  }
+
+  std::string PortAddress::text() const
+  {
+    return component.text() + "." + port;
+  }
+
+  bool parseComponentAddress(const std::string& rawText, ComponentAddress& address, std::string& error)
+  {
+    const std::string text = trim(rawText);
+    address = ComponentAddress();
+    if (text.compare(0, g_scheme.size(), g_scheme) == 0)
+      {
+        std::string rest = text.substr(g_scheme.size());
+        std::string::size_type slash = rest.find('/');
+        if (slash == std::string::npos || slash == 0 || slash + 1 == rest.size())
+          {
+            error = "'" + text + "' is not rtcname://nameserver[:port]/path";
+            return false;
+          }
+        address.remote = true;
+        address.nameServer = rest.substr(0, slash);
+        address.path = rest.substr(slash + 1);
+        return true;
+      }
+    if (text.empty() || text.find_first_of("/?=&, ") != std::string::npos)
+      {
+        error = "'" + text + "' is not a component name";
+        return false;
+      }
+    address.path = text;
+    return true;
+  }
+
+  bool parsePortAddress(const std::string& rawText, PortAddress& address, std::string& error)
+  {
+    const std::string text = trim(rawText);
+    std::string::size_type dot = text.rfind('.');
+    std::string::size_type slash = text.rfind('/');
+    if (dot == std::string::npos || dot == 0 || dot + 1 == text.size() ||
+        (slash != std::string::npos && slash > dot))
+      {
+        error = "'" + text + "' is not Component.port";
+        return false;
+      }
+    address.port = text.substr(dot + 1);
+    return parseComponentAddress(text.substr(0, dot), address.component, error);
+  }
+
+  bool parsePreconnect(const std::string& text, std::vector<PreconnectEntry>& entries, std::string& error)
+  {
+    for (const std::string& item : split(text, ','))
+      {
+        if (item.empty()) { continue; }
+        std::string::size_type question = item.find('?');
+        if (question == std::string::npos)
+          {
+            error = "preconnect entry '" + item + "' has no '?port=...'";
+            return false;
+          }
+        PreconnectEntry entry;
+        if (!parsePortAddress(item.substr(0, question), entry.first, error)) { return false; }
+        bool havePeer = false;
+        for (const std::string& pair : split(item.substr(question + 1), '&'))
+          {
+            std::string::size_type equals = pair.find('=');
+            if (equals == std::string::npos || equals == 0)
+              {
+                error = "preconnect entry '" + item + "': '" + pair + "' is not key=value";
+                return false;
+              }
+            std::string key = trim(pair.substr(0, equals));
+            std::string value = trim(pair.substr(equals + 1));
+            if (key == "port")
+              {
+                if (!parsePortAddress(value, entry.second, error)) { return false; }
+                havePeer = true;
+              }
+            else { entry.properties.setProperty(key, value); }
+          }
+        if (!havePeer)
+          {
+            error = "preconnect entry '" + item + "' has no port=...";
+            return false;
+          }
+        entries.push_back(entry);
+      }
+    return true;
+  }
+
+  bool parseComponentList(const std::string& text, std::vector<ComponentAddress>& components, std::string& error)
+  {
+    for (const std::string& item : split(text, ','))
+      {
+        if (item.empty()) { continue; }
+        ComponentAddress address;
+        if (!parseComponentAddress(item, address, error)) { return false; }
+        components.push_back(address);
+      }
+    return true;
+  }
+}

@@ -1,0 +1,74 @@
+#include "ShutdownSignal.h"
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace RTC
+{
+  namespace
+  {
+    std::atomic<int> g_writeEnd(-1);
+
+    extern "C" void onShutdownSignal(int)
+    {
+      int saved = errno;
+      const char byte = 's';
+      int fd = g_writeEnd.load();
+      if (fd >= 0) { (void)!::write(fd, &byte, 1); }
+      errno = saved;
+    }
+  }
+
+  ShutdownSignal::ShutdownSignal()
+  {
+    if (::pipe2(m_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+      {
+        m_pipe[0] = m_pipe[1] = -1;
+      }
+  }
+
+  ShutdownSignal::~ShutdownSignal()
+  {
+    if (g_writeEnd.load() == m_pipe[1]) { g_writeEnd = -1; }
+    if (m_pipe[0] >= 0) { ::close(m_pipe[0]); }
+    if (m_pipe[1] >= 0) { ::close(m_pipe[1]); }
+  }
+
+  void ShutdownSignal::install()
+  {
+    g_writeEnd = m_pipe[1];
+    struct sigaction action = {};
+    action.sa_handler = onShutdownSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+  }
+
+  void ShutdownSignal::request()
+  {
+    const char byte = 'r';
+    if (m_pipe[1] >= 0) { (void)!::write(m_pipe[1], &byte, 1); }
+  }
+
+  void ShutdownSignal::wait()
+  {
+    while (!requested())
+      {
+        struct pollfd entry = {m_pipe[0], POLLIN, 0};
+        int ready = ::poll(&entry, 1, -1);
+        if (ready < 0 && errno != EINTR) { return; }
+      }
+  }
+
+  bool ShutdownSignal::requested()
+  {
+    // The pipe is never drained: once requested, it stays requested.
+    struct pollfd entry = {m_pipe[0], POLLIN, 0};
+    return ::poll(&entry, 1, 0) > 0;
+  }
+}
