@@ -21,11 +21,12 @@ namespace coil
   Properties::Properties(const char* defaults[], long num)
   {
     if (defaults == nullptr) { return; }
-    for (long i = 0; i < num; ++i)
+    // `num` counts table entries (keys and values), as the table is laid out.
+    for (long i = 0; i + 1 < num; i += 2)
       {
-        const char* key = defaults[i * 2];
+        const char* key = defaults[i];
         if (key == nullptr || key[0] == '\0') { break; }
-        const char* value = defaults[i * 2 + 1];
+        const char* value = defaults[i + 1];
         m_entries[trim(key)] = trim(value != nullptr ? value : "");
       }
   }

@@ -14,7 +14,7 @@ namespace coil
   {
   public:
     Properties();
-    // Reads key, value pairs from `defaults` until an empty key or `num` entries.
+    // Reads key, value pairs from `defaults` until an empty key or `num` table entries.
     // The parameter type is deliberately non-const, as in the middleware this mirrors.
     explicit Properties(const char* defaults[], long num = LONG_MAX);
 
