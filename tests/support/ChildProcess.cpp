@@ -9,6 +9,7 @@
 #include <fstream>
 #include <netinet/in.h>
 #include <poll.h>
+#include <random>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -191,6 +192,37 @@ namespace testsupport
       }
     ::close(fd);
     return ntohs(address.sin_port);
+  }
+
+  int listenOnFreeLowPort(unsigned short& port)
+  {
+    std::random_device seed;
+    std::mt19937 generator(seed());
+    std::uniform_int_distribution<int> range(20000, 32767);
+    for (int attempt = 0; attempt < 200; ++attempt)
+      {
+        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0) { break; }
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const int candidate = range(generator);
+        address.sin_port = htons(static_cast<unsigned short>(candidate));
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 && ::listen(fd, 16) == 0)
+          {
+            port = static_cast<unsigned short>(candidate);
+            return fd;
+          }
+        ::close(fd);
+      }
+    throw std::runtime_error("no free port below 32768");
+  }
+
+  int freeLowLoopbackPort()
+  {
+    unsigned short port = 0;
+    ::close(listenOnFreeLowPort(port));
+    return port;
   }
 
   TemporaryDirectory::TemporaryDirectory()
