@@ -23,7 +23,7 @@ namespace RTC
     }
   }
 
-  ShutdownSignal::ShutdownSignal()
+  ShutdownSignal::ShutdownSignal() : m_requested(false)
   {
     if (::pipe2(m_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
       {
@@ -52,6 +52,7 @@ namespace RTC
   void ShutdownSignal::request()
   {
     const char byte = 'r';
+    m_requested.store(true, std::memory_order_release);
     if (m_pipe[1] >= 0) { (void)!::write(m_pipe[1], &byte, 1); }
   }
 
@@ -67,6 +68,7 @@ namespace RTC
 
   bool ShutdownSignal::requested()
   {
+    if (m_requested.load(std::memory_order_acquire)) { return true; }
     // The pipe is never drained: once requested, it stays requested.
     struct pollfd entry = {m_pipe[0], POLLIN, 0};
     return ::poll(&entry, 1, 0) > 0;

@@ -3,6 +3,8 @@
 #ifndef RTM_SRC_SHUTDOWNSIGNAL_H
 #define RTM_SRC_SHUTDOWNSIGNAL_H
 
+#include <atomic>
+
 namespace RTC
 {
   class ShutdownSignal
@@ -23,6 +25,9 @@ namespace RTC
 
   private:
     int m_pipe[2];
+    // Set with release by request(): the pipe wakes the waiter, this flag orders the
+    // requester's earlier writes before the waiter's shutdown work.
+    std::atomic<bool> m_requested;
   };
 }
 
