@@ -1,0 +1,189 @@
+// The manager in this process with small components of the test's own: factories, instance
+// names, max_instance, creation arguments, failed creation, and exiting one component.
+#include <rtm/DataFlowComponentBase.h>
+#include <rtm/Manager.h>
+
+#include "CallbackRecorder.h"
+#include "ComponentCore.h"
+#include "ManagerImpl.h"
+#include "PeriodicExecutionContext.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+using testsupport::CallbackRecorder;
+
+namespace
+{
+  CallbackRecorder* g_recorder = nullptr;
+  std::atomic<int> g_deletions(0);
+
+  class Counter : public RTC::DataFlowComponentBase
+  {
+  public:
+    explicit Counter(RTC::Manager* manager) : RTC::DataFlowComponentBase(manager) {}
+
+    RTC::ReturnCode_t onInitialize() override
+    {
+      bindParameter("Step", m_step, "1");
+      return note("onInitialize");
+    }
+    RTC::ReturnCode_t onFinalize() override { return note("onFinalize"); }
+    RTC::ReturnCode_t onActivated(RTC::UniqueId) override { return note("onActivated"); }
+    RTC::ReturnCode_t onExecute(RTC::UniqueId) override { return note("onExecute"); }
+    RTC::ReturnCode_t onDeactivated(RTC::UniqueId) override { return note("onDeactivated"); }
+    RTC::ReturnCode_t onShutdown(RTC::UniqueId) override { return note("onShutdown"); }
+
+    int m_step = 0;
+
+  private:
+    RTC::ReturnCode_t note(const std::string& name)
+    {
+      if (g_recorder != nullptr) { g_recorder->record(name); }
+      return RTC::RTC_OK;
+    }
+  };
+
+  class FailingInit : public RTC::DataFlowComponentBase
+  {
+  public:
+    explicit FailingInit(RTC::Manager* manager) : RTC::DataFlowComponentBase(manager) {}
+    RTC::ReturnCode_t onInitialize() override { return RTC::RTC_ERROR; }
+  };
+
+  template <typename Component>
+  RTC::RTObject_impl* createOne(RTC::Manager* manager) { return new Component(manager); }
+
+  void deleteOne(RTC::RTObject_impl* component)
+  {
+    ++g_deletions;
+    if (g_recorder != nullptr) { g_recorder->record("delete"); }
+    delete component;
+  }
+
+  const char* counterSpec[] = {
+    "implementation_id", "Counter", "type_name", "Counter", "category", "Test",
+    "max_instance", "2", "conf.default.Step", "3", "",
+  };
+  const char* failingSpec[] = {"type_name", "FailingInit", "category", "Test", ""};
+
+  class ManagerEnvironment : public ::testing::Environment
+  {
+  public:
+    void SetUp() override
+    {
+      std::vector<std::string> arguments = {"ManagerTest", "-o", "naming.enable:NO", "-o", "manager.shutdown_nortcs:NO",
+                                            "-o", "exec_cxt.periodic.rate:500"};
+      std::vector<char*> argv;
+      for (std::string& argument : arguments) { argv.push_back(&argument[0]); }
+      argv.push_back(nullptr);
+      RTC::Manager* manager = RTC::Manager::init(static_cast<int>(arguments.size()), argv.data());
+      ASSERT_TRUE(manager->activateManager());
+      coil::Properties counter(counterSpec);
+      ASSERT_TRUE(manager->registerFactory(counter, createOne<Counter>, deleteOne));
+      coil::Properties failing(failingSpec);
+      ASSERT_TRUE(manager->registerFactory(failing, createOne<FailingInit>, deleteOne));
+    }
+
+    void TearDown() override { RTC::Manager::instance().shutdown(); }
+  };
+
+  ::testing::Environment* const g_environment = ::testing::AddGlobalTestEnvironment(new ManagerEnvironment);
+
+  class ManagerTest : public ::testing::Test
+  {
+  protected:
+    ManagerTest() : m_manager(RTC::Manager::instance()) { g_recorder = &m_recorder; }
+    ~ManagerTest() override
+    {
+      for (RTC::RTObject_impl* component : m_manager.getComponents())
+        {
+          m_manager.impl().exitComponent(component->getInstanceName());
+        }
+      g_recorder = nullptr;
+    }
+
+    RTC::Manager& m_manager;
+    CallbackRecorder m_recorder;
+  };
+}
+
+TEST_F(ManagerTest, InstanceNamesCountFromZeroUpToMaxInstance)
+{
+  RTC::RTObject_impl* first = m_manager.createComponent("Counter");
+  RTC::RTObject_impl* second = m_manager.createComponent("Counter");
+  ASSERT_NE(nullptr, first);
+  ASSERT_NE(nullptr, second);
+  EXPECT_STREQ("Counter0", first->getInstanceName());
+  EXPECT_STREQ("Counter1", second->getInstanceName());
+  EXPECT_EQ(nullptr, m_manager.createComponent("Counter")) << "max_instance is 2";
+  EXPECT_EQ(second, m_manager.findComponent("Counter1"));
+  EXPECT_EQ(2u, m_manager.getComponents().size());
+
+  // Created components are inactive, configured and have their own execution context.
+  EXPECT_EQ(RTC::INACTIVE_STATE, first->core().state());
+  EXPECT_EQ(3, static_cast<Counter*>(first)->m_step);
+  ASSERT_NE(nullptr, first->core().executionContext());
+  EXPECT_DOUBLE_EQ(500.0, first->core().executionContext()->rate());
+  EXPECT_NE(first->core().executionContext(), second->core().executionContext());
+
+  ASSERT_TRUE(m_manager.impl().exitComponent("Counter0"));
+  EXPECT_NE(nullptr, m_manager.createComponent("Counter")) << "room again below max_instance";
+}
+
+TEST_F(ManagerTest, UnknownTypeOrMalformedArgumentsCreateNothing)
+{
+  for (const char* arguments : {"Nobody", "", "?instance_name=x", "Counter?novalue", "Counter?=1"})
+    {
+      EXPECT_EQ(nullptr, m_manager.createComponent(arguments)) << arguments;
+    }
+  EXPECT_EQ(nullptr, m_manager.createComponent(nullptr));
+  EXPECT_TRUE(m_manager.getComponents().empty());
+  EXPECT_EQ(0u, m_recorder.count("onInitialize"));
+}
+
+TEST_F(ManagerTest, ArgumentsNameTheInstanceAndSetItsRate)
+{
+  RTC::RTObject_impl* component = m_manager.createComponent("Counter?instance_name=special&exec_cxt.periodic.rate=50");
+  ASSERT_NE(nullptr, component);
+  EXPECT_STREQ("special", component->getInstanceName());
+  EXPECT_DOUBLE_EQ(50.0, component->core().executionContext()->rate());
+}
+
+TEST_F(ManagerTest, FailedInitializeDeletesTheComponent)
+{
+  const int before = g_deletions;
+  EXPECT_EQ(nullptr, m_manager.createComponent("FailingInit"));
+  EXPECT_EQ(before + 1, g_deletions);
+  EXPECT_TRUE(m_manager.getComponents().empty());
+
+  coil::Properties nameless;
+  EXPECT_FALSE(m_manager.registerFactory(nameless, createOne<Counter>, deleteOne));
+}
+
+TEST_F(ManagerTest, ExitingAComponentDeactivatesFinalizesAndDeletesIt)
+{
+  RTC::RTObject_impl* component = m_manager.createComponent("Counter");
+  ASSERT_NE(nullptr, component);
+  ASSERT_EQ(RTC::RTC_OK, component->core().executionContext()->activate());
+  ASSERT_TRUE(m_recorder.waitFor("onExecute", 3));
+  ASSERT_TRUE(m_manager.impl().exitComponent("Counter0"));
+  EXPECT_FALSE(m_manager.impl().exitComponent("Counter0"));
+  EXPECT_EQ(nullptr, m_manager.findComponent("Counter0"));
+
+  std::vector<std::string> order;
+  for (const std::string& name : m_recorder.sequence())
+    {
+      if (name != "onExecute") { order.push_back(name); }
+    }
+  EXPECT_EQ((std::vector<std::string>{"onInitialize", "onActivated", "onDeactivated", "onShutdown", "onFinalize", "delete"}),
+            order);
+  for (const CallbackRecorder::Event& event : m_recorder.events())
+    {
+      const bool onCallerThread = event.name == "onInitialize" || event.name == "onFinalize" || event.name == "delete";
+      EXPECT_EQ(onCallerThread, event.thread == std::this_thread::get_id()) << event.name;
+    }
+}
