@@ -106,7 +106,6 @@ namespace RTC
       {
         coil::Properties node = m_config.getNode(category + "." + name);
         const std::string file = node.getProperty("config_file");
-        properties.merge(node);
         if (!file.empty())
           {
             std::string error;
@@ -116,6 +115,8 @@ namespace RTC
                 return false;
               }
           }
+        // Keys given in the manager's configuration (-o included) win over the file.
+        properties.merge(node);
       }
     properties.merge(args);
     return true;
