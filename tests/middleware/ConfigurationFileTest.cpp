@@ -1,0 +1,128 @@
+// Where ProbeComp's configuration comes from when it runs as a program: the profile's defaults,
+// the per-type config file with its sets and configuration.active_config, -o over the manager's
+// file, and how that file is found (-f, RTC_MANAGER_CONFIG, ./rtc.conf).
+#include "ProbeProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <map>
+#include <string>
+#include <vector>
+
+using testsupport::fieldOf;
+using testsupport::linesOf;
+using testsupport::probeTimeout;
+using testsupport::startProbe;
+using testsupport::TemporaryDirectory;
+
+namespace
+{
+  struct Seen
+  {
+    std::string count;
+    std::string label;
+  };
+
+  // Runs ProbeComp with Probe0 preactivated until it has been activated, stops it, and returns
+  // Count and Label as onActivated printed them (after checking onInitialize agreed).
+  Seen probeConfiguration(const std::vector<std::string>& arguments,
+                          const std::map<std::string, std::string>& environment = {},
+                          const std::string& workingDirectory = std::string())
+  {
+    std::vector<std::string> all = {"-o", "manager.components.preactivation:Probe0"};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    auto probe = startProbe(all, environment, workingDirectory);
+    EXPECT_TRUE(probe->waitForStdout("Probe0 onActivated", probeTimeout)) << probe->stderrText();
+    probe->signal(SIGTERM);
+    EXPECT_TRUE(probe->wait(probeTimeout));
+    EXPECT_EQ(0, probe->exitCode()) << probe->stderrText();
+    std::vector<std::string> lines = linesOf(probe->stdoutText());
+    Seen seen{fieldOf(lines, "Probe0 onActivated", "Count"), fieldOf(lines, "Probe0 onActivated", "Label")};
+    EXPECT_EQ(seen.count, fieldOf(lines, "Probe0 onInitialize", "Count"));
+    EXPECT_EQ(seen.label, fieldOf(lines, "Probe0 onInitialize", "Label"));
+    return seen;
+  }
+
+  std::vector<std::string> withConfigFile(const std::string& path)
+  {
+    return {"-o", "Test.Probe.config_file:" + path};
+  }
+}
+
+TEST(ConfigurationFile, ProfileDefaultsWithoutAFile)
+{
+  Seen seen = probeConfiguration({});
+  EXPECT_EQ("5", seen.count);
+  EXPECT_EQ("plain", seen.label);
+}
+
+TEST(ConfigurationFile, DefaultSetFromTheFile)
+{
+  TemporaryDirectory directory;
+  directory.write("probe.conf", "# Probe settings\nconf.default.Count: 9\n");
+  Seen seen = probeConfiguration(withConfigFile(directory.file("probe.conf")));
+  EXPECT_EQ("9", seen.count);
+  EXPECT_EQ("plain", seen.label);
+}
+
+TEST(ConfigurationFile, ActiveConfigChoosesASetFromProfileAndFile)
+{
+  TemporaryDirectory directory;
+  directory.write("probe.conf", "conf.default.Label: unused\n"
+                                "conf.fast.Label = quick\n"
+                                "configuration.active_config: fast\n");
+  Seen seen = probeConfiguration(withConfigFile(directory.file("probe.conf")));
+  EXPECT_EQ("50", seen.count) << "conf.fast.Count comes from the profile";
+  EXPECT_EQ("quick", seen.label);
+}
+
+TEST(ConfigurationFile, RefusedValueFallsBackToTheDefault)
+{
+  // The fast set holds 50 for Count in the profile; the file replaces it with a non-number.
+  TemporaryDirectory directory;
+  directory.write("probe.conf", "conf.fast.Count: abc\nconfiguration.active_config: fast\n");
+  Seen seen = probeConfiguration(withConfigFile(directory.file("probe.conf")));
+  EXPECT_EQ("5", seen.count);
+}
+
+TEST(ConfigurationFile, InstanceFileAppliesToThatInstanceOnly)
+{
+  TemporaryDirectory directory;
+  directory.write("second.conf", "conf.default.Label: second\n");
+  auto probe = startProbe({"-o", "Test.Probe1.config_file:" + directory.file("second.conf")}, {{"PROBE_COUNT", "2"}});
+  ASSERT_TRUE(probe->waitForStdout("Probe1 onStartup", probeTimeout)) << probe->stderrText();
+  probe->signal(SIGTERM);
+  ASSERT_TRUE(probe->wait(probeTimeout));
+  std::vector<std::string> lines = linesOf(probe->stdoutText());
+  EXPECT_EQ("plain", fieldOf(lines, "Probe0 onInitialize", "Label"));
+  EXPECT_EQ("second", fieldOf(lines, "Probe1 onInitialize", "Label"));
+}
+
+TEST(ConfigurationFile, CommandLineOverridesTheManagerFile)
+{
+  TemporaryDirectory directory;
+  directory.write("a.conf", "conf.default.Label: a\n");
+  directory.write("b.conf", "conf.default.Label: b\n");
+  directory.write("rtc.conf", "naming.enable: YES\nTest.Probe.config_file: " + directory.file("a.conf") + "\n");
+  EXPECT_EQ("a", probeConfiguration({"-f", directory.file("rtc.conf")}).label);
+  EXPECT_EQ("b", probeConfiguration({"-f", directory.file("rtc.conf"), "-o",
+                                     "Test.Probe.config_file:" + directory.file("b.conf")})
+                   .label);
+}
+
+TEST(ConfigurationFile, ManagerFileFromMinusFThenEnvironmentThenWorkingDirectory)
+{
+  TemporaryDirectory directory;
+  for (const std::string name : {"f", "env", "cwd"})
+    {
+      directory.write(name + ".probe.conf", "conf.default.Label: " + name + "\n");
+      directory.write(name + ".rtc.conf", "Test.Probe.config_file: " + directory.file(name + ".probe.conf") + "\n");
+    }
+  directory.write("rtc.conf", "Test.Probe.config_file: " + directory.file("cwd.probe.conf") + "\n");
+  const std::map<std::string, std::string> environment = {{"RTC_MANAGER_CONFIG", directory.file("env.rtc.conf")}};
+
+  EXPECT_EQ("f", probeConfiguration({"-f", directory.file("f.rtc.conf")}, environment, directory.path()).label);
+  EXPECT_EQ("env", probeConfiguration({}, environment, directory.path()).label);
+  EXPECT_EQ("cwd", probeConfiguration({}, {{"RTC_MANAGER_CONFIG", ""}}, directory.path()).label);
+}

@@ -1,0 +1,172 @@
+// ProbeComp, a component written only against the public API, under the built-in manager in
+// its own process: callback order and thread, shutdown on signals, preconnect and
+// preactivation, max_instance, and command lines the manager refuses.
+#include "ProbeProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+#include <vector>
+
+using testsupport::fieldOf;
+using testsupport::lineStarting;
+using testsupport::linesOf;
+using testsupport::probeTimeout;
+using testsupport::startProbe;
+
+namespace
+{
+  // Each prefix starts a line, in this order.
+  void expectInOrder(const std::vector<std::string>& lines, const std::vector<std::string>& prefixes)
+  {
+    long previous = -1;
+    for (const std::string& prefix : prefixes)
+      {
+        long index = lineStarting(lines, prefix);
+        EXPECT_GT(index, previous) << "'" << prefix << "' missing or out of order";
+        previous = index;
+      }
+  }
+
+  std::size_t countStarting(const std::vector<std::string>& lines, const std::string& prefix)
+  {
+    std::size_t n = 0;
+    for (const std::string& line : lines) { n += line.compare(0, prefix.size(), prefix) == 0 ? 1 : 0; }
+    return n;
+  }
+}
+
+class ShutdownOnSignal : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(ShutdownOnSignal, CallbacksInOrderOnTheContextThreadThenCleanExit)
+{
+  auto probe = startProbe({"-o", "manager.components.preactivation:Probe0", "-o", "exec_cxt.periodic.rate:200"});
+  ASSERT_TRUE(probe->waitForStdout("Probe0 onExecute", probeTimeout)) << probe->stderrText();
+  probe->signal(GetParam());
+  ASSERT_TRUE(probe->wait(probeTimeout));
+  EXPECT_EQ(0, probe->termSignal());
+  EXPECT_EQ(0, probe->exitCode()) << probe->stderrText();
+
+  std::vector<std::string> lines = linesOf(probe->stdoutText());
+  expectInOrder(lines, {"Probe0 onInitialize", "Probe0 onStartup", "Probe0 onActivated", "Probe0 onExecute",
+                        "Probe0 onDeactivated", "Probe0 onShutdown", "Probe0 onFinalize", "deleteProbe",
+                        "Probe0 destroyed", "runManager returned"});
+  const std::string thread = fieldOf(lines, "Probe0 onStartup", "thread");
+  EXPECT_FALSE(thread.empty());
+  for (const char* callback : {"Probe0 onActivated", "Probe0 onExecute", "Probe0 onDeactivated", "Probe0 onShutdown"})
+    {
+      EXPECT_EQ(thread, fieldOf(lines, callback, "thread")) << callback;
+    }
+  EXPECT_NE("0", fieldOf(lines, "Probe0 onDeactivated", "executions"));
+  // Standard output belongs to the component: the middleware's own lines go elsewhere.
+  for (const std::string& line : lines)
+    {
+      EXPECT_TRUE(line.compare(0, 7, "Probe0 ") == 0 || line == "deleteProbe" || line == "runManager returned") << line;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, ShutdownOnSignal, ::testing::Values(SIGTERM, SIGINT),
+                         [](const ::testing::TestParamInfo<int>& signal) {
+                           return std::string(signal.param == SIGTERM ? "SIGTERM" : "SIGINT");
+                         });
+
+TEST(ProbeProcess, WithoutPreactivationComponentsStayInactive)
+{
+  auto probe = startProbe({"-a", "-d"});
+  ASSERT_TRUE(probe->waitForStdout("Probe0 onStartup", probeTimeout)) << probe->stderrText();
+  probe->signal(SIGTERM);
+  ASSERT_TRUE(probe->wait(probeTimeout));
+  EXPECT_EQ(0, probe->exitCode());
+  std::vector<std::string> lines = linesOf(probe->stdoutText());
+  EXPECT_EQ(-1, lineStarting(lines, "Probe0 onActivated"));
+  EXPECT_EQ(-1, lineStarting(lines, "Probe0 onDeactivated"));
+  expectInOrder(lines, {"Probe0 onShutdown", "Probe0 onFinalize", "deleteProbe", "runManager returned"});
+}
+
+class Preconnect : public ::testing::TestWithParam<std::string>
+{
+};
+
+TEST_P(Preconnect, ValuesFlowBetweenComponentsOfOneProcess)
+{
+  // The reader is activated first, so it sees every value the writer publishes.
+  auto probe = startProbe({"-o", "manager.components.preconnect:" + GetParam(), "-o",
+                           "manager.components.preactivation:Probe1, Probe0", "-o", "exec_cxt.periodic.rate:200"},
+                          {{"PROBE_COUNT", "2"}});
+  ASSERT_TRUE(probe->waitForStdout("Probe1 received value 5", probeTimeout)) << probe->stdoutText() << probe->stderrText();
+  probe->signal(SIGTERM);
+  ASSERT_TRUE(probe->wait(probeTimeout));
+  EXPECT_EQ(0, probe->exitCode());
+
+  std::vector<std::string> lines = linesOf(probe->stdoutText());
+  expectInOrder(lines, {"Probe1 received value 1", "Probe1 received value 2", "Probe1 received value 3",
+                        "Probe1 received value 4", "Probe1 received value 5"});
+  EXPECT_EQ(5u, countStarting(lines, "Probe1 received"));
+  EXPECT_EQ(0u, countStarting(lines, "Probe0 received"));
+  EXPECT_EQ(2u, countStarting(lines, "deleteProbe"));
+  EXPECT_EQ(std::string::npos, probe->stderrText().find("preconnect")) << probe->stderrText();
+}
+
+INSTANTIATE_TEST_SUITE_P(Entries, Preconnect,
+                         ::testing::Values("Probe0.out?port=Probe1.in",
+                                           " Probe1.in?port=Probe0.out&buffer.length=16&buffer.write.full_policy=do_nothing"),
+                         [](const ::testing::TestParamInfo<std::string>& entry) {
+                           return std::string(entry.index == 0 ? "WriterFirst" : "ReaderFirstWithBufferOptions");
+                         });
+
+TEST(ProbeProcess, ThirdInstanceExceedsMaxInstanceAndCreationFails)
+{
+  auto probe = startProbe({}, {{"PROBE_COUNT", "3"}});
+  ASSERT_TRUE(probe->wait(probeTimeout));
+  EXPECT_EQ(SIGABRT, probe->termSignal());
+  EXPECT_NE(std::string::npos, probe->stderrText().find("Component create failed.")) << probe->stderrText();
+  std::vector<std::string> lines = linesOf(probe->stdoutText());
+  EXPECT_NE(-1, lineStarting(lines, "Probe1 onInitialize"));
+  EXPECT_EQ(-1, lineStarting(lines, "Probe2"));
+}
+
+TEST(ProbeProcess, MissingComponentConfigFileFailsCreation)
+{
+  auto probe = startProbe({"-o", "Test.Probe.config_file:/nonexistent/probe.conf"});
+  ASSERT_TRUE(probe->wait(probeTimeout));
+  EXPECT_EQ(SIGABRT, probe->termSignal());
+  EXPECT_NE(std::string::npos, probe->stderrText().find("/nonexistent/probe.conf")) << probe->stderrText();
+  EXPECT_NE(std::string::npos, probe->stderrText().find("Component create failed."));
+  EXPECT_EQ("", probe->stdoutText());
+}
+
+struct BadOptions
+{
+  const char* name;
+  std::vector<std::string> arguments;
+};
+
+class BadCommandLine : public ::testing::TestWithParam<BadOptions>
+{
+};
+
+TEST_P(BadCommandLine, OneLineOnStandardErrorAndFailureStatus)
+{
+  testsupport::ChildProcess probe(PROBE_COMP_PATH, GetParam().arguments);
+  ASSERT_TRUE(probe.wait(probeTimeout));
+  EXPECT_EQ(0, probe.termSignal()) << "no crash";
+  EXPECT_NE(0, probe.exitCode());
+  const std::string error = probe.stderrText();
+  ASSERT_FALSE(error.empty());
+  EXPECT_EQ(error.size() - 1, error.find('\n')) << "exactly one line: " << error;
+  EXPECT_EQ("", probe.stdoutText());
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, BadCommandLine,
+                         ::testing::Values(BadOptions{"UnknownOption", {"-x"}},
+                                           BadOptions{"MissingFile", {"-f", "/nonexistent/rtc.conf"}},
+                                           BadOptions{"FileOptionWithoutFile", {"-f"}},
+                                           BadOptions{"OptionWithoutColon", {"-o", "naming.enable"}},
+                                           BadOptions{"OptionWithoutKey", {"-o", ":NO"}},
+                                           BadOptions{"PortNotANumber", {"-p", "port"}}),
+                         [](const ::testing::TestParamInfo<BadOptions>& options) {
+                           return std::string(options.param.name);
+                         });
