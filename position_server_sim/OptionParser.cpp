@@ -54,6 +54,11 @@ bool OptionParser::parse(int argc, char** argv, SimOptions& options, std::string
           options.showHelp = true;
           continue;
         }
+      if (name == "--stamp" && !hasValue)
+        {
+          options.stampReplies = true;
+          continue;
+        }
       if (name != "--host" && name != "--port" && name != "--replies" && name != "--delay" &&
           name != "--fault" && name != "--size" && name != "--max-sessions" && name != "--log")
         {
@@ -146,6 +151,9 @@ std::string OptionParser::usage()
          "  --fault MODE         misbehave on purpose in every session, MODE one of:\n" +
          faultModeHelp() +
          "  --size N             bytes of an oversized reply (default 10000)\n"
+         "  --stamp              end each generated reply with \" t=NS\", the time it is sent\n"
+         "                       on the steady clock (CLOCK_MONOTONIC) in ns, for latency\n"
+         "                       measurements\n"
          "  --max-sessions N     accept N sessions, then end once they are over (default 0: no "
          "limit)\n"
          "  --log FILE           append one line per event to FILE:\n"

@@ -17,6 +17,7 @@ struct SimOptions
   std::size_t oversizedBytes = 10000;
   unsigned maxSessions = 0; // 0: no limit
   std::string logFile;
+  bool stampReplies = false; // generated replies carry their send time (steady clock, ns)
   bool showHelp = false;
 };
 

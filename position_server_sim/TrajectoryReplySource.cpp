@@ -1,6 +1,8 @@
 #include "TrajectoryReplySource.h"
 
+#include <chrono>
 #include <cmath>
+#include <string>
 #include <cstdio>
 
 std::string TrajectoryReplySource::reply(unsigned long sequence) const
@@ -14,7 +16,13 @@ std::string TrajectoryReplySource::reply(unsigned long sequence) const
   const double yawDeg = std::atan2(1.5 * std::cos(angle), -2.0 * std::sin(angle)) * 180.0 / kPi;
 
   char line[200];
-  std::snprintf(line, sizeof line, "POS seq=%lu x=%.3f y=%.3f z=%.3f yaw=%.1f\n", sequence, x, y, z,
+  std::snprintf(line, sizeof line, "POS seq=%lu x=%.3f y=%.3f z=%.3f yaw=%.1f", sequence, x, y, z,
                 yawDeg);
-  return line;
+  std::string text = line;
+  if (m_stamped)
+    {
+      const auto now = std::chrono::steady_clock::now().time_since_epoch();
+      text += " t=" + std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
+    }
+  return text + "\n";
 }

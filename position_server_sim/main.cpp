@@ -42,7 +42,7 @@ int main(int argc, char** argv)
   std::unique_ptr<ReplySource> source;
   if (options.repliesFile.empty())
     {
-      source = std::make_unique<TrajectoryReplySource>();
+      source = std::make_unique<TrajectoryReplySource>(options.stampReplies);
     }
   else if (!(source = FileReplySource::load(options.repliesFile, error)))
     {
