@@ -1,0 +1,77 @@
+// The remote face of one component: profile, state changes, configuration, connections and
+// exit, as ComponentControl.idl describes. Calls arrive on ORB threads; state changes are
+// carried out by the component's execution context, and the call returns once they are done.
+#ifndef RTM_REMOTE_COMPONENTSERVANT_H
+#define RTM_REMOTE_COMPONENTSERVANT_H
+
+#include <rtm/RTC.h>
+#include <rtm/idl/ComponentControl.hh>
+
+#include "InPortServant.h"
+#include "ServantLifetime.h"
+
+#include <map>
+#include <memory>
+#include <string>
+
+namespace RTC
+{
+  class CorbaRemoteLayer;
+  class PeriodicExecutionContext;
+  class RTObject_impl;
+
+  class ComponentServant : public POA_RTCRemote::ComponentControl
+  {
+  public:
+    ComponentServant(CorbaRemoteLayer& layer, RTObject_impl& component);
+
+    // Activates this object and one object per in port in `poa`.
+    void serve(PortableServer::POA_ptr poa);
+    // Lets writers of remote connections into this component drop them, refuses further
+    // calls, waits for the calls inside to leave, and deactivates the objects. The component
+    // may be deleted afterwards.
+    void retire(PortableServer::POA_ptr poa);
+    RTCRemote::ComponentControl_ptr reference();
+
+    RTCRemote::ComponentProfile* getProfile() override;
+    RTCRemote::LifeCycleState getState() override;
+    void activate() override;
+    void deactivate() override;
+    void reset() override;
+    void setConfiguration(const char* setName, const char* param, const char* value) override;
+    RTCRemote::ConnectionSettings* connect(const char* localPort, RTCRemote::ComponentControl_ptr peer,
+                                           const char* peerPort, const RTCRemote::NameValueList& properties) override;
+    void disconnect(const char* connectionId) override;
+    void exit() override;
+    RTCRemote::InPortEndpoint_ptr openInConnection(const char* port, const RTCRemote::ConnectionSettings& settings,
+                                                   RTCRemote::ComponentControl_ptr writer) override;
+    void openOutConnection(const char* port, const RTCRemote::ConnectionSettings& settings,
+                           RTCRemote::InPortEndpoint_ptr reader) override;
+    CORBA::Boolean closeConnection(const char* connectionId) override;
+
+  private:
+    struct InPortObject
+    {
+      PortableServer::Servant_var<InPortServant> servant;
+      PortableServer::ObjectId_var id;
+      RTCRemote::InPortEndpoint_var reference;
+    };
+
+    typedef ReturnCode_t (PeriodicExecutionContext::*StateRequest)();
+    void changeState(const std::string& verb, StateRequest request);
+    bool closeLocalEnd(const std::string& connectionId);
+    InPortObject* inPortObject(const std::string& port);
+    std::string portText(const std::string& port) const;
+
+    CorbaRemoteLayer& m_layer;
+    RTObject_impl& m_component;
+    const std::string m_instanceName;
+    std::shared_ptr<ServantLifetime> m_lifetime;
+    // Filled by serve() before any call can arrive, then only read.
+    PortableServer::ObjectId_var m_id;
+    RTCRemote::ComponentControl_var m_self;
+    std::map<std::string, InPortObject> m_inPorts;
+  };
+}
+
+#endif

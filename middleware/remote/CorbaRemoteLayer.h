@@ -1,0 +1,65 @@
+// The remote layer on omniORB: each component and each in port becomes a CORBA object in
+// the root POA, each component is registered in the naming services under naming.formats,
+// and connections and activations reach components of other processes through them.
+#ifndef RTM_REMOTE_CORBAREMOTELAYER_H
+#define RTM_REMOTE_CORBAREMOTELAYER_H
+
+#include <rtm/idl/ComponentControl.hh>
+
+#include "ComponentServant.h"
+#include "NameRegistrar.h"
+#include "RemoteLayer.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace RTC
+{
+  class CorbaRemoteLayer : public RemoteLayer
+  {
+  public:
+    CorbaRemoteLayer(ManagerImpl& manager, CORBA::ORB_ptr orb);
+    ~CorbaRemoteLayer() override;
+
+    void componentAdded(RTObject_impl& component) override;
+    void componentRemoved(RTObject_impl& component) override;
+    bool connect(const PortAddress& first, const PortAddress& second, const coil::Properties& properties,
+                 std::string& error) override;
+    bool activate(const ComponentAddress& component, std::string& error) override;
+    void shutdown() override;
+
+    // For the servants.
+    ManagerImpl& manager() { return m_manager; }
+    // Tells components apart from those of other processes.
+    const std::string& processToken() const { return m_processToken; }
+    // Finalises the component on a thread of its own (the caller is an ORB call).
+    void requestExit(const std::string& instanceName);
+    // Removes both ends of a connection between two components of this process.
+    void closeInProcess(const std::string& connectionId);
+
+  private:
+    // This process's component by instance name, or one of another process found by naming path.
+    RTCRemote::ComponentControl_ptr reference(const ComponentAddress& address, std::string& error);
+    std::vector<std::string> namingPaths(RTObject_impl& component) const;
+
+    ManagerImpl& m_manager;
+    CORBA::ORB_var m_orb;
+    PortableServer::POA_var m_poa;
+    const std::string m_processToken;
+    std::vector<std::string> m_formats;
+    std::unique_ptr<NameRegistrar> m_registrar;   // null with naming.enable NO
+
+    std::mutex m_mutex;   // guards m_servants
+    std::map<std::string, PortableServer::Servant_var<ComponentServant>> m_servants;
+
+    std::mutex m_exitMutex;   // guards m_exits and m_exitsClosed
+    std::vector<std::thread> m_exits;
+    bool m_exitsClosed = false;
+  };
+}
+
+#endif
