@@ -1,0 +1,159 @@
+#include "Rtctl.h"
+
+#include "Commands.h"
+#include "ToolError.h"
+
+#include <cstdlib>
+#include <iostream>
+
+namespace rtctl
+{
+  namespace
+  {
+    struct Command
+    {
+      const char* name;
+      const char* synopsis;
+      const char* help;
+      std::set<std::string> valueOptions;
+      int (*run)(ToolContext&, const Arguments&);
+    };
+
+    const Command g_commands[] = {
+      {"ls", "ls",
+       "Lists every component registered in the naming service: its naming path and state, each\n"
+       "port with direction and data type, and each connection with its name, id, buffer\n"
+       "(length, full policy), values waiting at the reader (buffered) and values lost to a full\n"
+       "buffer (dropped). A component that no longer answers is shown as UNREACHABLE.\n",
+       {}, listCommand},
+      {"connect", "connect NAME:port NAME:port [-p key=value]...",
+       "Connects an out port with an in port of the same data type (either order). Properties:\n"
+       "  -p buffer.length=N                        values the reader's buffer holds (default 8)\n"
+       "  -p buffer.write.full_policy=overwrite     a full buffer drops its oldest value (default)\n"
+       "  -p buffer.write.full_policy=do_nothing    a full buffer drops the new value\n"
+       "  -p name=TEXT                              the connection's name\n"
+       "Prints the connection's name and id.\n",
+       {"-p"}, connectCommand},
+      {"disconnect", "disconnect NAME:port NAME:port",
+       "Removes every connection between the two ports, at both ends.\n", {}, disconnectCommand},
+      {"activate", "activate NAME... [--timeout S]",
+       "Activates the components in order; returns once each onActivated has returned.\n", {"--timeout"},
+       activateCommand},
+      {"deactivate", "deactivate NAME... [--timeout S]",
+       "Deactivates the components in order; returns once each onDeactivated has returned, or\n"
+       "fails after S seconds (default 30).\n",
+       {"--timeout"}, deactivateCommand},
+      {"reset", "reset NAME... [--timeout S]",
+       "Takes components in the ERROR state back to INACTIVE (onReset).\n", {"--timeout"}, resetCommand},
+      {"conf", "conf NAME [PARAM [VALUE]] [-s SET]",
+       "Without PARAM: the active configuration set, the set names and the active set's values.\n"
+       "With PARAM: that parameter's value. With VALUE: records the value in the active set (or\n"
+       "in SET); the component uses it from its next activation on.\n",
+       {"-s"}, confCommand},
+      {"state", "state NAME", "Prints the component's state: CREATED, INACTIVE, ACTIVE or ERROR.\n", {}, stateCommand},
+      {"wait", "wait NAME STATE [--timeout S]",
+       "Waits until the component is in STATE (CREATED, INACTIVE, ACTIVE or ERROR), also while\n"
+       "it is not registered yet; fails after S seconds (default 10).\n",
+       {"--timeout"}, waitCommand},
+      {"exit", "exit NAME... [--timeout S]",
+       "Deactivates each component, waits until onDeactivated has returned (at most S seconds,\n"
+       "default 30), then lets its manager finalise it. A process whose last component exits\n"
+       "ends (with manager.shutdown_nortcs YES, the default).\n",
+       {"--timeout"}, exitCommand},
+    };
+
+    const char* const g_nameHelp =
+      "NAME is an instance name, looked up as <this host>.host_cxt/NAME.rtc and then NAME.rtc,\n"
+      "or a naming path such as otherhost.host_cxt/InKorvane0.rtc.\n";
+
+    void printUsage(std::ostream& out)
+    {
+      out << "usage: rtctl [-n host[:port]] COMMAND [ARGUMENTS]\n\ncommands:\n";
+      for (const Command& command : g_commands) { out << "  rtctl " << command.synopsis << "\n"; }
+      out << "\n-n picks the naming service (default: $RTCTL_NAMESERVER, else localhost; port 2809).\n"
+          << g_nameHelp << "'rtctl COMMAND --help' describes one command.\n";
+    }
+
+    void printHelp(const Command& command)
+    {
+      std::cout << "usage: rtctl [-n host[:port]] " << command.synopsis << "\n\n" << command.help;
+      if (std::string(command.name) != "ls") { std::cout << "\n" << g_nameHelp; }
+    }
+
+    const Command* findCommand(const std::string& name)
+    {
+      for (const Command& command : g_commands)
+        {
+          if (name == command.name) { return &command; }
+        }
+      return nullptr;
+    }
+
+    // Takes "-n host:port" out of the words, wherever it stands.
+    std::string takeNameServer(std::vector<std::string>& words)
+    {
+      const char* fromEnvironment = std::getenv("RTCTL_NAMESERVER");
+      std::string nameServer = fromEnvironment != nullptr && fromEnvironment[0] != '\0' ? fromEnvironment : "localhost";
+      for (std::size_t i = 0; i < words.size();)
+        {
+          if (words[i] != "-n")
+            {
+              ++i;
+              continue;
+            }
+          if (i + 1 >= words.size()) { throw ToolError("option -n needs host[:port]", true); }
+          nameServer = words[i + 1];
+          words.erase(words.begin() + static_cast<long>(i), words.begin() + static_cast<long>(i) + 2);
+        }
+      if (nameServer.empty() || nameServer[0] == ':') { throw ToolError("-n needs host[:port], got '" + nameServer + "'", true); }
+      return nameServer;
+    }
+
+    int dispatch(std::vector<std::string> words)
+    {
+      const std::string nameServer = takeNameServer(words);
+      if (words.empty())
+        {
+          printUsage(std::cerr);
+          return 2;
+        }
+      const std::string name = words.front();
+      words.erase(words.begin());
+      if (name == "-h" || name == "--help" || name == "help")
+        {
+          const Command* command = words.empty() ? nullptr : findCommand(words.front());
+          if (command != nullptr) { printHelp(*command); }
+          else { printUsage(std::cout); }
+          return 0;
+        }
+      const Command* command = findCommand(name);
+      if (command == nullptr) { throw ToolError("unknown command '" + name + "'", true); }
+      const Arguments arguments = parseArguments(words, command->valueOptions, name);
+      if (arguments.help)
+        {
+          printHelp(*command);
+          return 0;
+        }
+      ToolContext context(nameServer);
+      return command->run(context, arguments);
+    }
+  }
+
+  int run(int argc, char** argv)
+  {
+    try
+      {
+        return dispatch(std::vector<std::string>(argv + 1, argv + argc));
+      }
+    catch (const ToolError& e)
+      {
+        std::cerr << "rtctl: " << e.what() << (e.usage() ? " (see rtctl --help)" : "") << std::endl;
+        return e.usage() ? 2 : 1;
+      }
+    catch (const CORBA::Exception& e)
+      {
+        std::cerr << "rtctl: unexpected CORBA exception " << e._name() << std::endl;
+        return 1;
+      }
+  }
+}

@@ -1,0 +1,187 @@
+#include "ToolContext.h"
+
+#include "ComponentResolver.h"
+#include "NamingPath.h"
+#include "ToolError.h"
+
+#include <algorithm>
+#include <omniORB4/minorCode.h>
+
+namespace rtctl
+{
+  namespace
+  {
+    CORBA::ORB_ptr initClientOrb()
+    {
+      // Bounded naming and profile calls; a host that does not answer fails within 2 s.
+      std::vector<std::string> arguments = {"rtctl", "-ORBclientCallTimeOutPeriod", "5000",
+                                            "-ORBclientConnectTimeOutPeriod", "2000"};
+      std::vector<char*> argv;
+      for (std::string& argument : arguments) { argv.push_back(&argument[0]); }
+      argv.push_back(nullptr);
+      int argc = static_cast<int>(arguments.size());
+      return CORBA::ORB_init(argc, argv.data());
+    }
+
+    bool timedOut(const CORBA::SystemException& e)
+    {
+      return dynamic_cast<const CORBA::TIMEOUT*>(&e) != nullptr ||
+             (dynamic_cast<const CORBA::TRANSIENT*>(&e) != nullptr && e.minor() == omni::TRANSIENT_CallTimedout);
+    }
+  }
+
+  std::string secondsText(CORBA::ULong milliseconds)
+  {
+    std::string text = std::to_string(milliseconds / 1000);
+    if (milliseconds % 1000 >= 100) { text += "." + std::to_string((milliseconds % 1000) / 100); }
+    return text;
+  }
+
+  ToolContext::ToolContext(const std::string& nameServer)
+    : m_nameServer(nameServer), m_orb(initClientOrb()), m_naming(new RTC::NamingClient(m_orb.in(), nameServer))
+  {
+  }
+
+  ToolContext::~ToolContext()
+  {
+    m_naming.reset();
+    try
+      {
+        m_orb->destroy();
+      }
+    catch (const CORBA::Exception&)
+      {
+        // Leaving anyway.
+      }
+  }
+
+  std::string ToolContext::describe(const std::string& name, const CORBA::SystemException& e, CORBA::ULong timeoutMs)
+  {
+    if (timedOut(e)) { return name + " did not answer within " + secondsText(timeoutMs) + " s"; }
+    if (dynamic_cast<const CORBA::OBJECT_NOT_EXIST*>(&e) != nullptr) { return name + " no longer exists"; }
+    return name + " does not answer (" + e._name() + ")";
+  }
+
+  std::string ToolContext::unreachable(const CORBA::SystemException& e) const
+  {
+    return "the naming service at " + m_nameServer + " does not answer (" + e._name() + ")";
+  }
+
+  RTCRemote::ComponentControl_ptr ToolContext::resolvePath(const std::string& path, CORBA::ULong timeoutMs)
+  {
+    CORBA::Object_var object;
+    try
+      {
+        object = m_naming->resolve(RTC::toNamingName(path));
+      }
+    catch (const CosNaming::NamingContext::NotFound&)
+      {
+        return RTCRemote::ComponentControl::_nil();
+      }
+    catch (const CORBA::SystemException& e)
+      {
+        throw ToolError(unreachable(e));
+      }
+    catch (const CORBA::Exception& e)
+      {
+        throw ToolError("cannot look up " + path + " (" + e._name() + ")");
+      }
+    RTCRemote::ComponentControl_var component;
+    try
+      {
+        component = RTCRemote::ComponentControl::_narrow(object);
+      }
+    catch (const CORBA::SystemException& e)
+      {
+        throw ToolError(describe(path, e, g_queryTimeout));
+      }
+    if (CORBA::is_nil(component)) { throw ToolError(path + " is not a component"); }
+    omniORB::setClientCallTimeout(component.in(), timeoutMs);
+    return component._retn();
+  }
+
+  RTCRemote::ComponentControl_ptr ToolContext::find(const std::string& name, CORBA::ULong timeoutMs)
+  {
+    std::vector<std::string> candidates;
+    if (name.find('/') != std::string::npos || RTC::componentPath(name) == name)
+      {
+        candidates.push_back(RTC::componentPath(name));
+      }
+    else
+      {
+        candidates.push_back(RTC::localHostName() + ".host_cxt/" + name + ".rtc");
+        candidates.push_back(name + ".rtc");
+      }
+    for (const std::string& path : candidates)
+      {
+        RTCRemote::ComponentControl_var component = resolvePath(path, timeoutMs);
+        if (!CORBA::is_nil(component)) { return component._retn(); }
+      }
+    std::string message = "no component '" + name + "' at the naming service at " + m_nameServer;
+    if (candidates.size() > 1) { message += " (looked for " + candidates[0] + " and " + candidates[1] + ")"; }
+    throw ToolError(message);
+  }
+
+  void ToolContext::collect(CosNaming::NamingContext_ptr context, const std::string& prefix, int depth,
+                            std::vector<std::string>& paths)
+  {
+    CosNaming::BindingList_var bindings;
+    CosNaming::BindingIterator_var rest;
+    context->list(1000, bindings, rest);
+    std::vector<CosNaming::Binding> all;
+    for (CORBA::ULong i = 0; i < bindings->length(); ++i) { all.push_back(bindings[i]); }
+    if (!CORBA::is_nil(rest))
+      {
+        CosNaming::Binding_var more;
+        while (rest->next_one(more)) { all.push_back(more.in()); }
+        rest->destroy();
+      }
+    for (const CosNaming::Binding& binding : all)
+      {
+        const std::string path = prefix + RTC::toPathText(binding.binding_name);
+        if (binding.binding_type == CosNaming::nobject)
+          {
+            const CORBA::ULong last = binding.binding_name.length() - 1;
+            if (std::string(binding.binding_name[last].kind.in()) == "rtc") { paths.push_back(path); }
+            continue;
+          }
+        // Contexts nest only a few levels in practice; the bound keeps a cycle from looping.
+        if (depth >= 8) { continue; }
+        CORBA::Object_var object = context->resolve(binding.binding_name);
+        CosNaming::NamingContext_var child = CosNaming::NamingContext::_narrow(object);
+        if (!CORBA::is_nil(child)) { collect(child.in(), path + "/", depth + 1, paths); }
+      }
+  }
+
+  std::vector<std::string> ToolContext::componentPaths()
+  {
+    std::vector<std::string> paths;
+    try
+      {
+        collect(m_naming->root(), "", 0, paths);
+      }
+    catch (const CORBA::SystemException& e)
+      {
+        throw ToolError(unreachable(e));
+      }
+    catch (const CORBA::Exception& e)
+      {
+        throw ToolError("cannot list the naming service at " + m_nameServer + " (" + e._name() + ")");
+      }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+  }
+
+  RTCRemote::ComponentProfile* ToolContext::profile(RTCRemote::ComponentControl_ptr component, const std::string& name,
+                                                    CORBA::ULong timeoutMs)
+  {
+    try
+      {
+        return component->getProfile();
+      }
+    catch (const CORBA::SystemException& e)
+      {
+        throw ToolError(describe(name, e, timeoutMs));
+      }
+  }
+}

@@ -1,0 +1,62 @@
+// What every rtctl command works with: a client-only ORB and the naming service chosen with
+// -n. Names are resolved here, and CORBA failures become one-line ToolErrors.
+#ifndef RTCTL_TOOLCONTEXT_H
+#define RTCTL_TOOLCONTEXT_H
+
+#include <omniORB4/CORBA.h>
+#include <rtm/idl/ComponentControl.hh>
+
+#include "NamingClient.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace rtctl
+{
+  class ToolContext
+  {
+  public:
+    // `nameServer` is "host" or "host:port".
+    explicit ToolContext(const std::string& nameServer);
+    ~ToolContext();
+    ToolContext(const ToolContext&) = delete;
+    ToolContext& operator=(const ToolContext&) = delete;
+
+    const std::string& nameServer() const { return m_nameServer; }
+
+    // A component by instance name (looked up as "<this host>.host_cxt/NAME.rtc", then
+    // "NAME.rtc") or by naming path ("a.host_cxt/NAME.rtc"; ".rtc" may be left out when the
+    // path has a '/'). Calls on it time out after `timeoutMs`. Throws ToolError.
+    RTCRemote::ComponentControl_ptr find(const std::string& name, CORBA::ULong timeoutMs);
+    // The naming paths of every component bound below the root context. Throws ToolError.
+    std::vector<std::string> componentPaths();
+
+    // Calls getProfile(), turning failures into ToolErrors that name `name`; `timeoutMs` as
+    // given to find().
+    RTCRemote::ComponentProfile* profile(RTCRemote::ComponentControl_ptr component, const std::string& name,
+                                         CORBA::ULong timeoutMs);
+
+    // One line for a failed call on `name`; `timeoutMs` is the call time-out that applied.
+    static std::string describe(const std::string& name, const CORBA::SystemException& e, CORBA::ULong timeoutMs);
+
+  private:
+    RTCRemote::ComponentControl_ptr resolvePath(const std::string& path, CORBA::ULong timeoutMs);
+    void collect(CosNaming::NamingContext_ptr context, const std::string& prefix, int depth,
+                 std::vector<std::string>& paths);
+    std::string unreachable(const CORBA::SystemException& e) const;
+
+    std::string m_nameServer;
+    CORBA::ORB_var m_orb;
+    std::unique_ptr<RTC::NamingClient> m_naming;
+  };
+
+  // "2", "0.5": milliseconds as seconds for messages.
+  std::string secondsText(CORBA::ULong milliseconds);
+
+  // Time-outs of the tool's calls, in milliseconds.
+  const CORBA::ULong g_queryTimeout = 5000;
+  const CORBA::ULong g_controlTimeout = 30000;
+}
+
+#endif

@@ -1,0 +1,6 @@
+#include "Rtctl.h"
+
+int main(int argc, char** argv)
+{
+  return rtctl::run(argc, argv);
+}
