@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "ComponentCore.h"
+#include "GuardedCall.h"
 #include "Log.h"
 #include "Orb.h"
 #include "PeriodicExecutionContext.h"
@@ -168,7 +169,7 @@ namespace RTC
       }
     ComponentCore& core = object->core();
     core.setIdentity(instanceName, properties);
-    if (object->onInitialize() != RTC_OK)
+    if (guardedCall([object] { return object->onInitialize(); }) != RTC_OK)
       {
         Log::error("createComponent: onInitialize of " + instanceName + " failed");
         if (factory.deleteFunc != nullptr) { factory.deleteFunc(object); }
@@ -212,7 +213,7 @@ namespace RTC
     ComponentCore& core = instance.object->core();
     // Deactivation and onShutdown happen on the execution context thread, which is then joined.
     if (PeriodicExecutionContext* context = core.executionContext()) { context->stop(); }
-    instance.object->onFinalize();
+    guardedCall([&instance] { return instance.object->onFinalize(); });
     if (m_remote) { m_remote->componentRemoved(*instance.object); }
     const std::string name = core.instanceName();
     if (instance.deleteFunc != nullptr) { instance.deleteFunc(instance.object); }

@@ -3,6 +3,7 @@
 #include <rtm/RTObject.h>
 
 #include "ComponentCore.h"
+#include "GuardedCall.h"
 #include "Log.h"
 
 namespace RTC
@@ -10,6 +11,11 @@ namespace RTC
   namespace
   {
     thread_local bool t_onExecutionContextThread = false;
+
+    ReturnCode_t invoke(RTObject_impl& component, ReturnCode_t (RTObject_impl::*callback)(UniqueId), UniqueId id)
+    {
+      return guardedCall([&] { return (component.*callback)(id); });
+    }
 
     std::chrono::nanoseconds periodOf(double rateHz)
     {
@@ -133,7 +139,7 @@ namespace RTC
     std::unique_lock<std::mutex> lock(m_mutex);
     m_threadId = std::this_thread::get_id();
     lock.unlock();
-    m_component.onStartup(m_id);
+    invoke(m_component, &RTObject_impl::onStartup, m_id);
     lock.lock();
 
     auto deadline = std::chrono::steady_clock::now();
@@ -173,17 +179,18 @@ namespace RTC
     m_requests.clear();
     lock.unlock();
     if (state() == ACTIVE_STATE) { doDeactivate(); }
-    m_component.onShutdown(m_id);
+    invoke(m_component, &RTObject_impl::onShutdown, m_id);
   }
 
   void PeriodicExecutionContext::executeCycle()
   {
     if (state() == ERROR_STATE)
       {
-        m_component.onError(m_id);
+        invoke(m_component, &RTObject_impl::onError, m_id);
         return;
       }
-    if (m_component.onExecute(m_id) != RTC_OK || m_component.onStateUpdate(m_id) != RTC_OK)
+    if (invoke(m_component, &RTObject_impl::onExecute, m_id) != RTC_OK ||
+        invoke(m_component, &RTObject_impl::onStateUpdate, m_id) != RTC_OK)
       {
         enterError();
       }
@@ -191,7 +198,7 @@ namespace RTC
 
   void PeriodicExecutionContext::enterError()
   {
-    m_component.onAborting(m_id);
+    invoke(m_component, &RTObject_impl::onAborting, m_id);
     std::lock_guard<std::mutex> lock(m_mutex);
     m_state = ERROR_STATE;
   }
@@ -201,7 +208,7 @@ namespace RTC
     if (state() != INACTIVE_STATE) { return PRECONDITION_NOT_MET; }
     // The active configuration set is in force from activation on.
     m_component.core().config().update();
-    if (m_component.onActivated(m_id) != RTC_OK)
+    if (invoke(m_component, &RTObject_impl::onActivated, m_id) != RTC_OK)
       {
         enterError();
         return RTC_ERROR;
@@ -214,7 +221,7 @@ namespace RTC
   ReturnCode_t PeriodicExecutionContext::doDeactivate()
   {
     if (state() != ACTIVE_STATE) { return PRECONDITION_NOT_MET; }
-    ReturnCode_t result = m_component.onDeactivated(m_id);
+    ReturnCode_t result = invoke(m_component, &RTObject_impl::onDeactivated, m_id);
     std::lock_guard<std::mutex> lock(m_mutex);
     m_state = result == RTC_OK ? INACTIVE_STATE : ERROR_STATE;
     return result;
@@ -223,7 +230,7 @@ namespace RTC
   ReturnCode_t PeriodicExecutionContext::doReset()
   {
     if (state() != ERROR_STATE) { return PRECONDITION_NOT_MET; }
-    ReturnCode_t result = m_component.onReset(m_id);
+    ReturnCode_t result = invoke(m_component, &RTObject_impl::onReset, m_id);
     if (result == RTC_OK)
       {
         std::lock_guard<std::mutex> lock(m_mutex);

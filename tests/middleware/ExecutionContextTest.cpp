@@ -12,6 +12,7 @@
 #include <ctime>
 #include <functional>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -180,6 +181,25 @@ TEST(ExecutionContext, RequestFromItsOwnCallbackDoesNotWaitForItself)
   EXPECT_EQ(3u, recorder.count("onExecute"));
   context.stop();
   EXPECT_EQ(RTC::RTC_OK, fromCallback);
+}
+
+TEST(ExecutionContext, ThrowingCallbackCountsAsAFailedOne)
+{
+  CallbackRecorder recorder;
+  RecordingComponent component(recorder);
+  component.onExecuteHook = [](unsigned n) -> RTC::ReturnCode_t {
+    if (n == 2) { throw std::runtime_error("component fault"); }
+    return RTC::RTC_OK;
+  };
+  RTC::PeriodicExecutionContext context(component, 1000.0, 0);
+  context.start();
+  ASSERT_EQ(RTC::RTC_OK, context.activate());
+  ASSERT_TRUE(recorder.waitFor("onError"));
+  EXPECT_EQ(RTC::ERROR_STATE, context.state());
+  EXPECT_EQ(1u, recorder.count("onAborting"));
+  ASSERT_EQ(RTC::RTC_OK, context.reset());
+  context.stop();
+  EXPECT_EQ(1u, recorder.count("onShutdown"));
 }
 
 namespace

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,13 @@ namespace
     RTC::ReturnCode_t onInitialize() override { return RTC::RTC_ERROR; }
   };
 
+  class ThrowingInit : public RTC::DataFlowComponentBase
+  {
+  public:
+    explicit ThrowingInit(RTC::Manager* manager) : RTC::DataFlowComponentBase(manager) {}
+    RTC::ReturnCode_t onInitialize() override { throw std::runtime_error("component fault"); }
+  };
+
   template <typename Component>
   RTC::RTObject_impl* createOne(RTC::Manager* manager) { return new Component(manager); }
 
@@ -69,6 +77,7 @@ namespace
     "max_instance", "2", "conf.default.Step", "3", "",
   };
   const char* failingSpec[] = {"type_name", "FailingInit", "category", "Test", ""};
+  const char* throwingSpec[] = {"type_name", "ThrowingInit", "category", "Test", ""};
 
   class ManagerEnvironment : public ::testing::Environment
   {
@@ -86,6 +95,8 @@ namespace
       ASSERT_TRUE(manager->registerFactory(counter, createOne<Counter>, deleteOne));
       coil::Properties failing(failingSpec);
       ASSERT_TRUE(manager->registerFactory(failing, createOne<FailingInit>, deleteOne));
+      coil::Properties throwing(throwingSpec);
+      ASSERT_TRUE(manager->registerFactory(throwing, createOne<ThrowingInit>, deleteOne));
     }
 
     void TearDown() override { RTC::Manager::instance().shutdown(); }
@@ -158,6 +169,8 @@ TEST_F(ManagerTest, FailedInitializeDeletesTheComponent)
   const int before = g_deletions;
   EXPECT_EQ(nullptr, m_manager.createComponent("FailingInit"));
   EXPECT_EQ(before + 1, g_deletions);
+  EXPECT_EQ(nullptr, m_manager.createComponent("ThrowingInit"));
+  EXPECT_EQ(before + 2, g_deletions);
   EXPECT_TRUE(m_manager.getComponents().empty());
 
   coil::Properties nameless;
