@@ -125,6 +125,7 @@ namespace RTC
 
   RTObject_impl* ManagerImpl::createComponent(const std::string& argsText)
   {
+    std::lock_guard<std::recursive_mutex> creating(m_createMutex);
     std::string typeName;
     coil::Properties args;
     if (!parseComponentArgs(argsText, typeName, args))
@@ -156,6 +157,13 @@ namespace RTC
         }
       instanceName = args.getProperty("instance_name");
       if (instanceName.empty()) { instanceName = nextInstanceName(typeName); }
+      else if (std::any_of(m_instances.begin(), m_instances.end(), [&instanceName](const Instance& instance) {
+                 return instance.object->core().instanceName() == instanceName;
+               }))
+        {
+          Log::error("createComponent: there is already a component named " + instanceName);
+          return nullptr;
+        }
     }
 
     coil::Properties properties;

@@ -82,6 +82,9 @@ namespace RTC
     ShutdownSignal m_signal;
 
     std::mutex m_mutex;   // guards the factories and the component list
+    // One creation at a time, so the instance limit and the name are checked and taken together;
+    // recursive because onInitialize may create another component.
+    std::recursive_mutex m_createMutex;
     std::map<std::string, Factory> m_factories;
     std::vector<Instance> m_instances;
 

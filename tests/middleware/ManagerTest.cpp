@@ -11,7 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <stdexcept>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -62,6 +65,41 @@ namespace
     RTC::ReturnCode_t onInitialize() override { throw std::runtime_error("component fault"); }
   };
 
+  // The first instance waits in onInitialize until the test opens the gate.
+  class Gate : public RTC::DataFlowComponentBase
+  {
+  public:
+    explicit Gate(RTC::Manager* manager) : RTC::DataFlowComponentBase(manager) {}
+
+    RTC::ReturnCode_t onInitialize() override
+    {
+      if (s_entered++ == 0)
+        {
+          if (g_recorder != nullptr) { g_recorder->record("gate entered"); }
+          std::unique_lock<std::mutex> lock(s_mutex);
+          s_changed.wait_for(lock, std::chrono::seconds(10), [] { return s_open; });
+        }
+      return RTC::RTC_OK;
+    }
+
+    static void open()
+    {
+      std::lock_guard<std::mutex> lock(s_mutex);
+      s_open = true;
+      s_changed.notify_all();
+    }
+
+  private:
+    static std::atomic<int> s_entered;
+    static std::mutex s_mutex;
+    static std::condition_variable s_changed;
+    static bool s_open;
+  };
+  std::atomic<int> Gate::s_entered(0);
+  std::mutex Gate::s_mutex;
+  std::condition_variable Gate::s_changed;
+  bool Gate::s_open = false;
+
   template <typename Component>
   RTC::RTObject_impl* createOne(RTC::Manager* manager) { return new Component(manager); }
 
@@ -78,6 +116,7 @@ namespace
   };
   const char* failingSpec[] = {"type_name", "FailingInit", "category", "Test", ""};
   const char* throwingSpec[] = {"type_name", "ThrowingInit", "category", "Test", ""};
+  const char* gateSpec[] = {"type_name", "Gate", "category", "Test", "max_instance", "1", ""};
 
   class ManagerEnvironment : public ::testing::Environment
   {
@@ -97,6 +136,8 @@ namespace
       ASSERT_TRUE(manager->registerFactory(failing, createOne<FailingInit>, deleteOne));
       coil::Properties throwing(throwingSpec);
       ASSERT_TRUE(manager->registerFactory(throwing, createOne<ThrowingInit>, deleteOne));
+      coil::Properties gate(gateSpec);
+      ASSERT_TRUE(manager->registerFactory(gate, createOne<Gate>, deleteOne));
     }
 
     void TearDown() override { RTC::Manager::instance().shutdown(); }
@@ -162,6 +203,7 @@ TEST_F(ManagerTest, ArgumentsNameTheInstanceAndSetItsRate)
   ASSERT_NE(nullptr, component);
   EXPECT_STREQ("special", component->getInstanceName());
   EXPECT_DOUBLE_EQ(50.0, component->core().executionContext()->rate());
+  EXPECT_EQ(nullptr, m_manager.createComponent("Counter?instance_name=special")) << "names are unique";
 }
 
 TEST_F(ManagerTest, FailedInitializeDeletesTheComponent)
@@ -199,4 +241,24 @@ TEST_F(ManagerTest, ExitingAComponentDeactivatesFinalizesAndDeletesIt)
       const bool onCallerThread = event.name == "onInitialize" || event.name == "onFinalize" || event.name == "delete";
       EXPECT_EQ(onCallerThread, event.thread == std::this_thread::get_id()) << event.name;
     }
+}
+
+TEST_F(ManagerTest, ConcurrentCreationKeepsMaxInstanceAndDistinctNames)
+{
+  RTC::RTObject_impl* first = nullptr;
+  RTC::RTObject_impl* second = nullptr;
+  std::thread firstCreator([this, &first] { first = m_manager.createComponent("Gate"); });
+  ASSERT_TRUE(m_recorder.waitFor("gate entered"));
+  std::thread secondCreator([this, &second] {
+    second = m_manager.createComponent("Gate");
+    m_recorder.record("second returned");
+  });
+  // A second creation that does not wait for the first comes back at once; give it the chance.
+  m_recorder.waitFor("second returned", 1, std::chrono::milliseconds(300));
+  Gate::open();
+  firstCreator.join();
+  secondCreator.join();
+  ASSERT_NE(nullptr, first);
+  EXPECT_STREQ("Gate0", first->getInstanceName());
+  EXPECT_EQ(nullptr, second) << "a second Gate while the first was still initialising";
 }
