@@ -390,12 +390,15 @@ namespace RTC
         if (m_watcher.get_id() != std::this_thread::get_id()) { m_watcher.join(); }
         return;
       }
-    bool blockingRunManager = false;
-    {
-      std::lock_guard<std::mutex> lock(m_shutdownMutex);
-      blockingRunManager = m_running;
-    }
-    if (!blockingRunManager) { performShutdown(); }
+    std::unique_lock<std::mutex> lock(m_shutdownMutex);
+    if (!m_running)
+      {
+        lock.unlock();
+        performShutdown();
+        return;
+      }
+    // A blocking runManager in another thread carries the shutdown out; return once it is done.
+    m_shutdownFinished.wait(lock, [this] { return m_shutdownDone; });
   }
 
   void ManagerImpl::performShutdown()
@@ -420,6 +423,7 @@ namespace RTC
         Log::warn("the ORB did not shut down cleanly");
       }
     m_shutdownDone = true;
+    m_shutdownFinished.notify_all();
     Log::info("manager shut down");
   }
 }

@@ -11,6 +11,7 @@
 #include "RemoteLayer.h"
 #include "ShutdownSignal.h"
 
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -90,6 +91,7 @@ namespace RTC
 
     std::mutex m_shutdownMutex;   // one shutdown at a time; later callers wait for it
     bool m_shutdownDone = false;
+    std::condition_variable m_shutdownFinished;   // notified once m_shutdownDone is set
     bool m_running = false;
     std::thread m_watcher;        // runManager(true): waits for the request and shuts down
   };
