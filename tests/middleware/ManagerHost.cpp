@@ -1,23 +1,36 @@
-// A manager program whose components are exited one by one, the way a remote "exit" request
-// does it, once standard input closes. Lets a test see whether the process ends when its last
-// component is gone (manager.shutdown_nortcs).
+// A manager program driven by its standard input: once it closes, the program ends its
+// components the way HOST_MODE says, so a test can check how the manager shuts down.
+//   exit         exit Worker1 then Worker0 one by one, as a remote "exit" does (default)
+//   shutdown     Manager::shutdown() from a plain thread while runManager blocks in main
+//   nonblocking  runManager(true); main itself calls Manager::shutdown()
+//   callback     Worker0 calls Manager::shutdown() from its onExecute
 #include <rtm/DataFlowComponentBase.h>
 #include <rtm/Manager.h>
 
 #include "ManagerImpl.h"
 
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
 namespace
 {
   const char* workerSpec[] = {"type_name", "Worker", "category", "Test", ""};
+  std::atomic<bool> g_inputClosed(false);
+  std::string g_mode;
 
   void say(const std::string& text)
   {
     std::printf("%s\n", text.c_str());
     std::fflush(stdout);
+  }
+
+  void waitForInputToClose()
+  {
+    while (std::fgetc(stdin) != EOF) {}
+    g_inputClosed = true;
   }
 
   class Worker : public RTC::DataFlowComponentBase
@@ -29,6 +42,12 @@ namespace
     {
       if (!m_executed) { say(std::string(getInstanceName()) + " onExecute"); }
       m_executed = true;
+      if (g_mode == "callback" && g_inputClosed && !m_requested && std::string(getInstanceName()) == "Worker0")
+        {
+          m_requested = true;
+          RTC::Manager::instance().shutdown();
+          say("shutdown requested");
+        }
       return RTC::RTC_OK;
     }
     RTC::ReturnCode_t onDeactivated(RTC::UniqueId) override { return note("onDeactivated"); }
@@ -42,6 +61,7 @@ namespace
     }
 
     bool m_executed = false;
+    bool m_requested = false;
   };
 
   RTC::RTObject_impl* createWorker(RTC::Manager* manager) { return new Worker(manager); }
@@ -62,19 +82,39 @@ namespace
 
 int main(int argc, char** argv)
 {
+  const char* mode = std::getenv("HOST_MODE");
+  g_mode = mode != nullptr ? mode : "exit";
   RTC::Manager* manager = RTC::Manager::init(argc, argv);
   manager->setModuleInitProc(moduleInit);
   manager->activateManager();
-  std::thread exiter([manager] {
-    while (std::fgetc(stdin) != EOF) {}
-    for (const char* name : {"Worker1", "Worker0"})
+
+  if (g_mode == "nonblocking")
+    {
+      manager->runManager(true);
+      waitForInputToClose();
+      manager->shutdown();
+      say("shutdown returned");
+      return 0;
+    }
+
+  std::thread driver([manager] {
+    waitForInputToClose();
+    if (g_mode == "exit")
       {
-        manager->impl().exitComponent(name);
-        say(std::string("exited ") + name);
+        for (const char* name : {"Worker1", "Worker0"})
+          {
+            manager->impl().exitComponent(name);
+            say(std::string("exited ") + name);
+          }
+      }
+    else if (g_mode == "shutdown")
+      {
+        manager->shutdown();
+        say("shutdown returned");
       }
   });
   manager->runManager(false);
   say("runManager returned");
-  exiter.join();
+  driver.join();
   return 0;
 }

@@ -1,5 +1,6 @@
-// The process ends when its last component has exited, unless manager.shutdown_nortcs (or
-// manager.shutdown_on_nortcs) says NO.
+// How a manager process ends: when its last component has exited (unless shutdown_nortcs says
+// NO), and through Manager::shutdown() from another thread, after a non-blocking runManager,
+// and from a component's own callback. Each time in order: deactivation, onFinalize, deletion.
 #include "ProbeProcess.h"
 
 #include <gtest/gtest.h>
@@ -15,33 +16,41 @@ using testsupport::probeTimeout;
 
 namespace
 {
-  std::unique_ptr<ChildProcess> startHost(const std::vector<std::string>& arguments)
+  std::unique_ptr<ChildProcess> startHost(const std::string& mode, const std::vector<std::string>& arguments = {})
   {
     std::vector<std::string> all = {"-o", "naming.enable:NO", "-o", "manager.components.preactivation:Worker0,Worker1"};
     all.insert(all.end(), arguments.begin(), arguments.end());
-    std::unique_ptr<ChildProcess> host(new ChildProcess(LAST_COMPONENT_HOST_PATH, all));
+    std::unique_ptr<ChildProcess> host(new ChildProcess(MANAGER_HOST_PATH, all, {{"HOST_MODE", mode}}));
     EXPECT_TRUE(host->waitForStdout("Worker0 onExecute", probeTimeout)) << host->stderrText();
     EXPECT_TRUE(host->waitForStdout("Worker1 onExecute", probeTimeout)) << host->stderrText();
     return host;
+  }
+
+  // The last created component goes first; each is deactivated, finalised and deleted before
+  // the next, and all of it before `after`.
+  void expectOrderlyShutdown(ChildProcess& host, const std::string& after)
+  {
+    std::vector<std::string> lines = linesOf(host.stdoutText());
+    long previous = -1;
+    for (const std::string& prefix : std::vector<std::string>{"Worker1 onDeactivated", "Worker1 onFinalize", "deleteWorker Worker1",
+                                      "Worker0 onDeactivated", "Worker0 onFinalize", "deleteWorker Worker0", after})
+      {
+        long index = lineStarting(lines, prefix);
+        EXPECT_GT(index, previous) << "'" << prefix << "' missing or out of order in\n" << host.stdoutText();
+        previous = index;
+      }
   }
 }
 
 TEST(LastComponent, ProcessEndsWhenTheLastComponentHasExited)
 {
-  auto host = startHost({});
+  auto host = startHost("exit");
   host->closeInput();
   ASSERT_TRUE(host->wait(probeTimeout)) << host->stdoutText();
   EXPECT_EQ(0, host->exitCode());
-
+  expectOrderlyShutdown(*host, "runManager returned");
   std::vector<std::string> lines = linesOf(host->stdoutText());
-  long previous = -1;
-  for (const char* prefix : {"Worker1 onDeactivated", "Worker1 onFinalize", "deleteWorker Worker1", "exited Worker1",
-                             "Worker0 onDeactivated", "Worker0 onFinalize", "deleteWorker Worker0", "runManager returned"})
-    {
-      long index = lineStarting(lines, prefix);
-      EXPECT_GT(index, previous) << prefix;
-      previous = index;
-    }
+  EXPECT_LT(lineStarting(lines, "exited Worker1"), lineStarting(lines, "Worker0 onDeactivated"));
 }
 
 class StaysUp : public ::testing::TestWithParam<std::string>
@@ -50,7 +59,7 @@ class StaysUp : public ::testing::TestWithParam<std::string>
 
 TEST_P(StaysUp, WithoutComponentsUntilSignalled)
 {
-  auto host = startHost({"-o", GetParam() + ":NO"});
+  auto host = startHost("exit", {"-o", GetParam() + ":NO"});
   host->closeInput();
   ASSERT_TRUE(host->waitForStdout("exited Worker0", probeTimeout));
   // A process that was going to end would have done so well within this time.
@@ -66,3 +75,33 @@ INSTANTIATE_TEST_SUITE_P(Keys, StaysUp, ::testing::Values("manager.shutdown_nort
                          [](const ::testing::TestParamInfo<std::string>& entry) {
                            return std::string(entry.index == 0 ? "ShutdownNortcs" : "ShutdownOnNortcs");
                          });
+
+TEST(ManagerShutdown, FromAnotherThreadReturnsOnceDone)
+{
+  auto host = startHost("shutdown");
+  host->closeInput();
+  ASSERT_TRUE(host->wait(probeTimeout)) << host->stdoutText();
+  EXPECT_EQ(0, host->exitCode());
+  expectOrderlyShutdown(*host, "shutdown returned");
+  expectOrderlyShutdown(*host, "runManager returned");
+}
+
+TEST(ManagerShutdown, AfterNonBlockingRunManagerReturnsOnceDone)
+{
+  auto host = startHost("nonblocking");
+  host->closeInput();
+  ASSERT_TRUE(host->wait(probeTimeout)) << host->stdoutText();
+  EXPECT_EQ(0, host->exitCode());
+  expectOrderlyShutdown(*host, "shutdown returned");
+}
+
+TEST(ManagerShutdown, FromAComponentCallbackOnlyRequestsIt)
+{
+  auto host = startHost("callback");
+  host->closeInput();
+  ASSERT_TRUE(host->wait(probeTimeout)) << host->stdoutText();
+  EXPECT_EQ(0, host->exitCode());
+  std::vector<std::string> lines = linesOf(host->stdoutText());
+  EXPECT_LT(lineStarting(lines, "shutdown requested"), lineStarting(lines, "Worker0 onDeactivated"));
+  expectOrderlyShutdown(*host, "runManager returned");
+}
