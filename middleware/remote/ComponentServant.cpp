@@ -3,6 +3,7 @@
 #include <rtm/RTObject.h>
 
 #include "CallTimeouts.h"
+#include "ConnectionBuffer.h"
 #include "ComponentCore.h"
 #include "CorbaRemoteLayer.h"
 #include "ManagerImpl.h"
@@ -341,5 +342,35 @@ namespace RTC
   {
     ServantLifetime::Use use(*m_lifetime);
     return closeLocalEnd(connectionId);
+  }
+
+  CORBA::Boolean ComponentServant::hasConnection(const char* connectionIdText)
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    const std::string connectionId(connectionIdText);
+    for (OutPortBase* port : m_component.core().outPorts())
+      {
+        for (const ConnectionStatus& status : port->connections())
+          {
+            if (status.settings.id == connectionId) { return true; }
+          }
+      }
+    for (InPortBase* port : m_component.core().inPorts())
+      {
+        if (port->findConnection(connectionId)) { return true; }
+      }
+    return false;
+  }
+
+  void ComponentServant::dropAbandonedConnections()
+  {
+    try
+      {
+        for (auto& port : m_inPorts) { port.second.servant->dropAbandonedConnections(); }
+      }
+    catch (const CORBA::OBJECT_NOT_EXIST&)
+      {
+        // Retired meanwhile.
+      }
   }
 }

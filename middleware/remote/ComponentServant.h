@@ -48,6 +48,10 @@ namespace RTC
     void openOutConnection(const char* port, const RTCRemote::ConnectionSettings& settings,
                            RTCRemote::InPortEndpoint_ptr reader) override;
     CORBA::Boolean closeConnection(const char* connectionId) override;
+    CORBA::Boolean hasConnection(const char* connectionId) override;
+
+    // See InPortServant::dropAbandonedConnections; nothing once the component is retired.
+    void dropAbandonedConnections();
 
   private:
     struct InPortObject

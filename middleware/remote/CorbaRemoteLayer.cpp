@@ -44,7 +44,8 @@ namespace RTC
   }
 
   CorbaRemoteLayer::CorbaRemoteLayer(ManagerImpl& manager, CORBA::ORB_ptr orb)
-    : m_manager(manager), m_orb(CORBA::ORB::_duplicate(orb)), m_processToken(makeProcessToken())
+    : m_manager(manager), m_orb(CORBA::ORB::_duplicate(orb)), m_processToken(makeProcessToken()),
+      m_watchInterval(updateInterval(manager.config()))
   {
     CORBA::Object_var object = m_orb->resolve_initial_references("RootPOA");
     m_poa = PortableServer::POA::_narrow(object);
@@ -52,12 +53,33 @@ namespace RTC
     poaManager->activate();
 
     const coil::Properties& config = manager.config();
-    if (isNo(config.getProperty("naming.enable", "YES"))) { return; }
-    m_formats = splitList(config.getProperty("naming.formats", "%h.host_cxt/%n.rtc"), ',');
-    std::vector<std::string> servers = splitList(config.getProperty("corba.nameservers", "localhost"), ',');
-    if (!m_formats.empty() && !servers.empty())
+    if (!isNo(config.getProperty("naming.enable", "YES")))
       {
-        m_registrar.reset(new NameRegistrar(m_orb.in(), servers, updateInterval(config)));
+        m_formats = splitList(config.getProperty("naming.formats", "%h.host_cxt/%n.rtc"), ',');
+        std::vector<std::string> servers = splitList(config.getProperty("corba.nameservers", "localhost"), ',');
+        if (!m_formats.empty() && !servers.empty())
+          {
+            m_registrar.reset(new NameRegistrar(m_orb.in(), servers, m_watchInterval));
+          }
+      }
+    m_watcher = std::thread(&CorbaRemoteLayer::watchConnections, this);
+  }
+
+  void CorbaRemoteLayer::watchConnections()
+  {
+    std::unique_lock<std::mutex> lock(m_watchMutex);
+    while (!m_watchStopping)
+      {
+        m_watchWake.wait_for(lock, m_watchInterval, [this] { return m_watchStopping; });
+        if (m_watchStopping) { break; }
+        lock.unlock();
+        std::vector<PortableServer::Servant_var<ComponentServant>> servants;
+        {
+          std::lock_guard<std::mutex> listLock(m_mutex);
+          for (auto& entry : m_servants) { servants.push_back(entry.second); }
+        }
+        for (auto& servant : servants) { servant->dropAbandonedConnections(); }
+        lock.lock();
       }
   }
 
@@ -205,6 +227,12 @@ namespace RTC
       exits.swap(m_exits);
     }
     for (std::thread& exit : exits) { exit.join(); }
+    {
+      std::lock_guard<std::mutex> lock(m_watchMutex);
+      m_watchStopping = true;
+    }
+    m_watchWake.notify_all();
+    if (m_watcher.joinable()) { m_watcher.join(); }
     if (m_registrar) { m_registrar->stop(); }
   }
 

@@ -10,6 +10,8 @@
 #include "NameRegistrar.h"
 #include "RemoteLayer.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -45,6 +47,8 @@ namespace RTC
     // This process's component by instance name, or one of another process found by naming path.
     RTCRemote::ComponentControl_ptr reference(const ComponentAddress& address, std::string& error);
     std::vector<std::string> namingPaths(RTObject_impl& component) const;
+    // Background thread: drops reader ends of remote connections whose writer has gone.
+    void watchConnections();
 
     ManagerImpl& m_manager;
     CORBA::ORB_var m_orb;
@@ -55,6 +59,12 @@ namespace RTC
 
     std::mutex m_mutex;   // guards m_servants
     std::map<std::string, PortableServer::Servant_var<ComponentServant>> m_servants;
+
+    const std::chrono::milliseconds m_watchInterval;
+    std::mutex m_watchMutex;   // guards m_watchStopping
+    std::condition_variable m_watchWake;
+    bool m_watchStopping = false;
+    std::thread m_watcher;
 
     std::mutex m_exitMutex;   // guards m_exits and m_exitsClosed
     std::vector<std::thread> m_exits;

@@ -2,6 +2,9 @@
 
 #include "CallTimeouts.h"
 #include "ConnectionBuffer.h"
+#include "Log.h"
+
+#include <omniORB4/minorCode.h>
 
 namespace RTC
 {
@@ -49,6 +52,45 @@ namespace RTC
     RTCRemote::ComponentControl_ptr writer = found->second._retn();
     m_writers.erase(found);
     return writer;
+  }
+
+  std::vector<std::pair<std::string, RTCRemote::ComponentControl_var>> InPortServant::writers()
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return std::vector<std::pair<std::string, RTCRemote::ComponentControl_var>>(m_writers.begin(), m_writers.end());
+  }
+
+  void InPortServant::dropAbandonedConnections()
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    for (auto& writer : writers())
+      {
+        bool abandoned = false;
+        try
+          {
+            abandoned = !writer.second->hasConnection(writer.first.c_str());
+          }
+        catch (const CORBA::TIMEOUT&)
+          {
+            // Busy or hung: its own time-out on pushing decides.
+          }
+        catch (const CORBA::TRANSIENT& e)
+          {
+            abandoned = e.minor() != omni::TRANSIENT_CallTimedout;
+          }
+        catch (const CORBA::SystemException&)
+          {
+            abandoned = true;   // COMM_FAILURE, OBJECT_NOT_EXIST: the writer is gone
+          }
+        if (!abandoned) { continue; }
+        RTCRemote::ComponentControl_var forgotten = forgetWriter(writer.first);
+        std::shared_ptr<ConnectionBuffer> buffer = m_port.findConnection(writer.first);
+        if (buffer && m_port.removeConnection(writer.first))
+          {
+            Log::warn("port " + std::string(m_port.getName()) + ": writer of connection '" + buffer->settings().name +
+                      "' is gone; connection dropped");
+          }
+      }
   }
 
   std::vector<std::pair<std::string, RTCRemote::ComponentControl_var>> InPortServant::forgetAllWriters()

@@ -31,8 +31,13 @@ namespace RTC
     void rememberWriter(const std::string& connectionId, RTCRemote::ComponentControl_ptr writer);
     // The writer of a remote connection, nil for an in-process one; forgotten afterwards.
     RTCRemote::ComponentControl_ptr forgetWriter(const std::string& connectionId);
-    // Every remembered connection id and writer, forgotten afterwards.
+    // Every remembered connection id and writer.
+    std::vector<std::pair<std::string, RTCRemote::ComponentControl_var>> writers();
+    // The same, forgotten afterwards.
     std::vector<std::pair<std::string, RTCRemote::ComponentControl_var>> forgetAllWriters();
+    // Drops each remote connection whose writer is gone or no longer holds its end, with one
+    // warning each. Calls the writers, so it may take up to the peer call time-out per writer.
+    void dropAbandonedConnections();
 
   private:
     InPortBase& m_port;
