@@ -4,6 +4,8 @@
 #include "ProfileConversion.h"
 #include "ToolError.h"
 
+#include <algorithm>
+#include <cstring>
 #include <iostream>
 
 namespace rtctl
@@ -22,11 +24,17 @@ namespace rtctl
     void printComponent(const std::string& path, const RTCRemote::ComponentProfile& profile)
     {
       std::cout << path << "  " << RTC::stateName(profile.state) << "\n";
+      std::size_t width = 0;
+      for (CORBA::ULong i = 0; i < profile.ports.length(); ++i)
+        {
+          width = std::max(width, std::strlen(profile.ports[i].name.in()));
+        }
       for (CORBA::ULong i = 0; i < profile.ports.length(); ++i)
         {
           const RTCRemote::PortProfile& port = profile.ports[i];
-          std::cout << "  " << (port.direction == RTCRemote::OUT_PORT ? "out " : "in  ") << port.name.in() << "  "
-                    << port.dataType.in() << "\n";
+          const std::string name(port.name.in());
+          std::cout << "  " << (port.direction == RTCRemote::OUT_PORT ? "out " : "in  ") << name
+                    << std::string(width - name.size() + 2, ' ') << port.dataType.in() << "\n";
           for (CORBA::ULong c = 0; c < port.connections.length(); ++c) { printConnection(port.connections[c]); }
         }
     }
