@@ -130,6 +130,12 @@ namespace testsupport
     return waitFor([&] { return predicate(m_stdout); }, timeout);
   }
 
+  bool ChildProcess::waitForStderrMatch(const std::function<bool(const std::string&)>& predicate,
+                                        std::chrono::milliseconds timeout)
+  {
+    return waitFor([&] { return predicate(m_stderr); }, timeout);
+  }
+
   std::string ChildProcess::stdoutText()
   {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -247,7 +253,9 @@ namespace testsupport
     out << contents;
   }
 
-  NamingService::NamingService() : m_port(freeLoopbackPort())
+  NamingService::NamingService() : NamingService(freeLoopbackPort()) {}
+
+  NamingService::NamingService(int port) : m_port(port)
   {
     m_process.reset(new ChildProcess("/usr/bin/omniNames",
                                      {"-start", std::to_string(m_port), "-logdir", m_logDirectory.path(),

@@ -37,6 +37,7 @@ namespace testsupport
     bool waitForStderr(const std::string& text, std::chrono::milliseconds timeout);
     // Waits until `predicate(stdout)` holds; false on timeout.
     bool waitForStdoutMatch(const std::function<bool(const std::string&)>& predicate, std::chrono::milliseconds timeout);
+    bool waitForStderrMatch(const std::function<bool(const std::string&)>& predicate, std::chrono::milliseconds timeout);
 
     std::string stdoutText();
     std::string stderrText();
@@ -94,6 +95,8 @@ namespace testsupport
   {
   public:
     NamingService();
+    // On a given loopback port: to start one late, or again, where processes already look for it.
+    explicit NamingService(int port);
     ~NamingService();
     int port() const { return m_port; }
     std::string address() const { return "127.0.0.1:" + std::to_string(m_port); }
