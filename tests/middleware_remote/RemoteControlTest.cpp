@@ -1,0 +1,154 @@
+// Controlling components of other processes: configuration, slow deactivation and exit,
+// rtctl's refusals, and a consumer's configuration that connects and activates a producer.
+#include "RemoteFixture.h"
+
+namespace remotetest
+{
+  class RemoteControlTest : public RemoteFixture
+  {
+  };
+
+  TEST_F(RemoteControlTest, ConfigurationSetRemotelyTakesEffectAtNextActivation)
+  {
+    auto probe = startManager(PROBE_PROGRAM, {});
+    ASSERT_TRUE(waitRegistered(*probe, "Probe0"));
+    rtctlOk({"activate", "Probe0"});
+    ASSERT_TRUE(probe->waitForStdout("onActivated", g_patience));
+    EXPECT_NE(std::string::npos, probe->stdoutText().find("Count=5 Label=plain"));
+
+    rtctlOk({"conf", "Probe0", "Label", "fancy"});
+    rtctlOk({"conf", "Probe0", "Count", "7", "-s", "fast"});
+    EXPECT_EQ("fancy\n", rtctlOk({"conf", "Probe0", "Label"}));
+    const std::string all = rtctlOk({"conf", "Probe0"});
+    EXPECT_NE(std::string::npos, all.find("active configuration set: default\n")) << all;
+    EXPECT_NE(std::string::npos, all.find("configuration sets: default, fast\n")) << all;
+    EXPECT_NE(std::string::npos, all.find("Count: 5\nLabel: fancy\n")) << all;
+
+    rtctlOk({"deactivate", "Probe0"});
+    rtctlOk({"activate", "Probe0"});
+    ASSERT_TRUE(probe->waitForStdoutMatch(
+      [](const std::string& out) { return countOf(out, "onActivated") == 2; }, g_patience));
+    // The second activation took the new value; the other set's value stayed there.
+    const std::string out = probe->stdoutText();
+    EXPECT_NE(std::string::npos, out.find("Count=5 Label=fancy", out.rfind("onActivated"))) << out;
+  }
+
+  TEST_F(RemoteControlTest, DeactivateAndExitWaitForSlowOnDeactivatedAndExitEndsTheProcess)
+  {
+    // Slower than the ORB's default call time-out: only the control time-out lets this pass.
+    auto slow = startTextPorts({"TextPort?instance_name=Slow&conf.default.DeactivateDelayMs=3000"});
+    ASSERT_TRUE(waitRegistered(*slow, "Slow"));
+
+    rtctlOk({"activate", "Slow"});
+    rtctlOk({"deactivate", "Slow"});
+    EXPECT_NE(std::string::npos, slow->stdoutText().find("Slow deactivated"));   // before rtctl returned
+    EXPECT_EQ("INACTIVE\n", rtctlOk({"state", "Slow"}));
+
+    rtctlOk({"activate", "Slow"});
+    rtctlOk({"exit", "Slow"});
+    EXPECT_EQ(2u, countOf(slow->stdoutText(), "Slow deactivated"));
+    ASSERT_TRUE(slow->wait(g_patience));
+    EXPECT_EQ(0, slow->exitCode());
+    EXPECT_NE(std::string::npos, slow->stdoutText().find("Slow finalized"));
+    // Its name went with it.
+    EXPECT_EQ(std::string(), rtctlOk({"ls"}));
+  }
+
+  TEST_F(RemoteControlTest, RtctlRefusesBadInputWithOneLineAndChangesNothing)
+  {
+    auto probes = startManager(PROBE_PROGRAM, {}, {{"PROBE_COUNT", "2"}});
+    auto texts = startTextPorts({"TextPort?instance_name=Texts"});
+    ASSERT_TRUE(waitRegistered(*probes, "Probe1"));
+    ASSERT_TRUE(waitRegistered(*texts, "Texts"));
+    const std::string silent = "127.0.0.1:" + std::to_string(testsupport::freeLoopbackPort());
+
+    struct Case
+    {
+      std::vector<std::string> arguments;
+      int status;
+      std::string message;
+      std::string nameServer;
+    };
+    const std::vector<Case> cases = {
+      {{"state", "Nobody"}, 1, "no component 'Nobody'", ""},
+      {{"activate", "Probe0", "Nobody"}, 1, "no component 'Nobody'", ""},
+      {{"connect", "Probe0:nope", "Probe1:in"}, 1, "Probe0 has no port 'nope' (its ports: out, in)", ""},
+      {{"connect", "Probe0:out", "Probe1:out"}, 1, "both are out ports", ""},
+      {{"connect", "Probe0:in", "Texts:in"}, 1, "both are in ports", ""},
+      {{"connect", "Texts:time", "Probe0:in"}, 1, "data types differ (IDL:RTC/Time:1.0 and IDL:RTC/TimedString:1.0)", ""},
+      {{"connect", "Probe0:out", "Probe1:in", "-p", "buffer.length=zero"}, 1, "buffer.length", ""},
+      {{"connect", "Probe0:out", "Probe1:in", "-p", "buffer.write.full_policy=block"}, 1, "full_policy", ""},
+      {{"connect", "Probe0:out", "Probe1:in", "-p", "novalue"}, 2, "key=value", ""},
+      {{"connect", "Probe0", "Probe1:in"}, 2, "expected NAME:port", ""},
+      {{"connect", "Probe0:out"}, 2, "expects two ports", ""},
+      {{"disconnect", "Probe0:out", "Probe1:in"}, 1, "no connection between", ""},
+      {{"reset", "Probe0"}, 1, "cannot reset Probe0: it is INACTIVE", ""},
+      {{"conf", "Probe0", "Nope"}, 1, "Probe0 has no configuration parameter 'Nope'", ""},
+      {{"conf", "Probe0", "Nope", "1"}, 1, "Probe0 has no configuration parameter 'Nope'", ""},
+      {{"wait", "Probe0", "ACTIVE", "--timeout", "0.5"}, 1, "did not become ACTIVE within 0.5 s (it is INACTIVE)", ""},
+      {{"wait", "Probe0", "SLEEPING"}, 2, "STATE must be", ""},
+      {{"frobnicate"}, 2, "unknown command 'frobnicate'", ""},
+      {{"ls", "--colour"}, 2, "unknown option '--colour'", ""},
+      {{"ls"}, 1, "the naming service at " + silent + " does not answer", silent},
+      {{"state", "Probe0"}, 1, "does not answer", silent},
+    };
+    for (const Case& c : cases)
+      {
+        std::string command;
+        for (const std::string& argument : c.arguments) { command += " " + argument; }
+        ToolResult result = rtctl(c.arguments, c.nameServer);
+        EXPECT_EQ(c.status, result.status) << command << ": " << result.err;
+        EXPECT_NE(std::string::npos, result.err.find(c.message)) << command << ": " << result.err;
+        EXPECT_EQ(1u, countOf(result.err, "\n")) << command << ": " << result.err;
+        EXPECT_EQ(0u, result.err.find("rtctl: ")) << command << ": " << result.err;
+      }
+    // Nothing was connected or activated on the way.
+    const std::string ls = rtctlOk({"ls"});
+    EXPECT_EQ(std::string::npos, ls.find(" -> ")) << ls;
+    EXPECT_EQ(std::string::npos, ls.find("  ACTIVE\n")) << ls;
+    EXPECT_EQ(3u, countOf(ls, "  INACTIVE\n")) << ls;
+  }
+
+  TEST_F(RemoteControlTest, EverySubcommandHasHelp)
+  {
+    for (const std::string command : {"ls", "connect", "disconnect", "activate", "deactivate", "reset", "conf", "state",
+                                       "wait", "exit"})
+      {
+        ToolResult result = rtctl({command, "--help"});
+        EXPECT_EQ(0, result.status) << command;
+        EXPECT_EQ(0u, result.out.find("usage: rtctl [-n host[:port]] " + command)) << result.out;
+      }
+    ToolResult overview = rtctl({"--help"});
+    EXPECT_EQ(0, overview.status);
+    EXPECT_NE(std::string::npos, overview.out.find("rtctl wait NAME STATE [--timeout S]"));
+  }
+
+  TEST_F(RemoteControlTest, ConsumerConfigurationConnectsAndActivatesTheChain)
+  {
+    // The consumer starts first and names its producer through the naming service; the
+    // producer appears a moment later.
+    const std::string producer = "rtcname://" + m_naming.address() + "/Probe0";
+    m_directory.write("consumer.conf",
+                      "naming.formats: consumer.ctx/%n.rtc\n"
+                      "manager.components.preconnect: Consumer.in?port=" + producer + ".out&buffer.length=16\n"
+                      "manager.components.preactivation: " + producer + ", Consumer\n");
+    ChildProcess consumer(TEXTPORT_PROGRAM,
+                          {"-f", m_directory.file("consumer.conf"), "-o", "corba.nameservers:" + m_naming.address(), "-o",
+                           "exec_cxt.periodic.rate:100"},
+                          {{"TEXTPORT_COMPONENTS", "TextPort?instance_name=Consumer"}}, m_directory.path());
+    auto producerProcess = startManager(PROBE_PROGRAM, {"naming.formats:%n.rtc"});
+
+    for (int n = 1; n <= 5; ++n)
+      {
+        const std::string text = "value " + std::to_string(n);
+        EXPECT_TRUE(consumer.waitForStdout("Consumer got " + std::to_string(text.size()) + " [" + toHex(text) + "]",
+                                           g_patience))
+          << consumer.stdoutText() << consumer.stderrText();
+      }
+    EXPECT_EQ("ACTIVE\n", rtctlOk({"state", "Probe0.rtc"}));
+    EXPECT_EQ("ACTIVE\n", rtctlOk({"state", "consumer.ctx/Consumer"}));
+    const std::string ls = rtctlOk({"ls"});
+    EXPECT_EQ(2u, countOf(ls, "Probe0.out -> Consumer.in")) << ls;
+    EXPECT_NE(std::string::npos, ls.find("buffer=16,overwrite")) << ls;
+  }
+}

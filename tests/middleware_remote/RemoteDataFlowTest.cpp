@@ -1,0 +1,194 @@
+// Values crossing processes: two manager processes, connected and activated with rtctl.
+#include "RemoteFixture.h"
+
+#include <csignal>
+#include <fstream>
+#include <sstream>
+
+namespace remotetest
+{
+  namespace
+  {
+    std::vector<std::string> linesStartingWith(const std::string& text, const std::string& prefix)
+    {
+      std::vector<std::string> lines;
+      std::stringstream stream(text);
+      std::string line;
+      while (std::getline(stream, line))
+        {
+          if (line.compare(0, prefix.size(), prefix) == 0) { lines.push_back(line); }
+        }
+      return lines;
+    }
+
+    // The part of `ls` output that describes one component.
+    std::string lsSection(const std::string& ls, const std::string& pathEnd)
+    {
+      std::string::size_type start = ls.find(pathEnd + "  ");
+      if (start == std::string::npos) { return std::string(); }
+      std::string::size_type end = start;
+      // A section ends where the next unindented line starts.
+      while ((end = ls.find('\n', end + 1)) != std::string::npos && end + 1 < ls.size() && ls[end + 1] == ' ') {}
+      return ls.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    }
+
+    std::string gotLine(const std::string& instance, const std::string& text)
+    {
+      return instance + " got " + std::to_string(text.size()) + " [" + toHex(text) + "]";
+    }
+  }
+
+  class RemoteDataFlowTest : public RemoteFixture
+  {
+  protected:
+    std::string writeTexts(const std::vector<std::string>& texts)
+    {
+      std::string hexLines;
+      for (const std::string& text : texts) { hexLines += toHex(text) + "\n"; }
+      m_directory.write("texts", hexLines);
+      return m_directory.file("texts");
+    }
+
+    // A Probe writer that keeps writing, connected to a TextPort reader, both active and
+    // values arriving.
+    void startFlowingPair(std::unique_ptr<ChildProcess>& writer, std::unique_ptr<ChildProcess>& reader)
+    {
+      writer = startManager(PROBE_PROGRAM, {"naming.formats:writer/%n.rtc"});
+      reader = startTextPorts({"TextPort?instance_name=Reader"});
+      ASSERT_TRUE(waitRegistered(*writer, "Probe0"));
+      ASSERT_TRUE(waitRegistered(*reader, "Reader"));
+      rtctlOk({"conf", "writer/Probe0", "Count", "100000000"});
+      rtctlOk({"connect", "writer/Probe0:out", "Reader:in"});
+      rtctlOk({"activate", "Reader", "writer/Probe0"});
+      ASSERT_TRUE(reader->waitForStdout("Reader got", g_patience));
+    }
+  };
+
+  TEST_F(RemoteDataFlowTest, TextsArriveInOrderAndUnchangedUntilDisconnected)
+  {
+    std::string large;
+    for (int i = 0; i < 8191; ++i) { large += static_cast<char>(1 + i % 255); }
+    const std::vector<std::string> texts = {"first", "two\nlines\n", "", large, "\x01\t\x7f\x80\xfe\xff", "last"};
+    auto writer = startTextPorts({"TextPort?instance_name=Writer&conf.default.Texts=" + writeTexts(texts)});
+    auto reader = startTextPorts({"TextPort?instance_name=Reader"});
+    ASSERT_TRUE(waitRegistered(*writer, "Writer"));
+    ASSERT_TRUE(waitRegistered(*reader, "Reader"));
+
+    EXPECT_NE(std::string::npos,
+              rtctlOk({"connect", "Writer:out", "Reader:in", "-p", "buffer.length=64"}).find("Writer.out -> Reader.in"));
+    rtctlOk({"activate", "Reader", "Writer"});
+    ASSERT_TRUE(reader->waitForStdout(gotLine("Reader", "last"), g_patience)) << reader->stdoutText();
+
+    std::vector<std::string> expected;
+    for (const std::string& text : texts) { expected.push_back(gotLine("Reader", text)); }
+    EXPECT_EQ(expected, linesStartingWith(reader->stdoutText(), "Reader got"));
+    EXPECT_TRUE(writer->waitForStdout("Writer sent 6 ok", g_patience));
+
+    rtctlOk({"disconnect", "Writer:out", "Reader:in"});
+    const std::string ls = rtctlOk({"ls"});
+    EXPECT_EQ(std::string::npos, ls.find(" -> ")) << ls;   // gone at both ends
+
+    // The writer's port has no connection left, and the reader gets nothing more.
+    rtctlOk({"deactivate", "Writer"});
+    rtctlOk({"activate", "Writer"});
+    EXPECT_TRUE(writer->waitForStdout("Writer sent 6 unconnected", g_patience)) << writer->stdoutText();
+    rtctlOk({"deactivate", "Reader"});
+    EXPECT_EQ(texts.size(), linesStartingWith(reader->stdoutText(), "Reader got").size());
+  }
+
+  TEST_F(RemoteDataFlowTest, FullBufferPolicyAndDroppedCountsShowInLs)
+  {
+    const std::vector<std::string> texts = {"v1", "v2", "v3", "v4", "v5"};
+    auto writer = startTextPorts({"TextPort?instance_name=Writer&conf.default.Texts=" + writeTexts(texts)});
+    auto reader = startTextPorts({"TextPort?instance_name=Reader"});
+    ASSERT_TRUE(waitRegistered(*writer, "Writer"));
+    ASSERT_TRUE(waitRegistered(*reader, "Reader"));
+
+    rtctlOk({"connect", "Reader:in", "Writer:out", "-p", "buffer.length=2", "-p", "buffer.write.full_policy=do_nothing",
+             "-p", "name=narrow"});
+    rtctlOk({"activate", "Writer"});
+    ASSERT_TRUE(writer->waitForStdout("Writer sent 5 ok", g_patience));
+
+    const std::string ls = rtctlOk({"ls"});
+    const std::string readerSection = lsSection(ls, "/Reader.rtc");
+    const std::string writerSection = lsSection(ls, "/Writer.rtc");
+    EXPECT_NE(std::string::npos, readerSection.find("Reader.rtc  INACTIVE")) << ls;
+    EXPECT_NE(std::string::npos, writerSection.find("Writer.rtc  ACTIVE")) << ls;
+    EXPECT_NE(std::string::npos, readerSection.find("  in  in    IDL:RTC/TimedString:1.0\n")) << ls;
+    const std::string connection = "Writer.out -> Reader.in  name=narrow id=";
+    const std::string counts = "buffer=2,do_nothing buffered=2 dropped=3";
+    EXPECT_NE(std::string::npos, readerSection.find(connection)) << ls;
+    EXPECT_NE(std::string::npos, readerSection.find(counts)) << ls;
+    EXPECT_NE(std::string::npos, writerSection.find(connection)) << ls;
+    EXPECT_NE(std::string::npos, writerSection.find(counts)) << ls;
+
+    // do_nothing kept the oldest values.
+    rtctlOk({"activate", "Reader"});
+    ASSERT_TRUE(reader->waitForStdout(gotLine("Reader", "v2"), g_patience));
+    rtctlOk({"deactivate", "Reader"});
+    EXPECT_EQ((std::vector<std::string>{gotLine("Reader", "v1"), gotLine("Reader", "v2")}),
+              linesStartingWith(reader->stdoutText(), "Reader got"));
+  }
+
+  TEST_F(RemoteDataFlowTest, WriterDropsConnectionOfKilledReaderAndGoesOn)
+  {
+    std::unique_ptr<ChildProcess> writer;
+    std::unique_ptr<ChildProcess> reader;
+    ASSERT_NO_FATAL_FAILURE(startFlowingPair(writer, reader));
+
+    reader->signal(SIGKILL);
+    ASSERT_TRUE(reader->wait(g_patience));
+    ASSERT_TRUE(writer->waitForStderr("connection dropped", g_patience)) << writer->stderrText();
+    EXPECT_EQ(1u, countOf(writer->stderrText(), "connection dropped"));
+
+    EXPECT_EQ("ACTIVE\n", rtctlOk({"state", "writer/Probe0"}));
+    const std::string ls = rtctlOk({"ls"});
+    EXPECT_EQ(std::string::npos, lsSection(ls, "writer/Probe0.rtc").find(" -> ")) << ls;
+    EXPECT_NE(std::string::npos, lsSection(ls, "/Reader.rtc").find("UNREACHABLE")) << ls;
+    // Its execution context still serves requests between cycles.
+    rtctlOk({"deactivate", "writer/Probe0"});
+    EXPECT_TRUE(writer->waitForStdout("Probe0 onDeactivated", g_patience));
+    EXPECT_TRUE(writer->running());
+  }
+
+  TEST_F(RemoteDataFlowTest, WriterDropsConnectionOfHungReader)
+  {
+    std::unique_ptr<ChildProcess> writer;
+    std::unique_ptr<ChildProcess> reader;
+    ASSERT_NO_FATAL_FAILURE(startFlowingPair(writer, reader));
+
+    // A stopped process keeps its sockets open: only the call time-out can tell.
+    reader->signal(SIGSTOP);
+    ASSERT_TRUE(writer->waitForStderr("connection dropped", g_patience)) << writer->stderrText();
+    EXPECT_EQ("ACTIVE\n", rtctlOk({"state", "writer/Probe0"}));
+    rtctlOk({"deactivate", "writer/Probe0"});
+    EXPECT_TRUE(writer->waitForStdout("Probe0 onDeactivated", g_patience));
+
+    // Woken up, the reader finds its end abandoned and drops it, so a new connection would be
+    // the first one its port reads from.
+    reader->signal(SIGCONT);
+    ASSERT_TRUE(reader->waitForStderr("writer of connection 'Probe0.out_Reader.in' is gone; connection dropped",
+                                      g_patience))
+      << reader->stderrText();
+    const std::string ls = rtctlOk({"ls"});
+    EXPECT_EQ(std::string::npos, ls.find(" -> ")) << ls;
+  }
+
+  TEST_F(RemoteDataFlowTest, ReaderGoesOnWhenWriterIsKilled)
+  {
+    std::unique_ptr<ChildProcess> writer;
+    std::unique_ptr<ChildProcess> reader;
+    ASSERT_NO_FATAL_FAILURE(startFlowingPair(writer, reader));
+
+    writer->signal(SIGKILL);
+    ASSERT_TRUE(writer->wait(g_patience));
+    EXPECT_EQ("ACTIVE\n", rtctlOk({"state", "Reader"}));
+    ASSERT_TRUE(reader->waitForStderr("writer of connection 'Probe0.out_Reader.in' is gone; connection dropped",
+                                      g_patience))
+      << reader->stderrText();
+    EXPECT_EQ(std::string::npos, lsSection(rtctlOk({"ls"}), "/Reader.rtc").find(" -> "));
+    rtctlOk({"deactivate", "Reader"});
+    EXPECT_TRUE(reader->waitForStdout("Reader deactivated", g_patience));
+    EXPECT_TRUE(reader->running());
+  }
+}
