@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -117,6 +119,17 @@ namespace
   const char* failingSpec[] = {"type_name", "FailingInit", "category", "Test", ""};
   const char* throwingSpec[] = {"type_name", "ThrowingInit", "category", "Test", ""};
   const char* gateSpec[] = {"type_name", "Gate", "category", "Test", "max_instance", "1", ""};
+
+  std::size_t entriesIn(const char* directory)
+  {
+    std::size_t count = 0;
+    if (DIR* listing = ::opendir(directory))
+      {
+        while (::readdir(listing) != nullptr) { ++count; }
+        ::closedir(listing);
+      }
+    return count;
+  }
 
   class ManagerEnvironment : public ::testing::Environment
   {
@@ -261,4 +274,22 @@ TEST_F(ManagerTest, ConcurrentCreationKeepsMaxInstanceAndDistinctNames)
   ASSERT_NE(nullptr, first);
   EXPECT_STREQ("Gate0", first->getInstanceName());
   EXPECT_EQ(nullptr, second) << "a second Gate while the first was still initialising";
+}
+
+TEST_F(ManagerTest, CreatingAndExitingLeavesNoThreadsOrDescriptors)
+{
+  auto cycle = [this] {
+    RTC::RTObject_impl* component = m_manager.createComponent("Counter");
+    ASSERT_NE(nullptr, component);
+    ASSERT_EQ(RTC::RTC_OK, component->core().executionContext()->activate());
+    ASSERT_EQ(RTC::RTC_OK, component->core().executionContext()->deactivate());
+    ASSERT_EQ(RTC::RTC_OK, component->core().executionContext()->activate());
+    ASSERT_TRUE(m_manager.impl().exitComponent(component->getInstanceName()));
+  };
+  cycle();   // the middleware may start what it keeps for the process's lifetime
+  const std::size_t threads = entriesIn("/proc/self/task");
+  const std::size_t descriptors = entriesIn("/proc/self/fd");
+  for (int i = 0; i < 20; ++i) { cycle(); }
+  EXPECT_EQ(threads, entriesIn("/proc/self/task"));
+  EXPECT_EQ(descriptors, entriesIn("/proc/self/fd"));
 }
