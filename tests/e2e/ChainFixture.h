@@ -1,0 +1,44 @@
+// The whole chain as separate processes: omniNames, PositionServerSim, InKorvaneComp and
+// InKorvaneTestComp, driven with rtctl. Shared by the end-to-end and the fault tests.
+#ifndef TESTS_E2E_CHAINFIXTURE_H
+#define TESTS_E2E_CHAINFIXTURE_H
+
+#include "RemoteFixture.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace e2e
+{
+  using testsupport::ChildProcess;
+
+  // The replies (greeting left out) the simulator's log says it sent in session `session`
+  // (1 = first), unescaped.
+  std::vector<std::string> sentReplies(const std::string& log, int session);
+  // The values InKorvaneTestComp printed, each without the line end the consumer adds.
+  std::vector<std::string> printedValues(const std::string& consumerOutput);
+  // The values InKorvaneComp published, from its "LOG OUTPUT START" ... "LOG OUTPUT END" blocks.
+  std::vector<std::string> publishedValues(const std::string& producerOutput);
+
+  class ChainFixture : public remotetest::RemoteFixture
+  {
+  protected:
+    void SetUp() override;
+
+    // Starts the simulator on m_serverPort with `extra` options, logging to `logName`.
+    std::unique_ptr<ChildProcess> startSimulator(const std::vector<std::string>& extra = {},
+                                                 const std::string& logName = "sim.log");
+    std::unique_ptr<ChildProcess> startProducer(const std::vector<std::string>& options = {});
+    std::unique_ptr<ChildProcess> startConsumer(const std::vector<std::string>& options = {});
+    std::string simulatorLog(const std::string& logName = "sim.log") const;
+    // Connects with a buffer long enough that nothing is dropped at 100 Hz.
+    void connectChain();
+    // `rtctl exit` of both components; each process must then end with status 0.
+    void exitChain(ChildProcess& producer, ChildProcess& consumer);
+
+    int m_serverPort = 0;
+  };
+}
+
+#endif
