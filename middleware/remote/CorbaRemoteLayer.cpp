@@ -73,12 +73,12 @@ namespace RTC
         m_watchWake.wait_for(lock, m_watchInterval, [this] { return m_watchStopping; });
         if (m_watchStopping) { break; }
         lock.unlock();
-        std::vector<PortableServer::Servant_var<ComponentServant>> servants;
         {
+          // Under the list lock rather than on Servant_var copies (see m_mutex); holding it
+          // only delays componentAdded and componentRemoved.
           std::lock_guard<std::mutex> listLock(m_mutex);
-          for (auto& entry : m_servants) { servants.push_back(entry.second); }
+          for (auto& entry : m_servants) { entry.second->dropAbandonedConnections(); }
         }
-        for (auto& servant : servants) { servant->dropAbandonedConnections(); }
         lock.lock();
       }
   }
@@ -104,23 +104,26 @@ namespace RTC
   void CorbaRemoteLayer::componentAdded(RTObject_impl& component)
   {
     const std::string name = component.core().instanceName();
-    PortableServer::Servant_var<ComponentServant> servant = new ComponentServant(*this, component);
-    try
-      {
-        servant->serve(m_poa.in());
-      }
-    catch (const CORBA::Exception& e)
-      {
-        Log::error("component " + name + " cannot be reached from other processes: " + e._name());
-        return;
-      }
+    RTCRemote::ComponentControl_var reference;
     {
+      // Servants are counted, made and released only under m_mutex (see the header).
       std::lock_guard<std::mutex> lock(m_mutex);
-      m_servants[name] = servant;
+      PortableServer::Servant_var<ComponentServant>& servant = m_servants[name];
+      servant = new ComponentServant(*this, component);
+      try
+        {
+          servant->serve(m_poa.in());
+        }
+      catch (const CORBA::Exception& e)
+        {
+          Log::error("component " + name + " cannot be reached from other processes: " + e._name());
+          m_servants.erase(name);
+          return;
+        }
+      reference = servant->reference();
     }
     if (m_registrar)
       {
-        RTCRemote::ComponentControl_var reference = servant->reference();
         for (const std::string& path : namingPaths(component)) { m_registrar->add(name, path, reference.in()); }
       }
   }
@@ -128,16 +131,18 @@ namespace RTC
   void CorbaRemoteLayer::componentRemoved(RTObject_impl& component)
   {
     const std::string name = component.core().instanceName();
-    PortableServer::Servant_var<ComponentServant> servant;
+    ComponentServant* servant = nullptr;
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       auto found = m_servants.find(name);
       if (found == m_servants.end()) { return; }
-      servant = found->second;
-      m_servants.erase(found);
+      servant = found->second.in();
     }
     if (m_registrar) { m_registrar->remove(name); }
+    // The list keeps it alive meanwhile; nobody else removes it.
     servant->retire(m_poa.in());
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_servants.erase(name);
   }
 
   RTCRemote::ComponentControl_ptr CorbaRemoteLayer::reference(const ComponentAddress& address, std::string& error)

@@ -57,7 +57,11 @@ namespace RTC
     std::vector<std::string> m_formats;
     std::unique_ptr<NameRegistrar> m_registrar;   // null with naming.enable NO
 
-    std::mutex m_mutex;   // guards m_servants
+    // Guards m_servants. A servant's reference count lives inside omniORB, out of
+    // ThreadSanitizer's sight, so our own counting (Servant_var copies, releases) happens only
+    // under this lock, which orders it between threads; the connection watcher holds it too
+    // instead of copying. The POA's own count is omniORB's business.
+    std::mutex m_mutex;
     std::map<std::string, PortableServer::Servant_var<ComponentServant>> m_servants;
 
     const std::chrono::milliseconds m_watchInterval;
