@@ -164,13 +164,12 @@ namespace RTC
                                                            const RTCRemote::NameValueList& properties)
   {
     ServantLifetime::Use use(*m_lifetime);
-    const std::string localPort(localPortName);
-    const std::string peerPort(peerPortName);
-    ComponentCore& core = m_component.core();
-    OutPortBase* out = core.outPort(localPort);
-    InPortBase* in = core.inPort(localPort);
-    if (out == nullptr && in == nullptr) { refuse(m_instanceName + " has no port '" + localPort + "'"); }
-    if (CORBA::is_nil(peerArgument)) { refuse("no peer component to connect " + portText(localPort) + " with"); }
+    LocalEnd local;
+    local.port = localPortName;
+    local.out = m_component.core().outPort(local.port);
+    local.in = m_component.core().inPort(local.port);
+    if (local.out == nullptr && local.in == nullptr) { refuse(m_instanceName + " has no port '" + local.port + "'"); }
+    if (CORBA::is_nil(peerArgument)) { refuse("no peer component to connect " + portText(local.port) + " with"); }
 
     RTCRemote::ComponentControl_var peer = RTCRemote::ComponentControl::_duplicate(peerArgument);
     CallTimeouts::apply(peer.in(), CallTimeouts::peer);
@@ -181,73 +180,91 @@ namespace RTC
       }
     catch (const CORBA::SystemException& e)
       {
-        refuse("the peer of " + portText(localPort) + " does not answer (" + e._name() + ")");
+        refuse("the peer of " + portText(local.port) + " does not answer (" + e._name() + ")");
       }
+    const std::string peerPort(peerPortName);
     const std::string peerText = std::string(peerProfile->instanceName.in()) + "." + peerPort;
-    const RTCRemote::PortProfile* peerPortProfile = findPort(peerProfile.in(), peerPort);
-    if (peerPortProfile == nullptr) { refuse(std::string(peerProfile->instanceName.in()) + " has no port '" + peerPort + "'"); }
-    const bool peerIsOut = peerPortProfile->direction == RTCRemote::OUT_PORT;
-    if ((out != nullptr) == peerIsOut)
-      {
-        refuse("cannot connect " + portText(localPort) + " and " + peerText + ": both are " +
-               (peerIsOut ? "out" : "in") + " ports");
-      }
-    const std::string localType = out != nullptr ? out->dataType() : in->dataType();
-    if (localType != peerPortProfile->dataType.in())
-      {
-        refuse("cannot connect " + portText(localPort) + " and " + peerText + ": data types differ (" + localType +
-               " and " + peerPortProfile->dataType.in() + ")");
-      }
+    checkPeerPort(local, peerProfile.in(), peerPort, peerText);
 
     ConnectionSettings settings;
     std::string error;
-    const std::string outText = out != nullptr ? portText(localPort) : peerText;
-    const std::string inText = out != nullptr ? peerText : portText(localPort);
+    const std::string outText = local.out != nullptr ? portText(local.port) : peerText;
+    const std::string inText = local.out != nullptr ? peerText : portText(local.port);
     if (!makeConnectionSettings(fromRemote(properties), outText, inText, settings, error)) { refuse(error); }
 
     if (m_layer.processToken() == peerProfile->processToken.in())
       {
-        // Both ends in this process: a plain in-process connection.
-        RTObject_impl* other = m_layer.manager().findComponent(peerProfile->instanceName.in());
-        if (other == nullptr) { refuse(std::string(peerProfile->instanceName.in()) + " is gone"); }
-        OutPortBase* otherOut = other->core().outPort(peerPort);
-        InPortBase* otherIn = other->core().inPort(peerPort);
-        bool made = out != nullptr ? otherIn != nullptr && connectInProcess(*out, *otherIn, settings, error)
-                                   : otherOut != nullptr && connectInProcess(*otherOut, *in, settings, error);
-        if (!made) { refuse(error.empty() ? peerText + " is gone" : error); }
-        return new RTCRemote::ConnectionSettings(toRemote(settings));
+        connectInThisProcess(local, peerProfile->instanceName.in(), peerPort, settings);
       }
-
-    try
+    else
       {
-        if (out != nullptr)
+        try
           {
-            RTCRemote::InPortEndpoint_var reader = peer->openInConnection(peerPort.c_str(), toRemote(settings), m_self.in());
-            out->addConnector(std::make_shared<RemoteConnector>(settings, reader.in()));
+            connectToOtherProcess(local, peer.in(), peerPort, settings);
           }
-        else
+        catch (const CORBA::SystemException& e)
           {
-            InPortObject* object = inPortObject(localPort);
-            if (object == nullptr) { refuse(portText(localPort) + " was added after start-up and cannot be reached"); }
-            in->addConnection(settings);
-            object->servant->rememberWriter(settings.id, peer.in());
-            try
-              {
-                peer->openOutConnection(peerPort.c_str(), toRemote(settings), object->reference.in());
-              }
-            catch (...)
-              {
-                RTCRemote::ComponentControl_var forgotten = object->servant->forgetWriter(settings.id);
-                in->removeConnection(settings.id);
-                throw;
-              }
+            refuse(peerText + " does not answer (" + e._name() + ")");
           }
-      }
-    catch (const CORBA::SystemException& e)
-      {
-        refuse(peerText + " does not answer (" + e._name() + ")");
       }
     return new RTCRemote::ConnectionSettings(toRemote(settings));
+  }
+
+  void ComponentServant::checkPeerPort(const LocalEnd& local, const RTCRemote::ComponentProfile& peerProfile,
+                                       const std::string& peerPort, const std::string& peerText)
+  {
+    const RTCRemote::PortProfile* peerPortProfile = findPort(peerProfile, peerPort);
+    if (peerPortProfile == nullptr) { refuse(std::string(peerProfile.instanceName.in()) + " has no port '" + peerPort + "'"); }
+    const bool peerIsOut = peerPortProfile->direction == RTCRemote::OUT_PORT;
+    if ((local.out != nullptr) == peerIsOut)
+      {
+        refuse("cannot connect " + portText(local.port) + " and " + peerText + ": both are " +
+               (peerIsOut ? "out" : "in") + " ports");
+      }
+    const std::string localType = local.out != nullptr ? local.out->dataType() : local.in->dataType();
+    if (localType != peerPortProfile->dataType.in())
+      {
+        refuse("cannot connect " + portText(local.port) + " and " + peerText + ": data types differ (" + localType +
+               " and " + peerPortProfile->dataType.in() + ")");
+      }
+  }
+
+  void ComponentServant::connectInThisProcess(const LocalEnd& local, const std::string& peerInstance,
+                                              const std::string& peerPort, const ConnectionSettings& settings)
+  {
+    RTObject_impl* other = m_layer.manager().findComponent(peerInstance);
+    if (other == nullptr) { refuse(peerInstance + " is gone"); }
+    OutPortBase* otherOut = other->core().outPort(peerPort);
+    InPortBase* otherIn = other->core().inPort(peerPort);
+    std::string error;
+    bool made = local.out != nullptr ? otherIn != nullptr && connectInProcess(*local.out, *otherIn, settings, error)
+                                     : otherOut != nullptr && connectInProcess(*otherOut, *local.in, settings, error);
+    if (!made) { refuse(error.empty() ? peerInstance + "." + peerPort + " is gone" : error); }
+  }
+
+  void ComponentServant::connectToOtherProcess(const LocalEnd& local, RTCRemote::ComponentControl_ptr peer,
+                                               const std::string& peerPort, const ConnectionSettings& settings)
+  {
+    if (local.out != nullptr)
+      {
+        RTCRemote::InPortEndpoint_var reader = peer->openInConnection(peerPort.c_str(), toRemote(settings), m_self.in());
+        local.out->addConnector(std::make_shared<RemoteConnector>(settings, reader.in()));
+        return;
+      }
+    InPortObject* object = inPortObject(local.port);
+    if (object == nullptr) { refuse(portText(local.port) + " was added after start-up and cannot be reached"); }
+    local.in->addConnection(settings);
+    object->servant->rememberWriter(settings.id, peer);
+    try
+      {
+        peer->openOutConnection(peerPort.c_str(), toRemote(settings), object->reference.in());
+      }
+    catch (...)
+      {
+        RTCRemote::ComponentControl_var forgotten = object->servant->forgetWriter(settings.id);
+        local.in->removeConnection(settings.id);
+        throw;
+      }
   }
 
   bool ComponentServant::closeLocalEnd(const std::string& connectionId)

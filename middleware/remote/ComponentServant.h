@@ -4,6 +4,9 @@
 #ifndef RTM_REMOTE_COMPONENTSERVANT_H
 #define RTM_REMOTE_COMPONENTSERVANT_H
 
+#include <rtm/InPortBase.h>
+#include <rtm/OutPortBase.h>
+#include <rtm/PortConnection.h>
 #include <rtm/RTC.h>
 #include <rtm/idl/ComponentControl.hh>
 
@@ -60,6 +63,22 @@ namespace RTC
       PortableServer::ObjectId_var id;
       RTCRemote::InPortEndpoint_var reference;
     };
+
+    // The port of this component being connected: exactly one of `out` and `in` is set.
+    struct LocalEnd
+    {
+      std::string port;
+      OutPortBase* out = nullptr;
+      InPortBase* in = nullptr;
+    };
+    // Refuses a missing peer port, two ports of one direction and different data types.
+    void checkPeerPort(const LocalEnd& local, const RTCRemote::ComponentProfile& peerProfile,
+                       const std::string& peerPort, const std::string& peerText);
+    void connectInThisProcess(const LocalEnd& local, const std::string& peerInstance, const std::string& peerPort,
+                              const ConnectionSettings& settings);
+    // Makes both ends; when the peer fails, nothing is left at this end. May throw CORBA system exceptions.
+    void connectToOtherProcess(const LocalEnd& local, RTCRemote::ComponentControl_ptr peer,
+                               const std::string& peerPort, const ConnectionSettings& settings);
 
     typedef ReturnCode_t (PeriodicExecutionContext::*StateRequest)();
     void changeState(const std::string& verb, StateRequest request);
