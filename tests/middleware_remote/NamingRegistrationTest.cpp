@@ -50,7 +50,7 @@ namespace remotetest
 
     probe->signal(SIGTERM);
     ASSERT_TRUE(probe->wait(g_patience));
-    EXPECT_EQ(0, probe->exitCode());
+    EXPECT_EQ(0, probe->exitCode()) << probe->stderrText();
     EXPECT_EQ(std::string(), rtctlOk({"ls"}));
   }
 }

@@ -48,7 +48,7 @@ namespace remotetest
     rtctlOk({"exit", "Slow"});
     EXPECT_EQ(2u, countOf(slow->stdoutText(), "Slow deactivated"));
     ASSERT_TRUE(slow->wait(g_patience));
-    EXPECT_EQ(0, slow->exitCode());
+    EXPECT_EQ(0, slow->exitCode()) << slow->stderrText();
     EXPECT_NE(std::string::npos, slow->stdoutText().find("Slow finalized"));
     // Its name went with it.
     EXPECT_EQ(std::string(), rtctlOk({"ls"}));
