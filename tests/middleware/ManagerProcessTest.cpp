@@ -117,6 +117,20 @@ INSTANTIATE_TEST_SUITE_P(Entries, Preconnect,
                            return std::string(entry.index == 0 ? "WriterFirst" : "ReaderFirstWithBufferOptions");
                          });
 
+TEST(ProbeProcess, UnknownNamesInPreconnectAndPreactivationAreReportedAndSkipped)
+{
+  auto probe = startProbe({"-o", "manager.components.preconnect:Probe0.out?port=Probe9.in, Probe0.nothing?port=Probe0.in",
+                           "-o", "manager.components.preactivation:Nobody0, Probe0"});
+  ASSERT_TRUE(probe->waitForStdout("Probe0 onExecute", probeTimeout)) << probe->stderrText();
+  probe->signal(SIGTERM);
+  ASSERT_TRUE(probe->wait(probeTimeout));
+  EXPECT_EQ(0, probe->exitCode());
+  const std::string errors = probe->stderrText();
+  EXPECT_NE(std::string::npos, errors.find("Probe9")) << errors;
+  EXPECT_NE(std::string::npos, errors.find("Probe0.nothing")) << errors;
+  EXPECT_NE(std::string::npos, errors.find("Nobody0")) << errors;
+}
+
 TEST(ProbeProcess, ThirdInstanceExceedsMaxInstanceAndCreationFails)
 {
   auto probe = startProbe({}, {{"PROBE_COUNT", "3"}});
