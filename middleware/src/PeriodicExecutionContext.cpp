@@ -109,8 +109,10 @@ namespace RTC
       if (!m_running || m_stopping) { return PRECONDITION_NOT_MET; }
       onOwnThread = std::this_thread::get_id() == m_threadId;
       m_requests.emplace_back(request, done);
+      // Notified under the lock: once the request is served, this context may be deleted by
+      // another thread (a component exit), and a late notify would touch freed memory.
+      m_wake.notify_all();
     }
-    m_wake.notify_all();
     if (onOwnThread) { return RTC_OK; }   // waiting here would wait for ourselves
     return result.get();
   }
