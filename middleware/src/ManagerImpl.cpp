@@ -241,8 +241,14 @@ namespace RTC
       found = *it;
       m_instances.erase(it);
       empty = m_instances.empty();
+      ++m_exiting;
     }
     finalize(found);
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      --m_exiting;
+    }
+    m_exitDone.notify_all();
     if (empty && shutdownWhenEmpty()) { m_signal.request(); }
     return true;
   }
@@ -407,8 +413,11 @@ namespace RTC
     if (m_shutdownDone) { return; }
     std::vector<Instance> instances;
     {
-      std::lock_guard<std::mutex> listLock(m_mutex);
+      std::unique_lock<std::mutex> listLock(m_mutex);
       instances.swap(m_instances);
+      // A component being exited on another thread is finalised before the remote layer and
+      // the ORB go, and before runManager returns.
+      m_exitDone.wait(listLock, [this] { return m_exiting == 0; });
     }
     // Last created, first gone.
     for (auto it = instances.rbegin(); it != instances.rend(); ++it) { finalize(*it); }

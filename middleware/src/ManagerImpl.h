@@ -88,6 +88,8 @@ namespace RTC
     std::recursive_mutex m_createMutex;
     std::map<std::string, Factory> m_factories;
     std::vector<Instance> m_instances;
+    int m_exiting = 0;                     // guarded by m_mutex: exits still finalising
+    std::condition_variable m_exitDone;    // notified when m_exiting goes down
 
     std::mutex m_shutdownMutex;   // one shutdown at a time; later callers wait for it
     bool m_shutdownDone = false;
