@@ -4,12 +4,14 @@
 //   shutdown     Manager::shutdown() from a plain thread while runManager blocks in main
 //   nonblocking  runManager(true); main itself calls Manager::shutdown()
 //   callback     Worker0 calls Manager::shutdown() from its onExecute
+// SLOW_DEACTIVATION=<instance> makes that component's onDeactivated take half a second.
 #include <rtm/DataFlowComponentBase.h>
 #include <rtm/Manager.h>
 
 #include "ManagerImpl.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -50,7 +52,16 @@ namespace
         }
       return RTC::RTC_OK;
     }
-    RTC::ReturnCode_t onDeactivated(RTC::UniqueId) override { return note("onDeactivated"); }
+    RTC::ReturnCode_t onDeactivated(RTC::UniqueId) override
+    {
+      const char* slow = std::getenv("SLOW_DEACTIVATION");
+      if (slow != nullptr && std::string(slow) == getInstanceName())
+        {
+          say(std::string(getInstanceName()) + " slow deactivation");
+          std::this_thread::sleep_for(std::chrono::milliseconds(500));   // simulated work
+        }
+      return note("onDeactivated");
+    }
     RTC::ReturnCode_t onFinalize() override { return note("onFinalize"); }
 
   private:

@@ -16,11 +16,13 @@ using testsupport::probeTimeout;
 
 namespace
 {
-  std::unique_ptr<ChildProcess> startHost(const std::string& mode, const std::vector<std::string>& arguments = {})
+  std::unique_ptr<ChildProcess> startHost(const std::string& mode, const std::vector<std::string>& arguments = {},
+                                          const std::string& slowDeactivation = std::string())
   {
     std::vector<std::string> all = {"-o", "naming.enable:NO", "-o", "manager.components.preactivation:Worker0,Worker1"};
     all.insert(all.end(), arguments.begin(), arguments.end());
-    std::unique_ptr<ChildProcess> host(new ChildProcess(MANAGER_HOST_PATH, all, {{"HOST_MODE", mode}}));
+    std::unique_ptr<ChildProcess> host(
+      new ChildProcess(MANAGER_HOST_PATH, all, {{"HOST_MODE", mode}, {"SLOW_DEACTIVATION", slowDeactivation}}));
     EXPECT_TRUE(host->waitForStdout("Worker0 onExecute", probeTimeout)) << host->stderrText();
     EXPECT_TRUE(host->waitForStdout("Worker1 onExecute", probeTimeout)) << host->stderrText();
     return host;
@@ -36,7 +38,8 @@ namespace
                                       "Worker0 onDeactivated", "Worker0 onFinalize", "deleteWorker Worker0", after})
       {
         long index = lineStarting(lines, prefix);
-        EXPECT_GT(index, previous) << "'" << prefix << "' missing or out of order in\n" << host.stdoutText();
+        EXPECT_GT(index, previous) << "'" << prefix << "' missing or out of order in\n"
+                                   << host.stdoutText() << host.stderrText();
         previous = index;
       }
   }
@@ -47,10 +50,21 @@ TEST(LastComponent, ProcessEndsWhenTheLastComponentHasExited)
   auto host = startHost("exit");
   host->closeInput();
   ASSERT_TRUE(host->wait(probeTimeout)) << host->stdoutText();
-  EXPECT_EQ(0, host->exitCode());
+  EXPECT_EQ(0, host->exitCode()) << host->stderrText();
   expectOrderlyShutdown(*host, "runManager returned");
   std::vector<std::string> lines = linesOf(host->stdoutText());
   EXPECT_LT(lineStarting(lines, "exited Worker1"), lineStarting(lines, "Worker0 onDeactivated"));
+}
+
+TEST(LastComponent, SignalDuringAnExitWaitsForThatComponent)
+{
+  auto host = startHost("exit", {}, "Worker1");
+  host->closeInput();
+  ASSERT_TRUE(host->waitForStdout("Worker1 slow deactivation", probeTimeout));
+  host->signal(SIGTERM);
+  ASSERT_TRUE(host->wait(probeTimeout)) << host->stdoutText();
+  EXPECT_EQ(0, host->exitCode()) << host->stderrText();
+  expectOrderlyShutdown(*host, "runManager returned");
 }
 
 class StaysUp : public ::testing::TestWithParam<std::string>
@@ -67,7 +81,7 @@ TEST_P(StaysUp, WithoutComponentsUntilSignalled)
   EXPECT_EQ(std::string::npos, host->stdoutText().find("runManager returned"));
   host->signal(SIGTERM);
   ASSERT_TRUE(host->wait(probeTimeout));
-  EXPECT_EQ(0, host->exitCode());
+  EXPECT_EQ(0, host->exitCode()) << host->stderrText();
   EXPECT_NE(std::string::npos, host->stdoutText().find("runManager returned"));
 }
 
@@ -81,7 +95,7 @@ TEST(ManagerShutdown, FromAnotherThreadReturnsOnceDone)
   auto host = startHost("shutdown");
   host->closeInput();
   ASSERT_TRUE(host->wait(probeTimeout)) << host->stdoutText();
-  EXPECT_EQ(0, host->exitCode());
+  EXPECT_EQ(0, host->exitCode()) << host->stderrText();
   expectOrderlyShutdown(*host, "shutdown returned");
   expectOrderlyShutdown(*host, "runManager returned");
 }
@@ -91,7 +105,7 @@ TEST(ManagerShutdown, AfterNonBlockingRunManagerReturnsOnceDone)
   auto host = startHost("nonblocking");
   host->closeInput();
   ASSERT_TRUE(host->wait(probeTimeout)) << host->stdoutText();
-  EXPECT_EQ(0, host->exitCode());
+  EXPECT_EQ(0, host->exitCode()) << host->stderrText();
   expectOrderlyShutdown(*host, "shutdown returned");
 }
 
@@ -100,7 +114,7 @@ TEST(ManagerShutdown, FromAComponentCallbackOnlyRequestsIt)
   auto host = startHost("callback");
   host->closeInput();
   ASSERT_TRUE(host->wait(probeTimeout)) << host->stdoutText();
-  EXPECT_EQ(0, host->exitCode());
+  EXPECT_EQ(0, host->exitCode()) << host->stderrText();
   std::vector<std::string> lines = linesOf(host->stdoutText());
   EXPECT_LT(lineStarting(lines, "shutdown requested"), lineStarting(lines, "Worker0 onDeactivated"));
   expectOrderlyShutdown(*host, "runManager returned");
