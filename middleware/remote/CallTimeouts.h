@@ -10,8 +10,9 @@ namespace RTC
   namespace CallTimeouts
   {
     // Pushing one value: a hung reader may hold the writer's execution context this long,
-    // once, before the connection is dropped.
-    const CORBA::ULong data = 1000;
+    // once, before the connection is dropped. Shorter would drop readers that are only slow
+    // for a moment on a loaded machine, which costs the operator a reconnect.
+    const CORBA::ULong data = 2000;
     // Calls between components while connecting and disconnecting.
     const CORBA::ULong peer = 5000;
     // Control calls: deactivation and exit wait for onDeactivated, which may take seconds.
