@@ -1,5 +1,6 @@
 #include "Orb.h"
 
+#include <sstream>
 #include <vector>
 
 namespace RTC
@@ -27,6 +28,9 @@ namespace RTC
       "-ORBclientCallTimeOutPeriod", "2000",
       "-ORBclientConnectTimeOutPeriod", "2000",
     };
+    // corba.args: further ORB options as the operator writes them, e.g. "-ORBtraceLevel 10".
+    std::istringstream extra(config.getProperty("corba.args"));
+    for (std::string word; extra >> word;) { arguments.push_back(word); }
     std::vector<char*> argv;
     for (std::string& argument : arguments) { argv.push_back(&argument[0]); }
     argv.push_back(nullptr);

@@ -189,7 +189,9 @@ namespace e2e
     std::vector<std::string> options;
     if (GetParam() != "none") { options = {"--fault", GetParam()}; }
     std::unique_ptr<ChildProcess> simulator = startSimulator(options);
-    std::unique_ptr<ChildProcess> producer = startProducer();
+    // The ORB keeps an idle worker thread for a while after each call (20 s by default), which
+    // would blur the count; let it go after one second.
+    std::unique_ptr<ChildProcess> producer = startProducer({"corba.args:-ORBidleThreadTimeout 1"});
     // One cycle first: the ORB and the first connection set up what they keep for good.
     rtctlOk({"activate", "InKorvane0"});
     rtctlOk({"deactivate", "InKorvane0"});
