@@ -46,8 +46,9 @@ namespace RTC
     : m_owner(owner), m_config(config)
   {
     Log::configure(isYes(m_config.getProperty("logger.enable", "YES")), m_config.getProperty("logger.log_level"));
-    m_orb = initOrb(m_config);
+    // Before the ORB starts threads: they inherit the blocked shutdown signals.
     m_signal.install();
+    m_orb = initOrb(m_config);
     m_remote = createRemoteLayer(*this, m_orb.in());
   }
 

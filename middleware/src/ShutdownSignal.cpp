@@ -5,6 +5,8 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <thread>
 #include <unistd.h>
 
 namespace RTC
@@ -12,6 +14,22 @@ namespace RTC
   namespace
   {
     std::atomic<int> g_writeEnd(-1);
+
+    sigset_t shutdownSignals()
+    {
+      sigset_t signals;
+      sigemptyset(&signals);
+      sigaddset(&signals, SIGINT);
+      sigaddset(&signals, SIGTERM);
+      return signals;
+    }
+
+    // A program started from a component must not inherit the blocked signals.
+    extern "C" void unblockInChild()
+    {
+      sigset_t signals = shutdownSignals();
+      ::pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
+    }
 
     extern "C" void onShutdownSignal(int)
     {
@@ -47,6 +65,20 @@ namespace RTC
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+
+    // The signals are blocked here, and so in every thread started afterwards (the ORB's, the
+    // execution contexts'), and taken by one thread of ours with sigwait. A handler may
+    // otherwise run on any thread, and a ThreadSanitizer build defers it on a thread blocked
+    // in a call it does not watch, so the request was lost. The handler stays for threads that
+    // existed before and do not block them.
+    const sigset_t signals = shutdownSignals();
+    ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    ::pthread_atfork(nullptr, nullptr, unblockInChild);
+    // Detached: it lives as long as the process, like the manager that owns this object.
+    std::thread([signals] {
+      int received = 0;
+      while (::sigwait(&signals, &received) == 0) { onShutdownSignal(received); }
+    }).detach();
   }
 
   void ShutdownSignal::request()
