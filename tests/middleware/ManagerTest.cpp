@@ -4,6 +4,7 @@
 #include <rtm/Manager.h>
 
 #include "CallbackRecorder.h"
+#include "ChildProcess.h"
 #include "ComponentCore.h"
 #include "ManagerImpl.h"
 #include "PeriodicExecutionContext.h"
@@ -13,6 +14,7 @@
 #include <dirent.h>
 
 #include <atomic>
+#include <csignal>
 #include <condition_variable>
 #include <mutex>
 #include <stdexcept>
@@ -292,4 +294,13 @@ TEST_F(ManagerTest, CreatingAndExitingLeavesNoThreadsOrDescriptors)
   for (int i = 0; i < 20; ++i) { cycle(); }
   EXPECT_EQ(threads, entriesIn("/proc/self/task"));
   EXPECT_EQ(descriptors, entriesIn("/proc/self/fd"));
+}
+
+TEST_F(ManagerTest, ProgramsStartedFromAManagerProcessStillEndOnSigterm)
+{
+  // The manager takes SIGINT and SIGTERM on a thread of its own; a child must not inherit that.
+  testsupport::ChildProcess child("/bin/sleep", {"30"});
+  child.signal(SIGTERM);
+  ASSERT_TRUE(child.wait(std::chrono::seconds(10)));
+  EXPECT_EQ(SIGTERM, child.termSignal());
 }
