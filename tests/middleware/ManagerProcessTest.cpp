@@ -46,7 +46,7 @@ TEST_P(ShutdownOnSignal, CallbacksInOrderOnTheContextThreadThenCleanExit)
   auto probe = startProbe({"-o", "manager.components.preactivation:Probe0", "-o", "exec_cxt.periodic.rate:200"});
   ASSERT_TRUE(probe->waitForStdout("Probe0 onExecute", probeTimeout)) << probe->stderrText();
   probe->signal(GetParam());
-  ASSERT_TRUE(probe->wait(probeTimeout));
+  ASSERT_TRUE(probe->wait(probeTimeout)) << probe->stdoutText() << probe->stderrText();
   EXPECT_EQ(0, probe->termSignal());
   EXPECT_EQ(0, probe->exitCode()) << probe->stderrText();
 
