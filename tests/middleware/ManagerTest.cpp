@@ -114,13 +114,13 @@ namespace
     delete component;
   }
 
-  const char* counterSpec[] = {
+  const char* counterProfile[] = {
     "implementation_id", "Counter", "type_name", "Counter", "category", "Test",
     "max_instance", "2", "conf.default.Step", "3", "",
   };
-  const char* failingSpec[] = {"type_name", "FailingInit", "category", "Test", ""};
-  const char* throwingSpec[] = {"type_name", "ThrowingInit", "category", "Test", ""};
-  const char* gateSpec[] = {"type_name", "Gate", "category", "Test", "max_instance", "1", ""};
+  const char* failingProfile[] = {"type_name", "FailingInit", "category", "Test", ""};
+  const char* throwingProfile[] = {"type_name", "ThrowingInit", "category", "Test", ""};
+  const char* gateProfile[] = {"type_name", "Gate", "category", "Test", "max_instance", "1", ""};
 
   std::size_t entriesIn(const char* directory)
   {
@@ -145,13 +145,13 @@ namespace
       argv.push_back(nullptr);
       RTC::Manager* manager = RTC::Manager::init(static_cast<int>(arguments.size()), argv.data());
       ASSERT_TRUE(manager->activateManager());
-      coil::Properties counter(counterSpec);
+      coil::Properties counter(counterProfile);
       ASSERT_TRUE(manager->registerFactory(counter, createOne<Counter>, deleteOne));
-      coil::Properties failing(failingSpec);
+      coil::Properties failing(failingProfile);
       ASSERT_TRUE(manager->registerFactory(failing, createOne<FailingInit>, deleteOne));
-      coil::Properties throwing(throwingSpec);
+      coil::Properties throwing(throwingProfile);
       ASSERT_TRUE(manager->registerFactory(throwing, createOne<ThrowingInit>, deleteOne));
-      coil::Properties gate(gateSpec);
+      coil::Properties gate(gateProfile);
       ASSERT_TRUE(manager->registerFactory(gate, createOne<Gate>, deleteOne));
     }
 

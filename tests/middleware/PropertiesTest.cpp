@@ -8,7 +8,7 @@
 #include <string>
 #include <type_traits>
 
-// Profile tables written `static const char* const spec[]` do not compile against the other
+// Profile tables written `static const char* const profile[]` do not compile against the other
 // back end, so they must not compile here either.
 static_assert(!std::is_constructible<coil::Properties, const char* const*>::value,
               "a table of const pointers must be refused");
@@ -27,8 +27,8 @@ namespace
 
 TEST(PropertiesTable, StopsAtEmptyKeyAndTrimsBlanks)
 {
-  const char* spec[] = {"type_name", "Probe", " category ", " Test ", "", "ignored", "after", "end"};
-  coil::Properties profile(spec);
+  const char* table[] = {"type_name", "Probe", " category ", " Test ", "", "ignored", "after", "end"};
+  coil::Properties profile(table);
   EXPECT_EQ(2u, profile.size());
   EXPECT_EQ("Probe", profile.getProperty("type_name"));
   EXPECT_EQ("Test", profile.getProperty("category"));
@@ -38,9 +38,9 @@ TEST(PropertiesTable, StopsAtEmptyKeyAndTrimsBlanks)
 TEST(PropertiesTable, CountLimitsTheElementsRead)
 {
   // No terminating empty key: the count alone bounds the table (keys and values both count).
-  const char* spec[] = {"a", "1", "b", "2", "c", "3"};
-  EXPECT_EQ(3u, coil::Properties(spec, 6).size());
-  coil::Properties firstTwo(spec, 4);
+  const char* table[] = {"a", "1", "b", "2", "c", "3"};
+  EXPECT_EQ(3u, coil::Properties(table, 6).size());
+  coil::Properties firstTwo(table, 4);
   EXPECT_EQ(2u, firstTwo.size());
   EXPECT_EQ("2", firstTwo.getProperty("b"));
   EXPECT_FALSE(firstTwo.hasKey("c"));
