@@ -127,6 +127,29 @@ namespace e2e
 
 namespace e2e
 {
+  Chain ChainFixture::startActiveChain(const std::vector<std::string>& simulatorOptions)
+  {
+    Chain chain;
+    chain.simulator = startSimulator(simulatorOptions);
+    chain.producer = startProducer();
+    chain.consumer = startConsumer();
+    connectChain();
+    rtctlOk({"activate", "InKorvaneTest0", "InKorvane0"});
+    return chain;
+  }
+
+  bool ChainFixture::printedAtLeast(ChildProcess& consumer, std::size_t count)
+  {
+    return consumer.waitForStdoutMatch(
+      [count](const std::string& out) { return printedValues(out).size() >= count; }, remotetest::g_patience);
+  }
+
+  bool ChainFixture::publishedAtLeast(ChildProcess& producer, std::size_t count)
+  {
+    return producer.waitForStdoutMatch(
+      [count](const std::string& out) { return publishedValues(out).size() >= count; }, remotetest::g_patience);
+  }
+
   void ChainFixture::exitChain(ChildProcess& producer, ChildProcess& consumer)
   {
     rtctlOk({"exit", "InKorvane0", "InKorvaneTest0"});

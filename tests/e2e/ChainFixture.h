@@ -21,10 +21,22 @@ namespace e2e
   // The values InKorvaneComp published, from its "LOG OUTPUT START" ... "LOG OUTPUT END" blocks.
   std::vector<std::string> publishedValues(const std::string& producerOutput);
 
+  struct Chain
+  {
+    std::unique_ptr<ChildProcess> simulator;
+    std::unique_ptr<ChildProcess> producer;
+    std::unique_ptr<ChildProcess> consumer;
+  };
+
   class ChainFixture : public remotetest::RemoteFixture
   {
   protected:
     void SetUp() override;
+
+    // Simulator, producer and consumer started, ports connected, both components active.
+    Chain startActiveChain(const std::vector<std::string>& simulatorOptions = {});
+    static bool printedAtLeast(ChildProcess& consumer, std::size_t count);
+    static bool publishedAtLeast(ChildProcess& producer, std::size_t count);
 
     // Starts the simulator on m_serverPort with `extra` options, logging to `logName`.
     std::unique_ptr<ChildProcess> startSimulator(const std::vector<std::string>& extra = {},

@@ -85,27 +85,13 @@ namespace e2e
 
   class ChainResilience : public ChainFixture
   {
-  protected:
-    bool printedAtLeast(ChildProcess& consumer, std::size_t count)
-    {
-      return consumer.waitForStdoutMatch(
-        [count](const std::string& out) { return printedValues(out).size() >= count; }, g_patience);
-    }
-
-    bool publishedAtLeast(ChildProcess& producer, std::size_t count)
-    {
-      return producer.waitForStdoutMatch(
-        [count](const std::string& out) { return publishedValues(out).size() >= count; }, g_patience);
-    }
   };
 
   TEST_F(ChainResilience, ConsumerKilledAndRestartedWhileTheProducerRuns)
   {
-    std::unique_ptr<ChildProcess> simulator = startSimulator();
-    std::unique_ptr<ChildProcess> producer = startProducer();
-    std::unique_ptr<ChildProcess> consumer = startConsumer();
-    connectChain();
-    rtctlOk({"activate", "InKorvaneTest0", "InKorvane0"});
+    Chain chain = startActiveChain();
+    std::unique_ptr<ChildProcess>& producer = chain.producer;
+    std::unique_ptr<ChildProcess>& consumer = chain.consumer;
     ASSERT_TRUE(printedAtLeast(*consumer, 5));
 
     consumer->signal(SIGKILL);
@@ -127,11 +113,9 @@ namespace e2e
 
   TEST_F(ChainResilience, NamingServiceRestartedWhileTheChainRunsRegistersTheComponentsAgain)
   {
-    std::unique_ptr<ChildProcess> simulator = startSimulator();
-    std::unique_ptr<ChildProcess> producer = startProducer();
-    std::unique_ptr<ChildProcess> consumer = startConsumer();
-    connectChain();
-    rtctlOk({"activate", "InKorvaneTest0", "InKorvane0"});
+    Chain chain = startActiveChain();
+    std::unique_ptr<ChildProcess>& producer = chain.producer;
+    std::unique_ptr<ChildProcess>& consumer = chain.consumer;
     ASSERT_TRUE(printedAtLeast(*consumer, 5));
 
     const int port = m_naming.port();

@@ -10,18 +10,13 @@ namespace e2e
   {
     using remotetest::g_patience;
 
-    bool atLeast(ChildProcess& consumer, std::size_t count)
-    {
-      return consumer.waitForStdoutMatch(
-        [count](const std::string& out) { return printedValues(out).size() >= count; }, g_patience);
-    }
-
     // After deactivating a producer connected from its start: the consumer has printed as
     // many values as were published.
     bool drained(ChildProcess& producer, ChildProcess& consumer)
     {
       const std::size_t published = publishedValues(producer.stdoutText()).size();
-      return atLeast(consumer, published);
+      return consumer.waitForStdoutMatch(
+        [published](const std::string& out) { return printedValues(out).size() >= published; }, g_patience);
     }
 
     // The same for a consumer connected later: what it printed ends where the publishing ended
@@ -52,12 +47,10 @@ namespace e2e
                       "quote \" backslash \\ percent %s %d\n"
                       "\n"
                       "   leading blanks\n");
-    std::unique_ptr<ChildProcess> simulator = startSimulator({"--replies", m_directory.file("replies.txt")});
-    std::unique_ptr<ChildProcess> producer = startProducer();
-    std::unique_ptr<ChildProcess> consumer = startConsumer();
-    connectChain();
-    rtctlOk({"activate", "InKorvaneTest0", "InKorvane0"});
-    ASSERT_TRUE(atLeast(*consumer, 30)) << consumer->stdoutText() << consumer->stderrText();
+    Chain chain = startActiveChain({"--replies", m_directory.file("replies.txt")});
+    std::unique_ptr<ChildProcess>& producer = chain.producer;
+    std::unique_ptr<ChildProcess>& consumer = chain.consumer;
+    ASSERT_TRUE(printedAtLeast(*consumer, 30)) << consumer->stdoutText() << consumer->stderrText();
 
     rtctlOk({"deactivate", "InKorvane0"});
     ASSERT_TRUE(drained(*producer, *consumer));
@@ -82,13 +75,12 @@ namespace e2e
     std::unique_ptr<ChildProcess> simulator = startSimulator();
     std::unique_ptr<ChildProcess> producer = startProducer();
     rtctlOk({"activate", "InKorvane0"});
-    ASSERT_TRUE(producer->waitForStdoutMatch(
-      [](const std::string& out) { return publishedValues(out).size() >= 10; }, g_patience));
+    ASSERT_TRUE(publishedAtLeast(*producer, 10));
 
     std::unique_ptr<ChildProcess> consumer = startConsumer();
     connectChain();
     rtctlOk({"activate", "InKorvaneTest0"});
-    ASSERT_TRUE(atLeast(*consumer, 10));
+    ASSERT_TRUE(printedAtLeast(*consumer, 10));
     rtctlOk({"deactivate", "InKorvane0"});
     ASSERT_TRUE(drainedTail(*producer, *consumer));
 
@@ -103,12 +95,11 @@ namespace e2e
 
   TEST_F(EndToEnd, SimulatorRestartedWhileTheProducerIsInactiveServesTheNextActivation)
   {
-    std::unique_ptr<ChildProcess> simulator = startSimulator();
-    std::unique_ptr<ChildProcess> producer = startProducer();
-    std::unique_ptr<ChildProcess> consumer = startConsumer();
-    connectChain();
-    rtctlOk({"activate", "InKorvaneTest0", "InKorvane0"});
-    ASSERT_TRUE(atLeast(*consumer, 5));
+    Chain chain = startActiveChain();
+    std::unique_ptr<ChildProcess>& simulator = chain.simulator;
+    std::unique_ptr<ChildProcess>& producer = chain.producer;
+    std::unique_ptr<ChildProcess>& consumer = chain.consumer;
+    ASSERT_TRUE(printedAtLeast(*consumer, 5));
     rtctlOk({"deactivate", "InKorvane0"});
     ASSERT_TRUE(drained(*producer, *consumer));
     const std::size_t beforeRestart = printedValues(consumer->stdoutText()).size();
@@ -117,7 +108,7 @@ namespace e2e
     ASSERT_TRUE(simulator->wait(g_patience));
     simulator = startSimulator({}, "sim2.log");
     rtctlOk({"activate", "InKorvane0"});
-    ASSERT_TRUE(atLeast(*consumer, beforeRestart + 5));
+    ASSERT_TRUE(printedAtLeast(*consumer, beforeRestart + 5));
     rtctlOk({"deactivate", "InKorvane0"});
     ASSERT_TRUE(drained(*producer, *consumer));
 
