@@ -2,18 +2,6 @@
 
 namespace remotetest
 {
-  std::string toHex(const std::string& text)
-  {
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char c : text)
-      {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-      }
-    return hex;
-  }
-
   std::size_t countOf(const std::string& text, const std::string& part)
   {
     std::size_t count = 0;

@@ -4,6 +4,7 @@
 #define TESTS_MIDDLEWARE_REMOTE_REMOTEFIXTURE_H
 
 #include "ChildProcess.h"
+#include "HexText.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,7 @@ namespace remotetest
     std::string err;
   };
 
-  std::string toHex(const std::string& text);
+  using hextext::toHex;
   std::size_t countOf(const std::string& text, const std::string& part);
 
   class RemoteFixture : public ::testing::Test

@@ -12,6 +12,8 @@
 #include <rtm/DataOutPort.h>
 #include <rtm/Manager.h>
 
+#include "HexText.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -41,27 +43,8 @@ namespace
     "",
   };
 
-  std::string toHex(const std::string& text)
-  {
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char c : text)
-      {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-      }
-    return hex;
-  }
-
-  std::string fromHex(const std::string& hex)
-  {
-    std::string text;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-      {
-        text += static_cast<char>(std::strtol(hex.substr(i, 2).c_str(), nullptr, 16));
-      }
-    return text;
-  }
+  using hextext::fromHex;
+  using hextext::toHex;
 
   class TextPort : public RTC::DataFlowComponentBase
   {
