@@ -24,9 +24,16 @@ namespace RTC
       return signals;
     }
 
-    // A program started from a component must not inherit the blocked signals.
+    // A program started from a component must not inherit the blocked signals, nor the
+    // manager's handler: a signal already pending would otherwise run it in the child before
+    // exec and be lost there instead of ending the child.
     extern "C" void unblockInChild()
     {
+      struct sigaction byDefault = {};
+      byDefault.sa_handler = SIG_DFL;
+      sigemptyset(&byDefault.sa_mask);
+      ::sigaction(SIGINT, &byDefault, nullptr);
+      ::sigaction(SIGTERM, &byDefault, nullptr);
       sigset_t signals = shutdownSignals();
       ::pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
     }
