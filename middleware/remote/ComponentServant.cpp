@@ -269,27 +269,13 @@ namespace RTC
 
   bool ComponentServant::closeLocalEnd(const std::string& connectionId)
   {
-    bool found = false;
-    for (OutPortBase* port : m_component.core().outPorts())
-      {
-        if (port->removeConnector(connectionId)) { found = true; }
-      }
-    for (InPortBase* port : m_component.core().inPorts())
-      {
-        if (!port->removeConnection(connectionId)) { continue; }
-        found = true;
-        if (InPortObject* object = inPortObject(port->getName()))
-          {
-            RTCRemote::ComponentControl_var writer = object->servant->forgetWriter(connectionId);
-          }
-      }
-    return found;
+    std::vector<RTCRemote::ComponentControl_var> writers;
+    return removeLocalEnds(connectionId, writers);
   }
 
-  void ComponentServant::disconnect(const char* connectionIdText)
+  bool ComponentServant::removeLocalEnds(const std::string& connectionId,
+                                         std::vector<RTCRemote::ComponentControl_var>& writers)
   {
-    ServantLifetime::Use use(*m_lifetime);
-    const std::string connectionId(connectionIdText);
     bool found = false;
     // An out port's connector removes the reader's end itself (in this process or remotely).
     for (OutPortBase* port : m_component.core().outPorts())
@@ -301,8 +287,21 @@ namespace RTC
         if (!port->removeConnection(connectionId)) { continue; }
         found = true;
         InPortObject* object = inPortObject(port->getName());
-        RTCRemote::ComponentControl_var writer =
-          object != nullptr ? object->servant->forgetWriter(connectionId) : RTCRemote::ComponentControl::_nil();
+        writers.push_back(object != nullptr ? object->servant->forgetWriter(connectionId)
+                                            : RTCRemote::ComponentControl::_nil());
+      }
+    return found;
+  }
+
+  void ComponentServant::disconnect(const char* connectionIdText)
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    const std::string connectionId(connectionIdText);
+    std::vector<RTCRemote::ComponentControl_var> writers;
+    if (!removeLocalEnds(connectionId, writers)) { refuse(m_instanceName + " has no connection '" + connectionId + "'"); }
+    // Each removed in-port end has a writer to tell: in this process, or in another one.
+    for (RTCRemote::ComponentControl_var& writer : writers)
+      {
         if (CORBA::is_nil(writer))
           {
             m_layer.closeInProcess(connectionId);
@@ -317,7 +316,6 @@ namespace RTC
             // The writer is gone; its end went with it.
           }
       }
-    if (!found) { refuse(m_instanceName + " has no connection '" + connectionId + "'"); }
   }
 
   void ComponentServant::exit()

@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace RTC
 {
@@ -83,6 +84,9 @@ namespace RTC
     typedef ReturnCode_t (PeriodicExecutionContext::*StateRequest)();
     void changeState(const std::string& verb, StateRequest request);
     bool closeLocalEnd(const std::string& connectionId);
+    // Removes this component's ends of a connection; `writers` gets the writer of each removed
+    // in-port end (nil when it is in this process). False when there was none.
+    bool removeLocalEnds(const std::string& connectionId, std::vector<RTCRemote::ComponentControl_var>& writers);
     InPortObject* inPortObject(const std::string& port);
     std::string portText(const std::string& port) const;
 
