@@ -3,6 +3,7 @@
 #ifndef TESTS_E2E_CHAINFIXTURE_H
 #define TESTS_E2E_CHAINFIXTURE_H
 
+#include "ChainOutput.h"
 #include "RemoteFixture.h"
 
 #include <memory>
@@ -13,13 +14,9 @@ namespace e2e
 {
   using testsupport::ChildProcess;
 
-  // The replies (greeting left out) the simulator's log says it sent in session `session`
-  // (1 = first), unescaped.
-  std::vector<std::string> sentReplies(const std::string& log, int session);
-  // The values InKorvaneTestComp printed, each without the line end the consumer adds.
-  std::vector<std::string> printedValues(const std::string& consumerOutput);
-  // The values InKorvaneComp published, from its "LOG OUTPUT START" ... "LOG OUTPUT END" blocks.
-  std::vector<std::string> publishedValues(const std::string& producerOutput);
+  using testsupport::printedValues;
+  using testsupport::publishedValues;
+  using testsupport::sentReplies;
 
   struct Chain
   {

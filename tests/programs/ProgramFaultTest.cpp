@@ -1,0 +1,93 @@
+// InKorvaneComp against misbehaving position servers: for each fault mode of PositionServerSim,
+// and for a server killed mid-exchange, the program prints its failure lines, publishes nothing
+// it should not, and still ends in bounded time when interrupted, without crashing.
+#include "ProgramFixture.h"
+
+#include <csignal>
+
+namespace programs
+{
+  namespace
+  {
+    struct FaultCase
+    {
+      std::string name;
+      std::vector<std::string> simulatorOptions;
+      std::vector<std::string> expectedLines;   // each must appear on the program's standard output
+      std::vector<std::string> absentLines;     // none of these may appear
+    };
+
+    void PrintTo(const FaultCase& fault, std::ostream* out) { *out << fault.name; }
+
+    std::size_t countOf(const std::string& text, const std::string& part)
+    {
+      std::size_t count = 0;
+      for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) { ++count; }
+      return count;
+    }
+  }
+
+  class ProgramFaults : public ProgramFixture, public ::testing::WithParamInterface<FaultCase>
+  {
+  };
+
+  TEST_P(ProgramFaults, ReportsTheFaultAndEndsCleanly)
+  {
+    const FaultCase& fault = GetParam();
+    std::unique_ptr<ChildProcess> simulator = startSimulator(fault.simulatorOptions);
+    std::unique_ptr<ChildProcess> program = startActiveProducer();
+    for (const std::string& line : fault.expectedLines)
+      {
+        EXPECT_TRUE(program->waitForStdout(line, g_patience)) << "missing '" << line << "' in:\n" << program->stdoutText();
+      }
+    const std::string out = program->stdoutText();
+    for (const std::string& line : fault.absentLines)
+      {
+        EXPECT_EQ(out.find(line), std::string::npos) << "unexpected '" << line << "' in:\n" << out;
+      }
+    // Whatever was published is one receive at most, up to its first zero byte.
+    for (const std::string& value : testsupport::publishedValues(out))
+      {
+        EXPECT_LE(value.size(), 8191u);
+        EXPECT_EQ(value.find("after-zero"), std::string::npos);
+      }
+    expectEndsWithoutCrash(*program);
+  }
+
+  INSTANTIATE_TEST_SUITE_P(
+    AllModes, ProgramFaults,
+    ::testing::Values(
+      FaultCase{"NoGreeting", {"--fault", "no-greeting"}, {"waiting...\n", "5 seconds time out\n"},
+                {"Find HELLO", "LOG OUTPUT START"}},
+      FaultCase{"WrongGreeting", {"--fault", "wrong-greeting"}, {"Not Find\n"}, {"LOG OUTPUT START", "request: <LF>"}},
+      FaultCase{"SplitGreeting", {"--fault", "split-greeting"}, {"Not Find\n"}, {"LOG OUTPUT START", "request: <LF>"}},
+      FaultCase{"SlowReply", {"--fault", "slow-reply"}, {"Find HELLO\n", "5 seconds time out\n", "LOG OUTPUT START\n"}, {}},
+      FaultCase{"NoReply", {"--fault", "no-reply"}, {"Find HELLO\n", "5 seconds time out\n", "request: <LF>\n"},
+                {"LOG OUTPUT START"}},
+      FaultCase{"CloseAtOnce", {"--fault", "close-at-once"}, {"recv ERORR !!\n"}, {"Find HELLO", "LOG OUTPUT START"}},
+      FaultCase{"OversizedReply", {"--fault", "oversized-reply"}, {"Find HELLO\n", "LOG OUTPUT START\n"}, {}},
+      FaultCase{"ZeroByteReply", {"--fault", "zero-byte-reply"}, {"Find HELLO\n", "LOG OUTPUT START\n"}, {"after-zero"}}),
+    [](const ::testing::TestParamInfo<FaultCase>& mode) { return mode.param.name; });
+
+  class ServerKilled : public ProgramFixture
+  {
+  };
+
+  TEST_F(ServerKilled, MidExchangeTheProgramStopsPublishingAndEndsCleanly)
+  {
+    std::unique_ptr<ChildProcess> simulator = startSimulator();
+    std::unique_ptr<ChildProcess> program = startActiveProducer();
+    ASSERT_TRUE(program->waitForStdoutMatch(
+      [](const std::string& out) { return testsupport::publishedValues(out).size() >= 3; }, g_patience))
+      << program->stdoutText() << program->stderrText();
+    simulator->signal(SIGKILL);
+    // One failed receive, then every wait fails at once, cycle after cycle.
+    ASSERT_TRUE(program->waitForStdoutMatch(
+      [](const std::string& out) { return countOf(out, "select ERROR\n") >= 5; }, g_patience))
+      << program->stdoutText();
+    const std::string out = program->stdoutText();
+    EXPECT_EQ(countOf(out, "recv ERORR !!\n"), 1u) << out;
+    EXPECT_EQ(out.find("LOG OUTPUT START", out.find("recv ERORR !!\n")), std::string::npos) << out;
+    expectEndsWithoutCrash(*program);
+  }
+}

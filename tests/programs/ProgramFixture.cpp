@@ -1,0 +1,66 @@
+#include "ProgramFixture.h"
+
+#include <csignal>
+
+namespace programs
+{
+  std::unique_ptr<ChildProcess> ProgramFixture::startSimulator(const std::vector<std::string>& extra)
+  {
+    std::vector<std::string> arguments = {"--port", std::to_string(m_serverPort), "--log", m_directory.file("sim.log")};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    std::unique_ptr<ChildProcess> simulator(new ChildProcess(POSITION_SERVER_SIM_PATH, arguments));
+    EXPECT_TRUE(simulator->waitForStderr("listening on", g_patience)) << simulator->stderrText();
+    return simulator;
+  }
+
+  std::string ProgramFixture::simulatorLog() const
+  {
+    return testsupport::readFile(m_directory.file("sim.log"));
+  }
+
+  std::unique_ptr<ChildProcess> ProgramFixture::startProgram(const std::string& path,
+                                                             const std::vector<std::string>& options)
+  {
+    std::vector<std::string> all = {"corba.endpoint:127.0.0.1:", "naming.enable:NO", "exec_cxt.periodic.rate:100"};
+    all.insert(all.end(), options.begin(), options.end());
+    std::vector<std::string> arguments;
+    for (const std::string& option : all)
+      {
+        arguments.push_back("-o");
+        arguments.push_back(option);
+      }
+    // The directory has no rtc.conf, so only these options count; log files stay in it.
+    return std::unique_ptr<ChildProcess>(new ChildProcess(path, arguments, {}, m_directory.path()));
+  }
+
+  std::unique_ptr<ChildProcess> ProgramFixture::startActiveProducer(const std::vector<std::string>& options)
+  {
+    std::vector<std::string> all = {"Category.InKorvane.conf.default.Port:" + std::to_string(m_serverPort),
+                                    "manager.components.preactivation:InKorvane0"};
+    all.insert(all.end(), options.begin(), options.end());
+    return startProgram(INKORVANE_COMP_PATH, all);
+  }
+
+  bool interrupt(ChildProcess& program)
+  {
+    // OpenRTM-aist 2.0 forgets a SIGINT that arrives while its manager is still starting (during
+    // preactivation, say), so the signal is repeated; a repeated request is harmless to both
+    // middlewares. Deactivation may wait out a 5 s reply wait and then pause 3 s.
+    const auto deadline = std::chrono::steady_clock::now() + g_patience;
+    while (std::chrono::steady_clock::now() < deadline)
+      {
+        program.signal(SIGINT);
+        if (program.wait(std::chrono::seconds(3))) { return true; }
+      }
+    return false;
+  }
+
+  void expectEndsWithoutCrash(ChildProcess& program)
+  {
+    ASSERT_TRUE(interrupt(program)) << program.stderrText();
+    for (int crash : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL})
+      {
+        EXPECT_NE(program.termSignal(), crash) << program.stderrText();
+      }
+  }
+}

@@ -1,0 +1,46 @@
+// The component programs as a user runs them, under whichever middleware they were built on:
+// configured only through manager options, driven only by those options and by signals, and
+// watched through their console and the simulator's log.
+#ifndef TESTS_PROGRAMS_PROGRAMFIXTURE_H
+#define TESTS_PROGRAMS_PROGRAMFIXTURE_H
+
+#include "ChainOutput.h"
+#include "ChildProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace programs
+{
+  using testsupport::ChildProcess;
+
+  // Generous: the sanitizer passes run many processes at once on two cores.
+  const std::chrono::seconds g_patience(30);
+
+  // Ends a program with SIGINT and waits for it; false if it is still running afterwards.
+  bool interrupt(ChildProcess& program);
+  // Interrupts a program and expects it to end without a crash (no SIGSEGV, SIGABRT, SIGBUS).
+  void expectEndsWithoutCrash(ChildProcess& program);
+
+  class ProgramFixture : public ::testing::Test
+  {
+  protected:
+    // Starts PositionServerSim on m_serverPort with `extra` options, logging to sim.log.
+    std::unique_ptr<ChildProcess> startSimulator(const std::vector<std::string>& extra = {});
+    std::string simulatorLog() const;
+
+    // Starts a program in the test's directory with the options every program gets here (ORB
+    // on loopback, no naming service, 100 Hz) followed by `options`, each "key:value".
+    std::unique_ptr<ChildProcess> startProgram(const std::string& path, const std::vector<std::string>& options);
+    // InKorvaneComp aimed at the simulator's port and activated at start.
+    std::unique_ptr<ChildProcess> startActiveProducer(const std::vector<std::string>& options = {});
+    testsupport::TemporaryDirectory m_directory;
+    int m_serverPort = testsupport::freeLowLoopbackPort();
+  };
+}
+
+#endif

@@ -1,0 +1,22 @@
+// Reads what the chain's programs left behind: the simulator's log of sent replies, the values
+// InKorvaneComp published and the values InKorvaneTestComp printed.
+#ifndef TESTS_SUPPORT_CHAINOUTPUT_H
+#define TESTS_SUPPORT_CHAINOUTPUT_H
+
+#include <string>
+#include <vector>
+
+namespace testsupport
+{
+  // The replies (greeting left out) the simulator's log says it sent in session `session`
+  // (1 = first), unescaped.
+  std::vector<std::string> sentReplies(const std::string& log, int session);
+  // The values InKorvaneTestComp printed, each without the line end the consumer adds.
+  std::vector<std::string> printedValues(const std::string& consumerOutput);
+  // The values InKorvaneComp published, from its "LOG OUTPUT START" ... "LOG OUTPUT END" blocks.
+  std::vector<std::string> publishedValues(const std::string& producerOutput);
+  // The whole contents of a file; empty when it cannot be read.
+  std::string readFile(const std::string& path);
+}
+
+#endif

@@ -1,0 +1,71 @@
+#include "NamingLookup.h"
+
+#include <omniORB4/CORBA.h>
+#include <omniORB4/Naming.hh>
+
+#include <thread>
+
+namespace testsupport
+{
+  namespace
+  {
+    CORBA::ORB_ptr testOrb()
+    {
+      static CORBA::ORB_var orb = [] {
+        int argc = 0;
+        char* argv[] = {nullptr};
+        CORBA::ORB_var created = CORBA::ORB_init(argc, argv);
+        // A naming service that hangs must not hang the test.
+        omniORB::setClientCallTimeout(2000);
+        return created;
+      }();
+      return orb.in();
+    }
+
+    CosNaming::Name toName(const std::string& path)
+    {
+      CosNaming::Name name;
+      std::size_t start = 0;
+      while (start <= path.size())
+        {
+          std::size_t end = path.find('/', start);
+          if (end == std::string::npos) { end = path.size(); }
+          const std::string part = path.substr(start, end - start);
+          const std::size_t dot = part.rfind('.');
+          name.length(name.length() + 1);
+          name[name.length() - 1].id = CORBA::string_dup(part.substr(0, dot).c_str());
+          name[name.length() - 1].kind = CORBA::string_dup(dot == std::string::npos ? "" : part.substr(dot + 1).c_str());
+          start = end + 1;
+        }
+      return name;
+    }
+
+    bool bound(const std::string& address, const CosNaming::Name& name)
+    {
+      try
+        {
+          CORBA::Object_var object = testOrb()->string_to_object(("corbaloc::" + address + "/NameService").c_str());
+          CosNaming::NamingContext_var root = CosNaming::NamingContext::_narrow(object);
+          if (CORBA::is_nil(root)) { return false; }
+          CORBA::Object_var found = root->resolve(name);
+          return !CORBA::is_nil(found);
+        }
+      catch (const CORBA::Exception&)
+        {
+          return false;
+        }
+    }
+  }
+
+  bool waitForName(const std::string& address, const std::string& path, std::chrono::milliseconds timeout)
+  {
+    const CosNaming::Name name = toName(path);
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!bound(address, name))
+      {
+        if (std::chrono::steady_clock::now() >= deadline) { return false; }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      }
+    return true;
+  }
+}
