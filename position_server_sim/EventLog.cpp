@@ -2,10 +2,7 @@
 
 EventLog::~EventLog()
 {
-  if (m_file != nullptr)
-    {
-      std::fclose(m_file);
-    }
+  if (m_file != nullptr) { std::fclose(m_file); }
 }
 
 bool EventLog::openFile(const std::string& path, std::string& error)
@@ -45,18 +42,9 @@ std::string EventLog::escape(const std::string& bytes)
   for (const char c : bytes)
     {
       const auto byte = static_cast<unsigned char>(c);
-      if (byte == '\n')
-        {
-          text += "\\n";
-        }
-      else if (byte == '\\')
-        {
-          text += "\\\\";
-        }
-      else if (byte >= 0x20 && byte < 0x7F)
-        {
-          text += c;
-        }
+      if (byte == '\n') { text += "\\n"; }
+      else if (byte == '\\') { text += "\\\\"; }
+      else if (byte >= 0x20 && byte < 0x7F) { text += c; }
       else
         {
           text += "\\x";

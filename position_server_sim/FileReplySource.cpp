@@ -24,7 +24,7 @@ std::unique_ptr<FileReplySource> FileReplySource::load(const std::string& path, 
       const std::size_t end = bytes.find('\n', start);
       if (end == std::string::npos)
         {
-          lines.push_back(bytes.substr(start) + "\n"); // a last line without its line feed
+          lines.push_back(bytes.substr(start) + "\n");   // a last line without its line feed
           break;
         }
       lines.push_back(bytes.substr(start, end + 1 - start));
@@ -33,10 +33,7 @@ std::unique_ptr<FileReplySource> FileReplySource::load(const std::string& path, 
   return std::unique_ptr<FileReplySource>(new FileReplySource(std::move(lines)));
 }
 
-FileReplySource::FileReplySource(std::vector<std::string> lines)
-  : m_lines(std::move(lines))
-{
-}
+FileReplySource::FileReplySource(std::vector<std::string> lines) : m_lines(std::move(lines)) {}
 
 std::string FileReplySource::reply(unsigned long sequence) const
 {

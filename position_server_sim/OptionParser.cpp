@@ -25,15 +25,12 @@ namespace
   bool numberOption(const std::string& name, const std::string& text, Number low, Number high,
                     Number& value, std::string& error)
   {
-    if (parseNumber(text, low, high, value))
-      {
-        return true;
-      }
+    if (parseNumber(text, low, high, value)) { return true; }
     error = name + " needs a whole number from " + std::to_string(low) + " to " +
             std::to_string(high) + ", not '" + text + "'";
     return false;
   }
-} // namespace
+}   // namespace
 
 bool OptionParser::parse(int argc, char** argv, SimOptions& options, std::string& error)
 {
@@ -80,20 +77,14 @@ bool OptionParser::parse(int argc, char** argv, SimOptions& options, std::string
         {
           in_addr address{};
           good = ::inet_pton(AF_INET, value.c_str(), &address) == 1;
-          if (!good)
-            {
-              error = "--host needs a dotted IPv4 address, not '" + value + "'";
-            }
+          if (!good) { error = "--host needs a dotted IPv4 address, not '" + value + "'"; }
           options.host = value;
         }
       else if (name == "--port")
         {
           good = numberOption<unsigned short>(name, value, 0, 65535, options.port, error);
         }
-      else if (name == "--replies")
-        {
-          options.repliesFile = value;
-        }
+      else if (name == "--replies") { options.repliesFile = value; }
       else if (name == "--delay")
         {
           good = numberOption<unsigned>(name, value, 0, 3600000, options.delayMs, error);
@@ -102,33 +93,21 @@ bool OptionParser::parse(int argc, char** argv, SimOptions& options, std::string
         {
           const auto mode = faultModeFromName(value);
           good = mode.has_value();
-          if (good)
-            {
-              options.fault = *mode;
-            }
-          else
-            {
-              error = "--fault has no mode '" + value + "' (see --help)";
-            }
+          if (good) { options.fault = *mode; }
+          else { error = "--fault has no mode '" + value + "' (see --help)"; }
         }
       else if (name == "--size")
         {
           good =
-              numberOption<std::size_t>(name, value, 1, 100000000, options.oversizedBytes, error);
+            numberOption<std::size_t>(name, value, 1, 100000000, options.oversizedBytes, error);
         }
       else if (name == "--max-sessions")
         {
           good = numberOption<unsigned>(name, value, 0, std::numeric_limits<unsigned>::max(),
                                         options.maxSessions, error);
         }
-      else
-        {
-          options.logFile = value;
-        }
-      if (!good)
-        {
-          return false;
-        }
+      else { options.logFile = value; }
+      if (!good) { return false; }
     }
   return true;
 }

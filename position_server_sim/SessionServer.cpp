@@ -13,37 +13,25 @@
 
 SessionServer::SessionServer(const SimOptions& options, const ReplySource& source, EventLog& log,
                              int stopFd)
-  : m_options(options),
-    m_source(source),
-    m_log(log),
-    m_stopFd(stopFd)
+  : m_options(options), m_source(source), m_log(log), m_stopFd(stopFd)
 {
 }
 
 SessionServer::~SessionServer()
 {
   joinSessions(true);
-  if (m_listenSocket >= 0)
-    {
-      ::close(m_listenSocket);
-    }
+  if (m_listenSocket >= 0) { ::close(m_listenSocket); }
 }
 
 int SessionServer::run()
 {
-  if (!listen())
-    {
-      return 1;
-    }
+  if (!listen()) { return 1; }
   while (m_options.maxSessions == 0 || m_accepted < m_options.maxSessions)
     {
       pollfd waits[2] = {{m_listenSocket, POLLIN, 0}, {m_stopFd, POLLIN, 0}};
       if (::poll(waits, 2, -1) < 0)
         {
-          if (errno == EINTR)
-            {
-              continue;
-            }
+          if (errno == EINTR) { continue; }
           m_log.event(std::string("POLL ERROR ") + std::strerror(errno));
           break;
         }
@@ -118,10 +106,7 @@ void SessionServer::joinSessions(bool all)
   };
   for (auto& running : m_sessions)
     {
-      if (over(running))
-        {
-          running->thread.join();
-        }
+      if (over(running)) { running->thread.join(); }
     }
   m_sessions.erase(std::remove_if(m_sessions.begin(), m_sessions.end(), over), m_sessions.end());
 }

@@ -15,10 +15,10 @@ namespace
   {
     const int saved = errno;
     const char byte = 'S';
-    (void)!::write(g_pipe[1], &byte, 1); // a full pipe already says "stop"
+    (void)!::write(g_pipe[1], &byte, 1);   // a full pipe already says "stop"
     errno = saved;
   }
-} // namespace
+}   // namespace
 
 bool StopSignal::install(std::string& error)
 {

@@ -8,7 +8,7 @@
 std::string TrajectoryReplySource::reply(unsigned long sequence) const
 {
   constexpr double kPi = 3.14159265358979323846;
-  constexpr double kStepRad = 0.05; // one lap in about 126 replies
+  constexpr double kStepRad = 0.05;   // one lap in about 126 replies
   const double angle = kStepRad * static_cast<double>(sequence);
   const double x = 2.0 * std::cos(angle);
   const double y = 1.5 * std::sin(angle);
@@ -22,7 +22,8 @@ std::string TrajectoryReplySource::reply(unsigned long sequence) const
   if (m_stamped)
     {
       const auto now = std::chrono::steady_clock::now().time_since_epoch();
-      text += " t=" + std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
+      text +=
+        " t=" + std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
     }
   return text + "\n";
 }

@@ -19,7 +19,7 @@ namespace
     std::fprintf(stderr, "PositionServerSim: %s\n", reason.c_str());
     return 2;
   }
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

@@ -7,6 +7,7 @@
 namespace
 {
   // Component profile: key, value, ..., ended by an empty key.
+  // clang-format off
   const char* componentSpec[] = {
     "implementation_id", "InKorvane",
     "type_name", "InKorvane",
@@ -25,6 +26,7 @@ namespace
     "conf.__widget__.Port", "text",
     "",
   };
+  // clang-format on
 
   // The largest signed 32-bit count, so that only the empty key ends the table.
   const long profileEntryLimit = 2147483647L;
@@ -36,18 +38,13 @@ namespace
 
   void deleteInKorvane(RTC::RTObject_impl* rtc)
   {
-    if (rtc != 0)
-      {
-        delete rtc;
-      }
+    if (rtc != 0) { delete rtc; }
   }
 }
 
 InKorvane::InKorvane(RTC::Manager* manager)
-  : RTC::DataFlowComponentBase(manager),
-    m_Port(0),
-    m_outPositionDataOut("outPositionData", m_outPositionData),
-    m_connected(false)
+  : RTC::DataFlowComponentBase(manager), m_Port(0),
+    m_outPositionDataOut("outPositionData", m_outPositionData), m_connected(false)
 {
 }
 
@@ -72,7 +69,8 @@ RTC::ReturnCode_t InKorvane::onFinalize()
 
 RTC::ReturnCode_t InKorvane::onActivated(RTC::UniqueId /*ec_id*/)
 {
-  m_connected = positionServerClient.connectServer(m_IPAddress, static_cast<unsigned short>(m_Port));
+  m_connected =
+    positionServerClient.connectServer(m_IPAddress, static_cast<unsigned short>(m_Port));
   dataReady.store(0, std::memory_order_release);
   // The worker waits before the request goes out, so no reply can arrive unobserved.
   startWorker();
@@ -82,10 +80,7 @@ RTC::ReturnCode_t InKorvane::onActivated(RTC::UniqueId /*ec_id*/)
 
 RTC::ReturnCode_t InKorvane::onExecute(RTC::UniqueId /*ec_id*/)
 {
-  if (!m_connected || dataReady.load(std::memory_order_acquire) != 1)
-    {
-      return RTC::RTC_OK;
-    }
+  if (!m_connected || dataReady.load(std::memory_order_acquire) != 1) { return RTC::RTC_OK; }
   if (!receivedText.empty())
     {
       std::cout << "LOG OUTPUT START" << std::endl;
@@ -118,10 +113,7 @@ void InKorvane::startWorker()
 
 void InKorvane::joinWorker()
 {
-  if (m_worker.joinable())
-    {
-      m_worker.join();
-    }
+  if (m_worker.joinable()) { m_worker.join(); }
 }
 
 extern "C"

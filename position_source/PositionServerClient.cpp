@@ -13,7 +13,8 @@
 namespace
 {
   constexpr int kNoSocket = -1;
-  constexpr int kBufferSize = 8192; // at most one byte less is received, so it always ends in zero
+  constexpr int kBufferSize =
+    8192;   // at most one byte less is received, so it always ends in zero
   constexpr int kGreetingWaitMs = 3000;
   constexpr int kReplyWaitMs = 5000;
   constexpr int kDisconnectPauseMs = 3000;
@@ -29,37 +30,26 @@ namespace
   // also runs an ORB. A signal does not cut the wait short; it goes on until the same deadline.
   Readiness waitReadable(int handle, int timeoutMs)
   {
-    if (handle == kNoSocket)
-      {
-        return Readiness::Failed;
-      }
+    if (handle == kNoSocket) { return Readiness::Failed; }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     pollfd entry{handle, POLLIN, 0};
     for (;;)
       {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
+          deadline - std::chrono::steady_clock::now());
         const int result = ::poll(&entry, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0);
         if (result > 0)
           {
             return (entry.revents & POLLNVAL) != 0 ? Readiness::Failed : Readiness::Ready;
           }
-        if (result == 0)
-          {
-            return Readiness::Expired;
-          }
-        if (errno != EINTR)
-          {
-            return Readiness::Failed;
-          }
+        if (result == 0) { return Readiness::Expired; }
+        if (errno != EINTR) { return Readiness::Failed; }
       }
   }
-} // namespace
+}   // namespace
 
 PositionServerClient::PositionServerClient(std::ostream& console)
-  : m_console(console),
-    m_serverAddress(),
-    m_socket(kNoSocket)
+  : m_console(console), m_serverAddress(), m_socket(kNoSocket)
 {
   // POSIX sockets need no start-up or clean-up of a socket layer.
 }
@@ -91,10 +81,7 @@ bool PositionServerClient::connectServer(std::string address, unsigned short por
       return false;
     }
   m_console << "waiting...\n" << std::flush;
-  if (!waitForData(handle, kGreetingWaitMs) || !receiveOnce(handle, buffer))
-    {
-      return false;
-    }
+  if (!waitForData(handle, kGreetingWaitMs) || !receiveOnce(handle, buffer)) { return false; }
   // One receive only: a greeting split before its fifth byte is not accepted.
   if (std::memcmp(buffer, "HELLO", 5) == 0)
     {
@@ -109,10 +96,7 @@ bool PositionServerClient::sendText(std::string text)
 {
   // MSG_NOSIGNAL: a server that has gone away must not take the whole process down with SIGPIPE.
   std::lock_guard<std::mutex> lock(m_socketMutex);
-  if (m_socket != kNoSocket)
-    {
-      (void)::send(m_socket, text.data(), text.size(), MSG_NOSIGNAL);
-    }
+  if (m_socket != kNoSocket) { (void)::send(m_socket, text.data(), text.size(), MSG_NOSIGNAL); }
   return true;
 }
 
@@ -120,10 +104,7 @@ std::string PositionServerClient::receiveText()
 {
   char buffer[kBufferSize] = {};
   const int handle = currentSocket();
-  if (waitForData(handle, kReplyWaitMs))
-    {
-      receiveOnce(handle, buffer);
-    }
+  if (waitForData(handle, kReplyWaitMs)) { receiveOnce(handle, buffer); }
   return std::string(buffer);
 }
 
@@ -137,15 +118,12 @@ bool PositionServerClient::waitForData(int handle, int timeoutMs)
 {
   switch (waitReadable(handle, timeoutMs))
     {
-    case Readiness::Ready:
-      m_console << "data receive now\n" << std::flush;
-      return true;
+    case Readiness::Ready: m_console << "data receive now\n" << std::flush; return true;
     case Readiness::Expired:
       // The same text for the 3 s greeting wait as for the 5 s reply wait.
       m_console << "5 seconds time out\n" << std::flush;
       return false;
-    case Readiness::Failed:
-      break;
+    case Readiness::Failed: break;
     }
   m_console << "select ERROR\n" << std::flush;
   return false;
@@ -153,10 +131,7 @@ bool PositionServerClient::waitForData(int handle, int timeoutMs)
 
 bool PositionServerClient::receiveOnce(int handle, char* buffer)
 {
-  if (::recv(handle, buffer, kBufferSize - 1, 0) > 0)
-    {
-      return true;
-    }
+  if (::recv(handle, buffer, kBufferSize - 1, 0) > 0) { return true; }
   m_console << "recv ERORR !!\n" << std::flush;
   closeSocket();
   return false;
@@ -171,10 +146,7 @@ int PositionServerClient::currentSocket()
 int PositionServerClient::replaceSocket(int handle)
 {
   std::lock_guard<std::mutex> lock(m_socketMutex);
-  if (m_socket != kNoSocket)
-    {
-      ::close(m_socket);
-    }
+  if (m_socket != kNoSocket) { ::close(m_socket); }
   m_socket = handle;
   return handle;
 }

@@ -5,6 +5,7 @@
 namespace
 {
   // Component profile: key, value, ..., ended by an empty key.
+  // clang-format off
   const char* componentSpec[] = {
     "implementation_id", "InKorvaneTest",
     "type_name", "InKorvaneTest",
@@ -19,6 +20,7 @@ namespace
     "lang_type", "compile",
     "",
   };
+  // clang-format on
 
   // The largest signed 32-bit count, so that only the empty key ends the table.
   const long profileEntryLimit = 2147483647L;
@@ -30,22 +32,16 @@ namespace
 
   void deleteInKorvaneTest(RTC::RTObject_impl* rtc)
   {
-    if (rtc != 0)
-      {
-        delete rtc;
-      }
+    if (rtc != 0) { delete rtc; }
   }
 }
 
 InKorvaneTest::InKorvaneTest(RTC::Manager* manager)
-  : RTC::DataFlowComponentBase(manager),
-    m_inPositionDataIn("inPositionData", m_inPositionData)
+  : RTC::DataFlowComponentBase(manager), m_inPositionDataIn("inPositionData", m_inPositionData)
 {
 }
 
-InKorvaneTest::~InKorvaneTest()
-{
-}
+InKorvaneTest::~InKorvaneTest() {}
 
 RTC::ReturnCode_t InKorvaneTest::onInitialize()
 {
@@ -70,15 +66,9 @@ RTC::ReturnCode_t InKorvaneTest::onDeactivated(RTC::UniqueId /*ec_id*/)
 
 RTC::ReturnCode_t InKorvaneTest::onExecute(RTC::UniqueId /*ec_id*/)
 {
-  if (!m_inPositionDataIn.isNew())
-    {
-      return RTC::RTC_OK;
-    }
+  if (!m_inPositionDataIn.isNew()) { return RTC::RTC_OK; }
   // A failed read leaves the previous value in place; printing it would report stale data as new.
-  if (!m_inPositionDataIn.read())
-    {
-      return RTC::RTC_OK;
-    }
+  if (!m_inPositionDataIn.read()) { return RTC::RTC_OK; }
   std::cout << "receive data : " << std::endl << std::flush;
   std::cout << static_cast<const char*>(m_inPositionData.data) << std::endl << std::flush;
   return RTC::RTC_OK;

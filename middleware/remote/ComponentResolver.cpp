@@ -10,7 +10,8 @@ namespace RTC
   std::string componentPath(const std::string& path)
   {
     const std::string suffix = ".rtc";
-    if (path.size() >= suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0)
+    if (path.size() >= suffix.size() &&
+        path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0)
       {
         return path;
       }
@@ -19,7 +20,12 @@ namespace RTC
 
   namespace
   {
-    enum class Outcome { Found, Retry, Fail };
+    enum class Outcome
+    {
+      Found,
+      Retry,
+      Fail
+    };
 
     Outcome tryResolve(NamingClient& client, const CosNaming::Name& name, const std::string& path,
                        RTCRemote::ComponentControl_var& component, std::string& error)
@@ -43,7 +49,8 @@ namespace RTC
       catch (const CORBA::SystemException& e)
         {
           client.forget();
-          error = "the naming service at " + client.server() + " does not answer (" + e._name() + ")";
+          error =
+            "the naming service at " + client.server() + " does not answer (" + e._name() + ")";
           return Outcome::Retry;
         }
       catch (const CORBA::Exception& e)
@@ -65,7 +72,8 @@ namespace RTC
   }
 
   RTCRemote::ComponentControl_ptr resolveComponent(CORBA::ORB_ptr orb, const std::string& server,
-                                                   const std::string& path, std::chrono::milliseconds patience,
+                                                   const std::string& path,
+                                                   std::chrono::milliseconds patience,
                                                    std::string& error)
   {
     const std::string fullPath = componentPath(path);
@@ -81,7 +89,8 @@ namespace RTC
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline) { break; }
         // Polling: the naming service cannot notify us of a new binding.
-        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(deadline - now, std::chrono::milliseconds(200)));
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+          deadline - now, std::chrono::milliseconds(200)));
       }
     return RTCRemote::ComponentControl::_nil();
   }

@@ -16,7 +16,8 @@ namespace RTC
   // not bound, the naming service does not answer, or the bound component does not answer (a
   // stale entry of a process that died). Nil with a one-line `error` on failure.
   RTCRemote::ComponentControl_ptr resolveComponent(CORBA::ORB_ptr orb, const std::string& server,
-                                                   const std::string& path, std::chrono::milliseconds patience,
+                                                   const std::string& path,
+                                                   std::chrono::milliseconds patience,
                                                    std::string& error);
 
   // `path` with ".rtc" on its last segment.

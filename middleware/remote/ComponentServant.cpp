@@ -23,7 +23,8 @@ namespace RTC
       throw RTCRemote::ControlError(reason.c_str());
     }
 
-    const RTCRemote::PortProfile* findPort(const RTCRemote::ComponentProfile& profile, const std::string& name)
+    const RTCRemote::PortProfile* findPort(const RTCRemote::ComponentProfile& profile,
+                                           const std::string& name)
     {
       for (CORBA::ULong i = 0; i < profile.ports.length(); ++i)
         {
@@ -149,27 +150,38 @@ namespace RTC
     ConfigAdmin& config = m_component.core().config();
     const std::string name(param);
     std::set<std::string> known;
-    for (const ConfigAdmin::Parameter& parameter : config.parameters()) { known.insert(parameter.name); }
+    for (const ConfigAdmin::Parameter& parameter : config.parameters())
+      {
+        known.insert(parameter.name);
+      }
     for (const auto& entry : config.activeValues()) { known.insert(entry.first); }
-    if (known.count(name) == 0) { refuse(m_instanceName + " has no configuration parameter '" + name + "'"); }
+    if (known.count(name) == 0)
+      {
+        refuse(m_instanceName + " has no configuration parameter '" + name + "'");
+      }
     std::string set(setName);
     if (set.empty()) { set = config.activeSet(); }
     // Recorded only: ConfigAdmin::update() applies it on the execution context at activation.
     config.setValue(set, name, value);
   }
 
-  RTCRemote::ConnectionSettings* ComponentServant::connect(const char* localPortName,
-                                                           RTCRemote::ComponentControl_ptr peerArgument,
-                                                           const char* peerPortName,
-                                                           const RTCRemote::NameValueList& properties)
+  RTCRemote::ConnectionSettings*
+  ComponentServant::connect(const char* localPortName, RTCRemote::ComponentControl_ptr peerArgument,
+                            const char* peerPortName, const RTCRemote::NameValueList& properties)
   {
     ServantLifetime::Use use(*m_lifetime);
     LocalEnd local;
     local.port = localPortName;
     local.out = m_component.core().outPort(local.port);
     local.in = m_component.core().inPort(local.port);
-    if (local.out == nullptr && local.in == nullptr) { refuse(m_instanceName + " has no port '" + local.port + "'"); }
-    if (CORBA::is_nil(peerArgument)) { refuse("no peer component to connect " + portText(local.port) + " with"); }
+    if (local.out == nullptr && local.in == nullptr)
+      {
+        refuse(m_instanceName + " has no port '" + local.port + "'");
+      }
+    if (CORBA::is_nil(peerArgument))
+      {
+        refuse("no peer component to connect " + portText(local.port) + " with");
+      }
 
     RTCRemote::ComponentControl_var peer = RTCRemote::ComponentControl::_duplicate(peerArgument);
     CallTimeouts::apply(peer.in(), CallTimeouts::peer);
@@ -190,7 +202,10 @@ namespace RTC
     std::string error;
     const std::string outText = local.out != nullptr ? portText(local.port) : peerText;
     const std::string inText = local.out != nullptr ? peerText : portText(local.port);
-    if (!makeConnectionSettings(fromRemote(properties), outText, inText, settings, error)) { refuse(error); }
+    if (!makeConnectionSettings(fromRemote(properties), outText, inText, settings, error))
+      {
+        refuse(error);
+      }
 
     if (m_layer.processToken() == peerProfile->processToken.in())
       {
@@ -210,49 +225,64 @@ namespace RTC
     return new RTCRemote::ConnectionSettings(toRemote(settings));
   }
 
-  void ComponentServant::checkPeerPort(const LocalEnd& local, const RTCRemote::ComponentProfile& peerProfile,
+  void ComponentServant::checkPeerPort(const LocalEnd& local,
+                                       const RTCRemote::ComponentProfile& peerProfile,
                                        const std::string& peerPort, const std::string& peerText)
   {
     const RTCRemote::PortProfile* peerPortProfile = findPort(peerProfile, peerPort);
-    if (peerPortProfile == nullptr) { refuse(std::string(peerProfile.instanceName.in()) + " has no port '" + peerPort + "'"); }
+    if (peerPortProfile == nullptr)
+      {
+        refuse(std::string(peerProfile.instanceName.in()) + " has no port '" + peerPort + "'");
+      }
     const bool peerIsOut = peerPortProfile->direction == RTCRemote::OUT_PORT;
     if ((local.out != nullptr) == peerIsOut)
       {
         refuse("cannot connect " + portText(local.port) + " and " + peerText + ": both are " +
                (peerIsOut ? "out" : "in") + " ports");
       }
-    const std::string localType = local.out != nullptr ? local.out->dataType() : local.in->dataType();
+    const std::string localType =
+      local.out != nullptr ? local.out->dataType() : local.in->dataType();
     if (localType != peerPortProfile->dataType.in())
       {
-        refuse("cannot connect " + portText(local.port) + " and " + peerText + ": data types differ (" + localType +
-               " and " + peerPortProfile->dataType.in() + ")");
+        refuse("cannot connect " + portText(local.port) + " and " + peerText +
+               ": data types differ (" + localType + " and " + peerPortProfile->dataType.in() +
+               ")");
       }
   }
 
-  void ComponentServant::connectInThisProcess(const LocalEnd& local, const std::string& peerInstance,
-                                              const std::string& peerPort, const ConnectionSettings& settings)
+  void ComponentServant::connectInThisProcess(const LocalEnd& local,
+                                              const std::string& peerInstance,
+                                              const std::string& peerPort,
+                                              const ConnectionSettings& settings)
   {
     RTObject_impl* other = m_layer.manager().findComponent(peerInstance);
     if (other == nullptr) { refuse(peerInstance + " is gone"); }
     OutPortBase* otherOut = other->core().outPort(peerPort);
     InPortBase* otherIn = other->core().inPort(peerPort);
     std::string error;
-    bool made = local.out != nullptr ? otherIn != nullptr && connectInProcess(*local.out, *otherIn, settings, error)
-                                     : otherOut != nullptr && connectInProcess(*otherOut, *local.in, settings, error);
+    bool made = local.out != nullptr
+                  ? otherIn != nullptr && connectInProcess(*local.out, *otherIn, settings, error)
+                  : otherOut != nullptr && connectInProcess(*otherOut, *local.in, settings, error);
     if (!made) { refuse(error.empty() ? peerInstance + "." + peerPort + " is gone" : error); }
   }
 
-  void ComponentServant::connectToOtherProcess(const LocalEnd& local, RTCRemote::ComponentControl_ptr peer,
-                                               const std::string& peerPort, const ConnectionSettings& settings)
+  void ComponentServant::connectToOtherProcess(const LocalEnd& local,
+                                               RTCRemote::ComponentControl_ptr peer,
+                                               const std::string& peerPort,
+                                               const ConnectionSettings& settings)
   {
     if (local.out != nullptr)
       {
-        RTCRemote::InPortEndpoint_var reader = peer->openInConnection(peerPort.c_str(), toRemote(settings), m_self.in());
+        RTCRemote::InPortEndpoint_var reader =
+          peer->openInConnection(peerPort.c_str(), toRemote(settings), m_self.in());
         local.out->addConnector(std::make_shared<RemoteConnector>(settings, reader.in()));
         return;
       }
     InPortObject* object = inPortObject(local.port);
-    if (object == nullptr) { refuse(portText(local.port) + " was added after start-up and cannot be reached"); }
+    if (object == nullptr)
+      {
+        refuse(portText(local.port) + " was added after start-up and cannot be reached");
+      }
     local.in->addConnection(settings);
     object->servant->rememberWriter(settings.id, peer);
     try
@@ -298,7 +328,10 @@ namespace RTC
     ServantLifetime::Use use(*m_lifetime);
     const std::string connectionId(connectionIdText);
     std::vector<RTCRemote::ComponentControl_var> writers;
-    if (!removeLocalEnds(connectionId, writers)) { refuse(m_instanceName + " has no connection '" + connectionId + "'"); }
+    if (!removeLocalEnds(connectionId, writers))
+      {
+        refuse(m_instanceName + " has no connection '" + connectionId + "'");
+      }
     // Each removed in-port end has a writer to tell: in this process, or in another one.
     for (RTCRemote::ComponentControl_var& writer : writers)
       {
@@ -324,26 +357,34 @@ namespace RTC
     // The caller learns that onDeactivated has returned; finalising happens after the reply.
     if (m_component.core().state() == ACTIVE_STATE)
       {
-        if (PeriodicExecutionContext* context = m_component.core().executionContext()) { context->deactivate(); }
+        if (PeriodicExecutionContext* context = m_component.core().executionContext())
+          {
+            context->deactivate();
+          }
       }
     m_layer.requestExit(m_instanceName);
   }
 
-  RTCRemote::InPortEndpoint_ptr ComponentServant::openInConnection(const char* port,
-                                                                   const RTCRemote::ConnectionSettings& settings,
-                                                                   RTCRemote::ComponentControl_ptr writer)
+  RTCRemote::InPortEndpoint_ptr
+  ComponentServant::openInConnection(const char* port,
+                                     const RTCRemote::ConnectionSettings& settings,
+                                     RTCRemote::ComponentControl_ptr writer)
   {
     ServantLifetime::Use use(*m_lifetime);
     InPortBase* in = m_component.core().inPort(port);
     InPortObject* object = inPortObject(port);
-    if (in == nullptr || object == nullptr) { refuse(m_instanceName + " has no in port '" + port + "'"); }
+    if (in == nullptr || object == nullptr)
+      {
+        refuse(m_instanceName + " has no in port '" + port + "'");
+      }
     ConnectionSettings local = fromRemote(settings);
     in->addConnection(local);
     object->servant->rememberWriter(local.id, writer);
     return RTCRemote::InPortEndpoint::_duplicate(object->reference.in());
   }
 
-  void ComponentServant::openOutConnection(const char* port, const RTCRemote::ConnectionSettings& settings,
+  void ComponentServant::openOutConnection(const char* port,
+                                           const RTCRemote::ConnectionSettings& settings,
                                            RTCRemote::InPortEndpoint_ptr reader)
   {
     ServantLifetime::Use use(*m_lifetime);

@@ -43,11 +43,14 @@ namespace RTC
     void deactivate() override;
     void reset() override;
     void setConfiguration(const char* setName, const char* param, const char* value) override;
-    RTCRemote::ConnectionSettings* connect(const char* localPort, RTCRemote::ComponentControl_ptr peer,
-                                           const char* peerPort, const RTCRemote::NameValueList& properties) override;
+    RTCRemote::ConnectionSettings* connect(const char* localPort,
+                                           RTCRemote::ComponentControl_ptr peer,
+                                           const char* peerPort,
+                                           const RTCRemote::NameValueList& properties) override;
     void disconnect(const char* connectionId) override;
     void exit() override;
-    RTCRemote::InPortEndpoint_ptr openInConnection(const char* port, const RTCRemote::ConnectionSettings& settings,
+    RTCRemote::InPortEndpoint_ptr openInConnection(const char* port,
+                                                   const RTCRemote::ConnectionSettings& settings,
                                                    RTCRemote::ComponentControl_ptr writer) override;
     void openOutConnection(const char* port, const RTCRemote::ConnectionSettings& settings,
                            RTCRemote::InPortEndpoint_ptr reader) override;
@@ -75,8 +78,8 @@ namespace RTC
     // Refuses a missing peer port, two ports of one direction and different data types.
     void checkPeerPort(const LocalEnd& local, const RTCRemote::ComponentProfile& peerProfile,
                        const std::string& peerPort, const std::string& peerText);
-    void connectInThisProcess(const LocalEnd& local, const std::string& peerInstance, const std::string& peerPort,
-                              const ConnectionSettings& settings);
+    void connectInThisProcess(const LocalEnd& local, const std::string& peerInstance,
+                              const std::string& peerPort, const ConnectionSettings& settings);
     // Makes both ends; when the peer fails, nothing is left at this end. May throw CORBA system exceptions.
     void connectToOtherProcess(const LocalEnd& local, RTCRemote::ComponentControl_ptr peer,
                                const std::string& peerPort, const ConnectionSettings& settings);
@@ -86,7 +89,8 @@ namespace RTC
     bool closeLocalEnd(const std::string& connectionId);
     // Removes this component's ends of a connection; `writers` gets the writer of each removed
     // in-port end (nil when it is in this process). False when there was none.
-    bool removeLocalEnds(const std::string& connectionId, std::vector<RTCRemote::ComponentControl_var>& writers);
+    bool removeLocalEnds(const std::string& connectionId,
+                         std::vector<RTCRemote::ComponentControl_var>& writers);
     InPortObject* inPortObject(const std::string& port);
     std::string portText(const std::string& port) const;
 

@@ -37,7 +37,8 @@ namespace RTC
 
     std::chrono::milliseconds updateInterval(const coil::Properties& config)
     {
-      double seconds = std::strtod(config.getProperty("naming.update.interval", "3").c_str(), nullptr);
+      double seconds =
+        std::strtod(config.getProperty("naming.update.interval", "3").c_str(), nullptr);
       if (!(seconds >= 0.1)) { seconds = 3.0; }
       return std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
     }
@@ -56,7 +57,8 @@ namespace RTC
     if (!isNo(config.getProperty("naming.enable", "YES")))
       {
         m_formats = splitList(config.getProperty("naming.formats", "%h.host_cxt/%n.rtc"), ',');
-        std::vector<std::string> servers = splitList(config.getProperty("corba.nameservers", "localhost"), ',');
+        std::vector<std::string> servers =
+          splitList(config.getProperty("corba.nameservers", "localhost"), ',');
         if (!m_formats.empty() && !servers.empty())
           {
             m_registrar.reset(new NameRegistrar(m_orb.in(), servers, m_watchInterval));
@@ -97,7 +99,10 @@ namespace RTC
     fields.hostName = localHostName();
     fields.processId = std::to_string(::getpid());
     std::vector<std::string> paths;
-    for (const std::string& format : m_formats) { paths.push_back(expandNamingFormat(format, fields)); }
+    for (const std::string& format : m_formats)
+      {
+        paths.push_back(expandNamingFormat(format, fields));
+      }
     return paths;
   }
 
@@ -124,7 +129,10 @@ namespace RTC
     }
     if (m_registrar)
       {
-        for (const std::string& path : namingPaths(component)) { m_registrar->add(name, path, reference.in()); }
+        for (const std::string& path : namingPaths(component))
+          {
+            m_registrar->add(name, path, reference.in());
+          }
       }
   }
 
@@ -145,7 +153,8 @@ namespace RTC
     m_servants.erase(name);
   }
 
-  RTCRemote::ComponentControl_ptr CorbaRemoteLayer::reference(const ComponentAddress& address, std::string& error)
+  RTCRemote::ComponentControl_ptr CorbaRemoteLayer::reference(const ComponentAddress& address,
+                                                              std::string& error)
   {
     if (!address.remote)
       {
@@ -172,8 +181,8 @@ namespace RTC
       {
         RTCRemote::ConnectionSettings_var made =
           a->connect(first.port.c_str(), b.in(), second.port.c_str(), toRemote(properties));
-        Log::info("connected " + std::string(made->outPort.in()) + " to " + made->inPort.in() + " (" +
-                  made->name.in() + ")");
+        Log::info("connected " + std::string(made->outPort.in()) + " to " + made->inPort.in() +
+                  " (" + made->name.in() + ")");
         return true;
       }
     catch (const RTCRemote::ControlError& e)
@@ -218,8 +227,14 @@ namespace RTC
   {
     for (RTObject_impl* component : m_manager.components())
       {
-        for (OutPortBase* port : component->core().outPorts()) { port->removeConnector(connectionId); }
-        for (InPortBase* port : component->core().inPorts()) { port->removeConnection(connectionId); }
+        for (OutPortBase* port : component->core().outPorts())
+          {
+            port->removeConnector(connectionId);
+          }
+        for (InPortBase* port : component->core().inPorts())
+          {
+            port->removeConnection(connectionId);
+          }
       }
   }
 
@@ -250,7 +265,9 @@ namespace RTC
     catch (const CORBA::Exception& e)
       {
         // Without its endpoint no other process could reach this one: better to stop here.
-        std::fprintf(stderr, "rtm: cannot serve remote calls (%s); is the corba.endpoint port in use?\n", e._name());
+        std::fprintf(stderr,
+                     "rtm: cannot serve remote calls (%s); is the corba.endpoint port in use?\n",
+                     e._name());
         std::exit(1);
       }
   }

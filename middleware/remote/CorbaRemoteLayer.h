@@ -29,8 +29,8 @@ namespace RTC
 
     void componentAdded(RTObject_impl& component) override;
     void componentRemoved(RTObject_impl& component) override;
-    bool connect(const PortAddress& first, const PortAddress& second, const coil::Properties& properties,
-                 std::string& error) override;
+    bool connect(const PortAddress& first, const PortAddress& second,
+                 const coil::Properties& properties, std::string& error) override;
     bool activate(const ComponentAddress& component, std::string& error) override;
     void shutdown() override;
 

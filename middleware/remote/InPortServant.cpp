@@ -36,7 +36,8 @@ namespace RTC
     return m_port.removeConnection(connectionId);
   }
 
-  void InPortServant::rememberWriter(const std::string& connectionId, RTCRemote::ComponentControl_ptr writer)
+  void InPortServant::rememberWriter(const std::string& connectionId,
+                                     RTCRemote::ComponentControl_ptr writer)
   {
     RTCRemote::ComponentControl_var reference = RTCRemote::ComponentControl::_duplicate(writer);
     CallTimeouts::apply(reference.in(), CallTimeouts::peer);
@@ -57,7 +58,8 @@ namespace RTC
   std::vector<std::pair<std::string, RTCRemote::ComponentControl_var>> InPortServant::writers()
   {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return std::vector<std::pair<std::string, RTCRemote::ComponentControl_var>>(m_writers.begin(), m_writers.end());
+    return std::vector<std::pair<std::string, RTCRemote::ComponentControl_var>>(m_writers.begin(),
+                                                                                m_writers.end());
   }
 
   void InPortServant::dropAbandonedConnections()
@@ -87,16 +89,18 @@ namespace RTC
         std::shared_ptr<ConnectionBuffer> buffer = m_port.findConnection(writer.first);
         if (buffer && m_port.removeConnection(writer.first))
           {
-            Log::warn("port " + std::string(m_port.getName()) + ": writer of connection '" + buffer->settings().name +
-                      "' is gone; connection dropped");
+            Log::warn("port " + std::string(m_port.getName()) + ": writer of connection '" +
+                      buffer->settings().name + "' is gone; connection dropped");
           }
       }
   }
 
-  std::vector<std::pair<std::string, RTCRemote::ComponentControl_var>> InPortServant::forgetAllWriters()
+  std::vector<std::pair<std::string, RTCRemote::ComponentControl_var>>
+  InPortServant::forgetAllWriters()
   {
     std::lock_guard<std::mutex> lock(m_mutex);
-    std::vector<std::pair<std::string, RTCRemote::ComponentControl_var>> writers(m_writers.begin(), m_writers.end());
+    std::vector<std::pair<std::string, RTCRemote::ComponentControl_var>> writers(m_writers.begin(),
+                                                                                 m_writers.end());
     m_writers.clear();
     return writers;
   }

@@ -23,8 +23,8 @@ namespace RTC
     InPortServant(InPortBase& port, const std::shared_ptr<ServantLifetime>& lifetime);
 
     // Called on ORB threads.
-    CORBA::Boolean put(const char* connectionId, const RTCRemote::EncodedValue& value, CORBA::ULong& buffered,
-                       CORBA::ULongLong& dropped) override;
+    CORBA::Boolean put(const char* connectionId, const RTCRemote::EncodedValue& value,
+                       CORBA::ULong& buffered, CORBA::ULongLong& dropped) override;
     CORBA::Boolean closeConnection(const char* connectionId) override;
 
     // `writer` is the writing component of a remote connection; kept with the peer call time-out.

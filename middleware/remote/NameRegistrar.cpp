@@ -36,7 +36,8 @@ namespace RTC
     if (m_thread.joinable()) { m_thread.join(); }
   }
 
-  void NameRegistrar::add(const std::string& owner, const std::string& path, CORBA::Object_ptr object)
+  void NameRegistrar::add(const std::string& owner, const std::string& path,
+                          CORBA::Object_ptr object)
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     for (std::size_t server = 0; server < m_servers.size(); ++server)
@@ -58,7 +59,10 @@ namespace RTC
     std::lock_guard<std::mutex> lock(m_mutex);
     for (Binding& binding : m_bindings)
       {
-        if (binding.owner != owner || !binding.bound || m_servers[binding.server].down) { continue; }
+        if (binding.owner != owner || !binding.bound || m_servers[binding.server].down)
+          {
+            continue;
+          }
         NamingClient& client = *m_servers[binding.server].client;
         try
           {
@@ -66,14 +70,15 @@ namespace RTC
           }
         catch (const CORBA::Exception& e)
           {
-            Log::warn("could not remove " + binding.path + " from the naming service at " + client.server() +
-                      ": " + e._name());
+            Log::warn("could not remove " + binding.path + " from the naming service at " +
+                      client.server() + ": " + e._name());
             client.forget();
           }
       }
-    m_bindings.erase(std::remove_if(m_bindings.begin(), m_bindings.end(),
-                                    [&owner](const Binding& binding) { return binding.owner == owner; }),
-                     m_bindings.end());
+    m_bindings.erase(
+      std::remove_if(m_bindings.begin(), m_bindings.end(),
+                     [&owner](const Binding& binding) { return binding.owner == owner; }),
+      m_bindings.end());
   }
 
   void NameRegistrar::run()
@@ -123,8 +128,8 @@ namespace RTC
             Log::info("naming service at " + client.server() + " answers again");
           }
         binding.bound = true;
-        Log::info("registered " + binding.owner + " as " + binding.path + " at the naming service at " +
-                  client.server());
+        Log::info("registered " + binding.owner + " as " + binding.path +
+                  " at the naming service at " + client.server());
         return true;
       }
     catch (const CORBA::SystemException& e)
@@ -135,8 +140,8 @@ namespace RTC
     catch (const CORBA::Exception& e)
       {
         // A naming error (e.g. a path segment bound to an object, not a context) will not heal by itself.
-        Log::error("cannot register " + binding.owner + " as " + binding.path + " at " + client.server() + ": " +
-                   e._name());
+        Log::error("cannot register " + binding.owner + " as " + binding.path + " at " +
+                   client.server() + ": " + e._name());
         binding.refused = true;
       }
     return true;

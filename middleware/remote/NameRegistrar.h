@@ -24,7 +24,8 @@ namespace RTC
   class NameRegistrar
   {
   public:
-    NameRegistrar(CORBA::ORB_ptr orb, const std::vector<std::string>& servers, std::chrono::milliseconds interval);
+    NameRegistrar(CORBA::ORB_ptr orb, const std::vector<std::string>& servers,
+                  std::chrono::milliseconds interval);
     ~NameRegistrar();
     NameRegistrar(const NameRegistrar&) = delete;
     NameRegistrar& operator=(const NameRegistrar&) = delete;

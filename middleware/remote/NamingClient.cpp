@@ -45,7 +45,8 @@ namespace RTC
             context = CosNaming::NamingContext::_narrow(existing);
             if (CORBA::is_nil(context))
               {
-                throw CosNaming::NamingContext::NotFound(CosNaming::NamingContext::not_context, step);
+                throw CosNaming::NamingContext::NotFound(CosNaming::NamingContext::not_context,
+                                                         step);
               }
           }
       }

@@ -35,9 +35,7 @@ namespace RTC
           case 'h': result += fields.hostName; break;
           case 'p': result += fields.processId; break;
           case '%': result += '%'; break;
-          default:
-            result += '%';
-            result += code;
+          default: result += '%'; result += code;
           }
       }
     return result;
@@ -59,7 +57,8 @@ namespace RTC
         const std::string& text = segments[i];
         std::string::size_type dot = text.rfind('.');
         name[i].id = CORBA::string_dup(text.substr(0, dot).c_str());
-        name[i].kind = CORBA::string_dup(dot == std::string::npos ? "" : text.substr(dot + 1).c_str());
+        name[i].kind =
+          CORBA::string_dup(dot == std::string::npos ? "" : text.substr(dot + 1).c_str());
       }
     return name;
   }

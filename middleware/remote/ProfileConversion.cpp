@@ -67,7 +67,10 @@ namespace RTC
   coil::Properties fromRemote(const RTCRemote::NameValueList& values)
   {
     coil::Properties result;
-    for (CORBA::ULong i = 0; i < values.length(); ++i) { result.setProperty(values[i].name.in(), values[i].value.in()); }
+    for (CORBA::ULong i = 0; i < values.length(); ++i)
+      {
+        result.setProperty(values[i].name.in(), values[i].value.in());
+      }
     return result;
   }
 
@@ -91,7 +94,8 @@ namespace RTC
     }
   }
 
-  RTCRemote::ComponentProfile* makeProfile(RTObject_impl& component, const std::string& processToken)
+  RTCRemote::ComponentProfile* makeProfile(RTObject_impl& component,
+                                           const std::string& processToken)
   {
     ComponentCore& core = component.core();
     RTCRemote::ComponentProfile_var profile = new RTCRemote::ComponentProfile();
@@ -100,7 +104,10 @@ namespace RTC
     profile->category = core.category().c_str();
     profile->processToken = processToken.c_str();
     profile->state = toRemote(core.state());
-    for (OutPortBase* port : core.outPorts()) { addPort(profile->ports, *port, RTCRemote::OUT_PORT); }
+    for (OutPortBase* port : core.outPorts())
+      {
+        addPort(profile->ports, *port, RTCRemote::OUT_PORT);
+      }
     for (InPortBase* port : core.inPorts()) { addPort(profile->ports, *port, RTCRemote::IN_PORT); }
 
     ConfigAdmin& config = core.config();

@@ -22,7 +22,8 @@ namespace RTC
   coil::Properties fromRemote(const RTCRemote::NameValueList& values);
 
   // Everything a tool shows of one component.
-  RTCRemote::ComponentProfile* makeProfile(RTObject_impl& component, const std::string& processToken);
+  RTCRemote::ComponentProfile* makeProfile(RTObject_impl& component,
+                                           const std::string& processToken);
 
   // "ACTIVE", "INACTIVE", ... as the tool prints and accepts them.
   const char* stateName(RTCRemote::LifeCycleState state);

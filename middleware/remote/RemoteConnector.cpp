@@ -4,7 +4,8 @@
 
 namespace RTC
 {
-  RemoteConnector::RemoteConnector(const ConnectionSettings& settings, RTCRemote::InPortEndpoint_ptr reader)
+  RemoteConnector::RemoteConnector(const ConnectionSettings& settings,
+                                   RTCRemote::InPortEndpoint_ptr reader)
     : OutPortConnector(settings), m_reader(RTCRemote::InPortEndpoint::_duplicate(reader))
   {
     CallTimeouts::apply(m_reader.in(), CallTimeouts::data);

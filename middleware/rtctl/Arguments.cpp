@@ -13,8 +13,8 @@ namespace rtctl
     return found == options.end() || found->second.empty() ? fallback : found->second.back();
   }
 
-  Arguments parseArguments(const std::vector<std::string>& words, const std::set<std::string>& valueOptions,
-                           const std::string& command)
+  Arguments parseArguments(const std::vector<std::string>& words,
+                           const std::set<std::string>& valueOptions, const std::string& command)
   {
     Arguments result;
     bool optionsEnded = false;
@@ -32,7 +32,10 @@ namespace rtctl
         else if (word == "-h" || word == "--help") { result.help = true; }
         else if (valueOptions.count(word) != 0)
           {
-            if (i + 1 >= words.size()) { throw ToolError(command + ": option " + word + " needs a value", true); }
+            if (i + 1 >= words.size())
+              {
+                throw ToolError(command + ": option " + word + " needs a value", true);
+              }
             result.options[word].push_back(words[++i]);
           }
         else { throw ToolError(command + ": unknown option '" + word + "'", true); }

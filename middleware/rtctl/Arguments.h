@@ -16,14 +16,15 @@ namespace rtctl
     bool help = false;
 
     // The last value of `option`, or `fallback`.
-    std::string option(const std::string& option, const std::string& fallback = std::string()) const;
+    std::string option(const std::string& option,
+                       const std::string& fallback = std::string()) const;
   };
 
   // Options named in `valueOptions` take the next word as their value; "-h"/"--help" ask for
   // help; "--" ends the options. Any other word starting with '-' (and not a negative number)
   // is a usage error naming `command`.
-  Arguments parseArguments(const std::vector<std::string>& words, const std::set<std::string>& valueOptions,
-                           const std::string& command);
+  Arguments parseArguments(const std::vector<std::string>& words,
+                           const std::set<std::string>& valueOptions, const std::string& command);
 
   // Seconds as a positive number, e.g. for --timeout; throws a usage error otherwise.
   double parseSeconds(const std::string& text, const std::string& option);

@@ -10,7 +10,10 @@ namespace rtctl
   int confCommand(ToolContext& context, const Arguments& arguments)
   {
     const std::vector<std::string>& words = arguments.positional;
-    if (words.empty() || words.size() > 3) { throw ToolError("conf: expects NAME [PARAM [VALUE]]", true); }
+    if (words.empty() || words.size() > 3)
+      {
+        throw ToolError("conf: expects NAME [PARAM [VALUE]]", true);
+      }
     const std::string& name = words[0];
     RTCRemote::ComponentControl_var component = context.find(name, g_queryTimeout);
     RTCRemote::ComponentProfile_var profile = context.profile(component.in(), name, g_queryTimeout);
@@ -49,7 +52,8 @@ namespace rtctl
 
     try
       {
-        component->setConfiguration(arguments.option("-s").c_str(), param.c_str(), words[2].c_str());
+        component->setConfiguration(arguments.option("-s").c_str(), param.c_str(),
+                                    words[2].c_str());
       }
     catch (const RTCRemote::ControlError& e)
       {

@@ -15,10 +15,11 @@ namespace rtctl
     void printConnection(const RTCRemote::ConnectionProfile& connection)
     {
       const RTCRemote::ConnectionSettings& settings = connection.settings;
-      std::cout << "       " << settings.outPort.in() << " -> " << settings.inPort.in() << "  name=" << settings.name.in()
-                << " id=" << settings.id.in() << " buffer=" << settings.bufferLength << ","
-                << (settings.overwriteWhenFull ? "overwrite" : "do_nothing") << " buffered=" << connection.buffered
-                << " dropped=" << connection.dropped << "\n";
+      std::cout << "       " << settings.outPort.in() << " -> " << settings.inPort.in()
+                << "  name=" << settings.name.in() << " id=" << settings.id.in()
+                << " buffer=" << settings.bufferLength << ","
+                << (settings.overwriteWhenFull ? "overwrite" : "do_nothing")
+                << " buffered=" << connection.buffered << " dropped=" << connection.dropped << "\n";
     }
 
     void printComponent(const std::string& path, const RTCRemote::ComponentProfile& profile)
@@ -35,7 +36,10 @@ namespace rtctl
           const std::string name(port.name.in());
           std::cout << "  " << (port.direction == RTCRemote::OUT_PORT ? "out " : "in  ") << name
                     << std::string(width - name.size() + 2, ' ') << port.dataType.in() << "\n";
-          for (CORBA::ULong c = 0; c < port.connections.length(); ++c) { printConnection(port.connections[c]); }
+          for (CORBA::ULong c = 0; c < port.connections.length(); ++c)
+            {
+              printConnection(port.connections[c]);
+            }
         }
     }
   }

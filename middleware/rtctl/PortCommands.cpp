@@ -49,8 +49,8 @@ namespace rtctl
         }
       if (end.portProfile == nullptr)
         {
-          throw ToolError(end.component + " has no port '" + end.port + "' (its ports: " +
-                          (names.empty() ? "none" : names) + ")");
+          throw ToolError(end.component + " has no port '" + end.port +
+                          "' (its ports: " + (names.empty() ? "none" : names) + ")");
         }
     }
 
@@ -59,9 +59,13 @@ namespace rtctl
       return end.portProfile->direction == RTCRemote::OUT_PORT;
     }
 
-    void lookUpPair(ToolContext& context, const Arguments& arguments, const std::string& command, PortEnd& a, PortEnd& b)
+    void lookUpPair(ToolContext& context, const Arguments& arguments, const std::string& command,
+                    PortEnd& a, PortEnd& b)
     {
-      if (arguments.positional.size() != 2) { throw ToolError(command + ": expects two ports, NAME:port NAME:port", true); }
+      if (arguments.positional.size() != 2)
+        {
+          throw ToolError(command + ": expects two ports, NAME:port NAME:port", true);
+        }
       a = parsePortEnd(arguments.positional[0], command);
       b = parsePortEnd(arguments.positional[1], command);
       lookUp(context, a);
@@ -94,25 +98,29 @@ namespace rtctl
     lookUpPair(context, arguments, "connect", a, b);
     if (isOut(a) == isOut(b))
       {
-        throw ToolError("cannot connect " + a.text + " and " + b.text + ": both are " + (isOut(a) ? "out" : "in") +
-                        " ports");
+        throw ToolError("cannot connect " + a.text + " and " + b.text + ": both are " +
+                        (isOut(a) ? "out" : "in") + " ports");
       }
     if (std::string(a.portProfile->dataType.in()) != b.portProfile->dataType.in())
       {
         throw ToolError("cannot connect " + a.text + " and " + b.text + ": data types differ (" +
-                        a.portProfile->dataType.in() + " and " + b.portProfile->dataType.in() + ")");
+                        a.portProfile->dataType.in() + " and " + b.portProfile->dataType.in() +
+                        ")");
       }
     // The component checks the properties again; checking here keeps a bad one from going out.
     RTC::ConnectionSettings settings;
     std::string error;
-    if (!RTC::makeConnectionSettings(properties, a.text, b.text, settings, error)) { throw ToolError(error); }
+    if (!RTC::makeConnectionSettings(properties, a.text, b.text, settings, error))
+      {
+        throw ToolError(error);
+      }
 
     try
       {
-        RTCRemote::ConnectionSettings_var made =
-          a.reference->connect(a.port.c_str(), b.reference.in(), b.port.c_str(), RTC::toRemote(properties));
-        std::cout << "connected " << made->outPort.in() << " -> " << made->inPort.in() << "  name=" << made->name.in()
-                  << " id=" << made->id.in() << std::endl;
+        RTCRemote::ConnectionSettings_var made = a.reference->connect(
+          a.port.c_str(), b.reference.in(), b.port.c_str(), RTC::toRemote(properties));
+        std::cout << "connected " << made->outPort.in() << " -> " << made->inPort.in()
+                  << "  name=" << made->name.in() << " id=" << made->id.in() << std::endl;
       }
     catch (const RTCRemote::ControlError& e)
       {
@@ -149,7 +157,8 @@ namespace rtctl
         try
           {
             a.reference->disconnect(connection.first.c_str());
-            std::cout << "disconnected " << connection.second << "  id=" << connection.first << std::endl;
+            std::cout << "disconnected " << connection.second << "  id=" << connection.first
+                      << std::endl;
           }
         catch (const RTCRemote::ControlError& e)
           {

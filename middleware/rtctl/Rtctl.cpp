@@ -20,46 +20,71 @@ namespace rtctl
     };
 
     const Command g_commands[] = {
-      {"ls", "ls",
+      {"ls",
+       "ls",
        "Lists every component registered in the naming service: its naming path and state, each\n"
        "port with direction and data type, and each connection with its name, id, buffer\n"
        "(length, full policy), values waiting at the reader (buffered) and values lost to a full\n"
        "buffer (dropped). A component that no longer answers is shown as UNREACHABLE.\n",
-       {}, listCommand},
-      {"connect", "connect NAME:port NAME:port [-p key=value]...",
+       {},
+       listCommand},
+      {"connect",
+       "connect NAME:port NAME:port [-p key=value]...",
        "Connects an out port with an in port of the same data type (either order). Properties:\n"
        "  -p buffer.length=N                        values the reader's buffer holds (default 8)\n"
-       "  -p buffer.write.full_policy=overwrite     a full buffer drops its oldest value (default)\n"
+       "  -p buffer.write.full_policy=overwrite     a full buffer drops its oldest value "
+       "(default)\n"
        "  -p buffer.write.full_policy=do_nothing    a full buffer drops the new value\n"
        "  -p name=TEXT                              the connection's name\n"
        "Prints the connection's name and id.\n",
-       {"-p"}, connectCommand},
-      {"disconnect", "disconnect NAME:port NAME:port",
-       "Removes every connection between the two ports, at both ends.\n", {}, disconnectCommand},
-      {"activate", "activate NAME... [--timeout S]",
-       "Activates the components in order; returns once each onActivated has returned.\n", {"--timeout"},
+       {"-p"},
+       connectCommand},
+      {"disconnect",
+       "disconnect NAME:port NAME:port",
+       "Removes every connection between the two ports, at both ends.\n",
+       {},
+       disconnectCommand},
+      {"activate",
+       "activate NAME... [--timeout S]",
+       "Activates the components in order; returns once each onActivated has returned.\n",
+       {"--timeout"},
        activateCommand},
-      {"deactivate", "deactivate NAME... [--timeout S]",
+      {"deactivate",
+       "deactivate NAME... [--timeout S]",
        "Deactivates the components in order; returns once each onDeactivated has returned, or\n"
        "fails after S seconds (default 30).\n",
-       {"--timeout"}, deactivateCommand},
-      {"reset", "reset NAME... [--timeout S]",
-       "Takes components in the ERROR state back to INACTIVE (onReset).\n", {"--timeout"}, resetCommand},
-      {"conf", "conf NAME [PARAM [VALUE]] [-s SET]",
+       {"--timeout"},
+       deactivateCommand},
+      {"reset",
+       "reset NAME... [--timeout S]",
+       "Takes components in the ERROR state back to INACTIVE (onReset).\n",
+       {"--timeout"},
+       resetCommand},
+      {"conf",
+       "conf NAME [PARAM [VALUE]] [-s SET]",
        "Without PARAM: the active configuration set, the set names and the active set's values.\n"
        "With PARAM: that parameter's value. With VALUE: records the value in the active set (or\n"
        "in SET); the component uses it from its next activation on.\n",
-       {"-s"}, confCommand},
-      {"state", "state NAME", "Prints the component's state: CREATED, INACTIVE, ACTIVE or ERROR.\n", {}, stateCommand},
-      {"wait", "wait NAME STATE [--timeout S]",
+       {"-s"},
+       confCommand},
+      {"state",
+       "state NAME",
+       "Prints the component's state: CREATED, INACTIVE, ACTIVE or ERROR.\n",
+       {},
+       stateCommand},
+      {"wait",
+       "wait NAME STATE [--timeout S]",
        "Waits until the component is in STATE (CREATED, INACTIVE, ACTIVE or ERROR), also while\n"
        "it is not registered yet; fails after S seconds (default 10).\n",
-       {"--timeout"}, waitCommand},
-      {"exit", "exit NAME... [--timeout S]",
+       {"--timeout"},
+       waitCommand},
+      {"exit",
+       "exit NAME... [--timeout S]",
        "Deactivates each component, waits until onDeactivated has returned (at most S seconds,\n"
        "default 30), then lets its manager finalise it. A process whose last component exits\n"
        "ends (with manager.shutdown_nortcs YES, the default).\n",
-       {"--timeout"}, exitCommand},
+       {"--timeout"},
+       exitCommand},
     };
 
     const char* const g_nameHelp =
@@ -70,7 +95,8 @@ namespace rtctl
     {
       out << "usage: rtctl [-n host[:port]] COMMAND [ARGUMENTS]\n\ncommands:\n";
       for (const Command& command : g_commands) { out << "  rtctl " << command.synopsis << "\n"; }
-      out << "\n-n picks the naming service (default: $RTCTL_NAMESERVER, else localhost; port 2809).\n"
+      out << "\n-n picks the naming service (default: $RTCTL_NAMESERVER, else localhost; port "
+             "2809).\n"
           << g_nameHelp << "'rtctl COMMAND --help' describes one command.\n";
     }
 
@@ -93,7 +119,8 @@ namespace rtctl
     std::string takeNameServer(std::vector<std::string>& words)
     {
       const char* fromEnvironment = std::getenv("RTCTL_NAMESERVER");
-      std::string nameServer = fromEnvironment != nullptr && fromEnvironment[0] != '\0' ? fromEnvironment : "localhost";
+      std::string nameServer =
+        fromEnvironment != nullptr && fromEnvironment[0] != '\0' ? fromEnvironment : "localhost";
       for (std::size_t i = 0; i < words.size();)
         {
           if (words[i] != "-n")
@@ -103,9 +130,13 @@ namespace rtctl
             }
           if (i + 1 >= words.size()) { throw ToolError("option -n needs host[:port]", true); }
           nameServer = words[i + 1];
-          words.erase(words.begin() + static_cast<long>(i), words.begin() + static_cast<long>(i) + 2);
+          words.erase(words.begin() + static_cast<long>(i),
+                      words.begin() + static_cast<long>(i) + 2);
         }
-      if (nameServer.empty() || nameServer[0] == ':') { throw ToolError("-n needs host[:port], got '" + nameServer + "'", true); }
+      if (nameServer.empty() || nameServer[0] == ':')
+        {
+          throw ToolError("-n needs host[:port], got '" + nameServer + "'", true);
+        }
       return nameServer;
     }
 

@@ -24,12 +24,18 @@ namespace rtctl
     }
 
     // Every name is looked up before the first request goes out.
-    int requestEach(ToolContext& context, const Arguments& arguments, const std::string& command, Request request,
-                    CORBA::ULong timeout)
+    int requestEach(ToolContext& context, const Arguments& arguments, const std::string& command,
+                    Request request, CORBA::ULong timeout)
     {
-      if (arguments.positional.empty()) { throw ToolError(command + ": expects at least one component NAME", true); }
+      if (arguments.positional.empty())
+        {
+          throw ToolError(command + ": expects at least one component NAME", true);
+        }
       std::vector<RTCRemote::ComponentControl_var> components;
-      for (const std::string& name : arguments.positional) { components.emplace_back(context.find(name, timeout)); }
+      for (const std::string& name : arguments.positional)
+        {
+          components.emplace_back(context.find(name, timeout));
+        }
       for (std::size_t i = 0; i < components.size(); ++i)
         {
           try
@@ -52,9 +58,13 @@ namespace rtctl
     {
       std::transform(text.begin(), text.end(), text.begin(),
                      [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-      if (text.size() > 6 && text.compare(text.size() - 6, 6, "_STATE") == 0) { text.resize(text.size() - 6); }
-      for (RTCRemote::LifeCycleState candidate : {RTCRemote::CREATED_STATE, RTCRemote::INACTIVE_STATE,
-                                                  RTCRemote::ACTIVE_STATE, RTCRemote::ERROR_STATE})
+      if (text.size() > 6 && text.compare(text.size() - 6, 6, "_STATE") == 0)
+        {
+          text.resize(text.size() - 6);
+        }
+      for (RTCRemote::LifeCycleState candidate :
+           {RTCRemote::CREATED_STATE, RTCRemote::INACTIVE_STATE, RTCRemote::ACTIVE_STATE,
+            RTCRemote::ERROR_STATE})
         {
           if (text == RTC::stateName(candidate))
             {
@@ -68,14 +78,16 @@ namespace rtctl
 
   int activateCommand(ToolContext& context, const Arguments& arguments)
   {
-    return requestEach(context, arguments, "activate", &RTCRemote::_objref_ComponentControl::activate,
+    return requestEach(context, arguments, "activate",
+                       &RTCRemote::_objref_ComponentControl::activate,
                        timeoutOption(arguments, g_controlTimeout));
   }
 
   int deactivateCommand(ToolContext& context, const Arguments& arguments)
   {
     // The call returns once onDeactivated has returned on the component's execution context.
-    return requestEach(context, arguments, "deactivate", &RTCRemote::_objref_ComponentControl::deactivate,
+    return requestEach(context, arguments, "deactivate",
+                       &RTCRemote::_objref_ComponentControl::deactivate,
                        timeoutOption(arguments, g_controlTimeout));
   }
 
@@ -93,7 +105,10 @@ namespace rtctl
 
   int stateCommand(ToolContext& context, const Arguments& arguments)
   {
-    if (arguments.positional.size() != 1) { throw ToolError("state: expects one component NAME", true); }
+    if (arguments.positional.size() != 1)
+      {
+        throw ToolError("state: expects one component NAME", true);
+      }
     const std::string& name = arguments.positional[0];
     RTCRemote::ComponentControl_var component = context.find(name, g_queryTimeout);
     try
@@ -109,12 +124,16 @@ namespace rtctl
 
   int waitCommand(ToolContext& context, const Arguments& arguments)
   {
-    if (arguments.positional.size() != 2) { throw ToolError("wait: expects a component NAME and a STATE", true); }
+    if (arguments.positional.size() != 2)
+      {
+        throw ToolError("wait: expects a component NAME and a STATE", true);
+      }
     const std::string& name = arguments.positional[0];
     RTCRemote::LifeCycleState wanted;
     if (!parseState(arguments.positional[1], wanted))
       {
-        throw ToolError("wait: STATE must be CREATED, INACTIVE, ACTIVE or ERROR, got '" + arguments.positional[1] + "'",
+        throw ToolError("wait: STATE must be CREATED, INACTIVE, ACTIVE or ERROR, got '" +
+                          arguments.positional[1] + "'",
                         true);
       }
     const CORBA::ULong timeout = timeoutOption(arguments, 10000);
@@ -142,7 +161,7 @@ namespace rtctl
         if (std::chrono::steady_clock::now() >= deadline) { break; }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
       }
-    throw ToolError(name + " did not become " + RTC::stateName(wanted) + " within " + secondsText(timeout) + " s (" +
-                    last + ")");
+    throw ToolError(name + " did not become " + RTC::stateName(wanted) + " within " +
+                    secondsText(timeout) + " s (" + last + ")");
   }
 }

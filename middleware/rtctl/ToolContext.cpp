@@ -26,7 +26,8 @@ namespace rtctl
     bool timedOut(const CORBA::SystemException& e)
     {
       return dynamic_cast<const CORBA::TIMEOUT*>(&e) != nullptr ||
-             (dynamic_cast<const CORBA::TRANSIENT*>(&e) != nullptr && e.minor() == omni::TRANSIENT_CallTimedout);
+             (dynamic_cast<const CORBA::TRANSIENT*>(&e) != nullptr &&
+              e.minor() == omni::TRANSIENT_CallTimedout);
     }
   }
 
@@ -38,7 +39,8 @@ namespace rtctl
   }
 
   ToolContext::ToolContext(const std::string& nameServer)
-    : m_nameServer(nameServer), m_orb(initClientOrb()), m_naming(new RTC::NamingClient(m_orb.in(), nameServer))
+    : m_nameServer(nameServer), m_orb(initClientOrb()),
+      m_naming(new RTC::NamingClient(m_orb.in(), nameServer))
   {
   }
 
@@ -55,10 +57,14 @@ namespace rtctl
       }
   }
 
-  std::string ToolContext::describe(const std::string& name, const CORBA::SystemException& e, CORBA::ULong timeoutMs)
+  std::string ToolContext::describe(const std::string& name, const CORBA::SystemException& e,
+                                    CORBA::ULong timeoutMs)
   {
     if (timedOut(e)) { return name + " did not answer within " + secondsText(timeoutMs) + " s"; }
-    if (dynamic_cast<const CORBA::OBJECT_NOT_EXIST*>(&e) != nullptr) { return name + " no longer exists"; }
+    if (dynamic_cast<const CORBA::OBJECT_NOT_EXIST*>(&e) != nullptr)
+      {
+        return name + " no longer exists";
+      }
     return name + " does not answer (" + e._name() + ")";
   }
 
@@ -67,7 +73,8 @@ namespace rtctl
     return "the naming service at " + m_nameServer + " does not answer (" + e._name() + ")";
   }
 
-  RTCRemote::ComponentControl_ptr ToolContext::resolvePath(const std::string& path, CORBA::ULong timeoutMs)
+  RTCRemote::ComponentControl_ptr ToolContext::resolvePath(const std::string& path,
+                                                           CORBA::ULong timeoutMs)
   {
     CORBA::Object_var object;
     try
@@ -118,12 +125,15 @@ namespace rtctl
         if (!CORBA::is_nil(component)) { return component._retn(); }
       }
     std::string message = "no component '" + name + "' at the naming service at " + m_nameServer;
-    if (candidates.size() > 1) { message += " (looked for " + candidates[0] + " and " + candidates[1] + ")"; }
+    if (candidates.size() > 1)
+      {
+        message += " (looked for " + candidates[0] + " and " + candidates[1] + ")";
+      }
     throw ToolError(message);
   }
 
-  void ToolContext::collect(CosNaming::NamingContext_ptr context, const std::string& prefix, int depth,
-                            std::vector<std::string>& paths)
+  void ToolContext::collect(CosNaming::NamingContext_ptr context, const std::string& prefix,
+                            int depth, std::vector<std::string>& paths)
   {
     CosNaming::BindingList_var bindings;
     CosNaming::BindingIterator_var rest;
@@ -142,7 +152,10 @@ namespace rtctl
         if (binding.binding_type == CosNaming::nobject)
           {
             const CORBA::ULong last = binding.binding_name.length() - 1;
-            if (std::string(binding.binding_name[last].kind.in()) == "rtc") { paths.push_back(path); }
+            if (std::string(binding.binding_name[last].kind.in()) == "rtc")
+              {
+                paths.push_back(path);
+              }
             continue;
           }
         // Contexts nest only a few levels in practice; the bound keeps a cycle from looping.
@@ -166,14 +179,15 @@ namespace rtctl
       }
     catch (const CORBA::Exception& e)
       {
-        throw ToolError("cannot list the naming service at " + m_nameServer + " (" + e._name() + ")");
+        throw ToolError("cannot list the naming service at " + m_nameServer + " (" + e._name() +
+                        ")");
       }
     std::sort(paths.begin(), paths.end());
     return paths;
   }
 
-  RTCRemote::ComponentProfile* ToolContext::profile(RTCRemote::ComponentControl_ptr component, const std::string& name,
-                                                    CORBA::ULong timeoutMs)
+  RTCRemote::ComponentProfile* ToolContext::profile(RTCRemote::ComponentControl_ptr component,
+                                                    const std::string& name, CORBA::ULong timeoutMs)
   {
     try
       {

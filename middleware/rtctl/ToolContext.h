@@ -34,11 +34,12 @@ namespace rtctl
 
     // Calls getProfile(), turning failures into ToolErrors that name `name`; `timeoutMs` as
     // given to find().
-    RTCRemote::ComponentProfile* profile(RTCRemote::ComponentControl_ptr component, const std::string& name,
-                                         CORBA::ULong timeoutMs);
+    RTCRemote::ComponentProfile* profile(RTCRemote::ComponentControl_ptr component,
+                                         const std::string& name, CORBA::ULong timeoutMs);
 
     // One line for a failed call on `name`; `timeoutMs` is the call time-out that applied.
-    static std::string describe(const std::string& name, const CORBA::SystemException& e, CORBA::ULong timeoutMs);
+    static std::string describe(const std::string& name, const CORBA::SystemException& e,
+                                CORBA::ULong timeoutMs);
 
   private:
     RTCRemote::ComponentControl_ptr resolvePath(const std::string& path, CORBA::ULong timeoutMs);

@@ -77,7 +77,8 @@ namespace RTC
               }
             continue;
           }
-        error = "unknown option '" + option + "' (usage: [-f FILE] [-o key:value]... [-p PORT] [-a] [-d])";
+        error = "unknown option '" + option +
+                "' (usage: [-f FILE] [-o key:value]... [-p PORT] [-a] [-d])";
         return false;
       }
     return true;
@@ -105,7 +106,8 @@ namespace RTC
     return true;
   }
 
-  bool buildManagerConfig(const CommandLine& commandLine, coil::Properties& config, std::string& error)
+  bool buildManagerConfig(const CommandLine& commandLine, coil::Properties& config,
+                          std::string& error)
   {
     for (const auto& entry : g_defaults) { config.setProperty(entry[0], entry[1]); }
 
@@ -122,7 +124,10 @@ namespace RTC
         config.setProperty("config_file.path", file);
       }
 
-    for (const auto& entry : commandLine.overrides) { config.setProperty(entry.first, entry.second); }
+    for (const auto& entry : commandLine.overrides)
+      {
+        config.setProperty(entry.first, entry.second);
+      }
     if (!commandLine.endpointPort.empty())
       {
         // -p picks the port; the host stays what corba.endpoint says (loopback by default).

@@ -11,9 +11,9 @@ namespace RTC
 {
   struct CommandLine
   {
-    std::string configFile;              // -f
+    std::string configFile;                                       // -f
     std::vector<std::pair<std::string, std::string>> overrides;   // -o, in order
-    std::string endpointPort;            // -p
+    std::string endpointPort;                                     // -p
   };
 
   // False with a one-line `error` on an unknown option, a missing argument or a malformed -o.
@@ -22,7 +22,8 @@ namespace RTC
   // The manager's configuration: built-in defaults, then the file (-f, else RTC_MANAGER_CONFIG,
   // else ./rtc.conf when present), then -o and -p. False with `error` when a named file is
   // missing or unreadable.
-  bool buildManagerConfig(const CommandLine& commandLine, coil::Properties& config, std::string& error);
+  bool buildManagerConfig(const CommandLine& commandLine, coil::Properties& config,
+                          std::string& error);
 
   // Reads a whole properties file; false with `error` naming the file and line.
   bool loadPropertiesFile(const std::string& path, coil::Properties& into, std::string& error);

@@ -7,7 +7,8 @@ namespace RTC
   ComponentCore::ComponentCore() = default;
   ComponentCore::~ComponentCore() = default;
 
-  void ComponentCore::setIdentity(const std::string& instanceName, const coil::Properties& properties)
+  void ComponentCore::setIdentity(const std::string& instanceName,
+                                  const coil::Properties& properties)
   {
     m_instanceName = instanceName;
     m_properties = properties;
@@ -15,13 +16,20 @@ namespace RTC
     m_config.load(m_properties);
   }
 
-  std::string ComponentCore::typeName() const { return m_properties.getProperty("type_name"); }
-  std::string ComponentCore::category() const { return m_properties.getProperty("category"); }
+  std::string ComponentCore::typeName() const
+  {
+    return m_properties.getProperty("type_name");
+  }
+  std::string ComponentCore::category() const
+  {
+    return m_properties.getProperty("category");
+  }
 
   namespace
   {
     template <typename Port>
-    bool addPort(std::vector<std::pair<std::string, Port*>>& ports, const std::string& name, Port& port)
+    bool addPort(std::vector<std::pair<std::string, Port*>>& ports, const std::string& name,
+                 Port& port)
     {
       for (const auto& existing : ports)
         {
@@ -91,7 +99,10 @@ namespace RTC
     m_context = std::move(context);
   }
 
-  PeriodicExecutionContext* ComponentCore::executionContext() { return m_context.get(); }
+  PeriodicExecutionContext* ComponentCore::executionContext()
+  {
+    return m_context.get();
+  }
 
   LifeCycleState ComponentCore::state()
   {

@@ -28,10 +28,12 @@ namespace RTC
         auto value = set->second.find(binding.parameter.name);
         if (value != set->second.end()) { text = &value->second; }
       }
-    binding.parameter.value = binding.setter(text->c_str()) ? *text : binding.parameter.defaultValue;
+    binding.parameter.value =
+      binding.setter(text->c_str()) ? *text : binding.parameter.defaultValue;
   }
 
-  bool ConfigAdmin::bind(const std::string& name, const std::string& defaultValue, const Setter& setter)
+  bool ConfigAdmin::bind(const std::string& name, const std::string& defaultValue,
+                         const Setter& setter)
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     for (const Binding& existing : m_bindings)
@@ -53,7 +55,8 @@ namespace RTC
     for (Binding& binding : m_bindings) { applyLocked(binding); }
   }
 
-  void ConfigAdmin::setValue(const std::string& set, const std::string& param, const std::string& value)
+  void ConfigAdmin::setValue(const std::string& set, const std::string& param,
+                             const std::string& value)
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_sets[set][param] = value;
@@ -85,7 +88,10 @@ namespace RTC
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     std::map<std::string, std::string> values;
-    for (const Binding& binding : m_bindings) { values[binding.parameter.name] = binding.parameter.defaultValue; }
+    for (const Binding& binding : m_bindings)
+      {
+        values[binding.parameter.name] = binding.parameter.defaultValue;
+      }
     auto set = m_sets.find(m_activeSet);
     if (set != m_sets.end())
       {

@@ -2,10 +2,7 @@
 
 namespace RTC
 {
-  ConnectionBuffer::ConnectionBuffer(const ConnectionSettings& settings)
-    : m_settings(settings)
-  {
-  }
+  ConnectionBuffer::ConnectionBuffer(const ConnectionSettings& settings) : m_settings(settings) {}
 
   bool ConnectionBuffer::push(const EncodedValue& value)
   {

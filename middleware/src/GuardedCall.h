@@ -7,8 +7,7 @@
 
 namespace RTC
 {
-  template <typename Callback>
-  ReturnCode_t guardedCall(const Callback& callback)
+  template <typename Callback> ReturnCode_t guardedCall(const Callback& callback)
   {
     try
       {

@@ -18,14 +18,21 @@ namespace RTC
     for (auto& connection : m_connections) { connection->close(); }
   }
 
-  const char* InPortBase::getName() const { return m_name.c_str(); }
-  const std::string& InPortBase::dataType() const { return m_dataType; }
+  const char* InPortBase::getName() const
+  {
+    return m_name.c_str();
+  }
+  const std::string& InPortBase::dataType() const
+  {
+    return m_dataType;
+  }
 
   void InPortBase::pruneClosed()
   {
-    m_connections.erase(std::remove_if(m_connections.begin(), m_connections.end(),
-                                       [](const std::shared_ptr<ConnectionBuffer>& c) { return c->closed(); }),
-                        m_connections.end());
+    m_connections.erase(
+      std::remove_if(m_connections.begin(), m_connections.end(),
+                     [](const std::shared_ptr<ConnectionBuffer>& c) { return c->closed(); }),
+      m_connections.end());
   }
 
   bool InPortBase::isNew()

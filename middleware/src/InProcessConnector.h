@@ -13,7 +13,8 @@ namespace RTC
   class InProcessConnector : public OutPortConnector
   {
   public:
-    InProcessConnector(const ConnectionSettings& settings, const std::weak_ptr<ConnectionBuffer>& buffer);
+    InProcessConnector(const ConnectionSettings& settings,
+                       const std::weak_ptr<ConnectionBuffer>& buffer);
 
     bool deliver(const EncodedValue& value) override;
     void close() override;

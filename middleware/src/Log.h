@@ -9,17 +9,35 @@ namespace RTC
 {
   namespace Log
   {
-    enum Level { Error = 0, Warn = 1, Info = 2, Debug = 3 };
+    enum Level
+    {
+      Error = 0,
+      Warn = 1,
+      Info = 2,
+      Debug = 3
+    };
 
     // From logger.enable and logger.log_level; accepts the usual level names.
     void configure(bool enabled, const std::string& levelName);
     bool enabled(Level level);
     void write(Level level, const std::string& message);
 
-    inline void error(const std::string& message) { write(Error, message); }
-    inline void warn(const std::string& message) { write(Warn, message); }
-    inline void info(const std::string& message) { write(Info, message); }
-    inline void debug(const std::string& message) { write(Debug, message); }
+    inline void error(const std::string& message)
+    {
+      write(Error, message);
+    }
+    inline void warn(const std::string& message)
+    {
+      write(Warn, message);
+    }
+    inline void info(const std::string& message)
+    {
+      write(Info, message);
+    }
+    inline void debug(const std::string& message)
+    {
+      write(Debug, message);
+    }
   }
 }
 

@@ -18,7 +18,8 @@ namespace RTC
     [[noreturn]] void failStartup(const char* program, const std::string& message)
     {
       const char* slash = program != nullptr ? std::strrchr(program, '/') : nullptr;
-      std::fprintf(stderr, "%s: %s\n", slash != nullptr ? slash + 1 : (program != nullptr ? program : "rtm"),
+      std::fprintf(stderr, "%s: %s\n",
+                   slash != nullptr ? slash + 1 : (program != nullptr ? program : "rtm"),
                    message.c_str());
       std::exit(1);
     }
@@ -56,11 +57,21 @@ namespace RTC
     return *g_instance;
   }
 
-  void Manager::setModuleInitProc(ModuleInitProc proc) { m_impl->setModuleInitProc(proc); }
-  bool Manager::activateManager() { return m_impl->activate(); }
-  void Manager::runManager(bool no_block) { m_impl->run(no_block); }
+  void Manager::setModuleInitProc(ModuleInitProc proc)
+  {
+    m_impl->setModuleInitProc(proc);
+  }
+  bool Manager::activateManager()
+  {
+    return m_impl->activate();
+  }
+  void Manager::runManager(bool no_block)
+  {
+    m_impl->run(no_block);
+  }
 
-  bool Manager::registerFactory(coil::Properties& profile, RtcNewFunc new_func, RtcDeleteFunc delete_func)
+  bool Manager::registerFactory(coil::Properties& profile, RtcNewFunc new_func,
+                                RtcDeleteFunc delete_func)
   {
     return m_impl->registerFactory(profile, new_func, delete_func);
   }
@@ -70,10 +81,25 @@ namespace RTC
     return comp_args != nullptr ? m_impl->createComponent(comp_args) : nullptr;
   }
 
-  void Manager::shutdown() { m_impl->shutdown(); }
+  void Manager::shutdown()
+  {
+    m_impl->shutdown();
+  }
 
-  ManagerImpl& Manager::impl() { return *m_impl; }
-  const coil::Properties& Manager::getConfig() const { return m_impl->config(); }
-  RTObject_impl* Manager::findComponent(const std::string& instanceName) { return m_impl->findComponent(instanceName); }
-  std::vector<RTObject_impl*> Manager::getComponents() { return m_impl->components(); }
+  ManagerImpl& Manager::impl()
+  {
+    return *m_impl;
+  }
+  const coil::Properties& Manager::getConfig() const
+  {
+    return m_impl->config();
+  }
+  RTObject_impl* Manager::findComponent(const std::string& instanceName)
+  {
+    return m_impl->findComponent(instanceName);
+  }
+  std::vector<RTObject_impl*> Manager::getComponents()
+  {
+    return m_impl->components();
+  }
 }

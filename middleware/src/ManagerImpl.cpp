@@ -23,7 +23,8 @@ namespace RTC
     }
 
     // "Type?key=value&key=value"
-    bool parseComponentArgs(const std::string& args, std::string& typeName, coil::Properties& properties)
+    bool parseComponentArgs(const std::string& args, std::string& typeName,
+                            coil::Properties& properties)
     {
       std::string::size_type question = args.find('?');
       typeName = args.substr(0, question);
@@ -45,7 +46,8 @@ namespace RTC
   ManagerImpl::ManagerImpl(Manager& owner, const coil::Properties& config, int, char**)
     : m_owner(owner), m_config(config)
   {
-    Log::configure(isYes(m_config.getProperty("logger.enable", "YES")), m_config.getProperty("logger.log_level"));
+    Log::configure(isYes(m_config.getProperty("logger.enable", "YES")),
+                   m_config.getProperty("logger.log_level"));
     // Before the ORB starts threads: they inherit the blocked shutdown signals.
     m_signal.install();
     m_orb = initOrb(m_config);
@@ -67,9 +69,11 @@ namespace RTC
     return true;
   }
 
-  bool ManagerImpl::registerFactory(coil::Properties& profile, RtcNewFunc newFunc, RtcDeleteFunc deleteFunc)
+  bool ManagerImpl::registerFactory(coil::Properties& profile, RtcNewFunc newFunc,
+                                    RtcDeleteFunc deleteFunc)
   {
-    const std::string& typeName = profile.getProperty("type_name", profile.getProperty("implementation_id"));
+    const std::string& typeName =
+      profile.getProperty("type_name", profile.getProperty("implementation_id"));
     if (typeName.empty() || newFunc == nullptr)
       {
         Log::error("registerFactory: profile without type_name, or no creation function");
@@ -89,20 +93,23 @@ namespace RTC
     for (unsigned number = 0;; ++number)
       {
         std::string candidate = typeName + std::to_string(number);
-        bool used = std::any_of(m_instances.begin(), m_instances.end(), [&candidate](const Instance& instance) {
-          return instance.object->core().instanceName() == candidate;
-        });
+        bool used = std::any_of(m_instances.begin(), m_instances.end(),
+                                [&candidate](const Instance& instance) {
+                                  return instance.object->core().instanceName() == candidate;
+                                });
         if (!used) { return candidate; }
       }
   }
 
   bool ManagerImpl::componentProperties(const Factory& factory, const coil::Properties& args,
-                                        const std::string& instanceName, coil::Properties& properties)
+                                        const std::string& instanceName,
+                                        coil::Properties& properties)
   {
     properties = factory.profile;
     const std::string typeName = properties.getProperty("type_name");
     const std::string category = properties.getProperty("category");
-    properties.setProperty("exec_cxt.periodic.rate", m_config.getProperty("exec_cxt.periodic.rate", "1000"));
+    properties.setProperty("exec_cxt.periodic.rate",
+                           m_config.getProperty("exec_cxt.periodic.rate", "1000"));
     // Settings for the type, then for this instance, as "<category>.<name>.<key>" in the manager's configuration.
     for (const std::string& name : {typeName, instanceName})
       {
@@ -142,15 +149,17 @@ namespace RTC
       auto found = m_factories.find(typeName);
       if (found == m_factories.end())
         {
-          Log::error("createComponent: no factory registered for component type '" + typeName + "'");
+          Log::error("createComponent: no factory registered for component type '" + typeName +
+                     "'");
           return nullptr;
         }
       factory = found->second;
       const std::string& limit = factory.profile.getProperty("max_instance");
       long maxInstances = limit.empty() ? 0 : std::strtol(limit.c_str(), nullptr, 10);
-      long existing = std::count_if(m_instances.begin(), m_instances.end(), [&typeName](const Instance& instance) {
-        return instance.object->core().typeName() == typeName;
-      });
+      long existing = std::count_if(m_instances.begin(), m_instances.end(),
+                                    [&typeName](const Instance& instance) {
+                                      return instance.object->core().typeName() == typeName;
+                                    });
       if (maxInstances > 0 && existing >= maxInstances)
         {
           Log::error("createComponent: " + typeName + " allows at most " + limit + " instance(s)");
@@ -158,9 +167,10 @@ namespace RTC
         }
       instanceName = args.getProperty("instance_name");
       if (instanceName.empty()) { instanceName = nextInstanceName(typeName); }
-      else if (std::any_of(m_instances.begin(), m_instances.end(), [&instanceName](const Instance& instance) {
-                 return instance.object->core().instanceName() == instanceName;
-               }))
+      else if (std::any_of(m_instances.begin(), m_instances.end(),
+                           [&instanceName](const Instance& instance) {
+                             return instance.object->core().instanceName() == instanceName;
+                           }))
         {
           Log::error("createComponent: there is already a component named " + instanceName);
           return nullptr;
@@ -186,8 +196,10 @@ namespace RTC
       }
     core.config().update();
 
-    double rate = std::strtod(properties.getProperty("exec_cxt.periodic.rate", "1000").c_str(), nullptr);
-    core.attachExecutionContext(std::unique_ptr<PeriodicExecutionContext>(new PeriodicExecutionContext(*object, rate, 0)));
+    double rate =
+      std::strtod(properties.getProperty("exec_cxt.periodic.rate", "1000").c_str(), nullptr);
+    core.attachExecutionContext(
+      std::unique_ptr<PeriodicExecutionContext>(new PeriodicExecutionContext(*object, rate, 0)));
     core.executionContext()->start();
 
     {
@@ -235,9 +247,10 @@ namespace RTC
     bool empty = false;
     {
       std::lock_guard<std::mutex> lock(m_mutex);
-      auto it = std::find_if(m_instances.begin(), m_instances.end(), [&instanceName](const Instance& instance) {
-        return instance.object->core().instanceName() == instanceName;
-      });
+      auto it = std::find_if(m_instances.begin(), m_instances.end(),
+                             [&instanceName](const Instance& instance) {
+                               return instance.object->core().instanceName() == instanceName;
+                             });
       if (it == m_instances.end()) { return false; }
       found = *it;
       m_instances.erase(it);
@@ -261,8 +274,8 @@ namespace RTC
     return isYes(onNortcs) && isYes(nortcs);
   }
 
-  bool ManagerImpl::connect(const PortAddress& first, const PortAddress& second, const coil::Properties& properties,
-                            std::string& error)
+  bool ManagerImpl::connect(const PortAddress& first, const PortAddress& second,
+                            const coil::Properties& properties, std::string& error)
   {
     if (first.component.remote || second.component.remote)
       {
@@ -293,7 +306,8 @@ namespace RTC
       }
     if (out == nullptr || in == nullptr)
       {
-        error = "cannot connect " + first.text() + " and " + second.text() + ": one must be an out port and the other an in port";
+        error = "cannot connect " + first.text() + " and " + second.text() +
+                ": one must be an out port and the other an in port";
         return false;
       }
     ConnectionSettings settings;
@@ -322,7 +336,8 @@ namespace RTC
     ReturnCode_t result = context != nullptr ? context->activate() : PRECONDITION_NOT_MET;
     if (result != RTC_OK)
       {
-        error = "activation of " + component.path + " failed (state " + toString(object->core().state()) + ")";
+        error = "activation of " + component.path + " failed (state " +
+                toString(object->core().state()) + ")";
         return false;
       }
     return true;
@@ -343,7 +358,8 @@ namespace RTC
       {
         if (!connect(entry.first, entry.second, entry.properties, error))
           {
-            Log::error("preconnect " + entry.first.text() + " to " + entry.second.text() + ": " + error);
+            Log::error("preconnect " + entry.first.text() + " to " + entry.second.text() + ": " +
+                       error);
           }
       }
   }

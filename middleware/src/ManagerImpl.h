@@ -47,8 +47,8 @@ namespace RTC
     bool exitComponent(const std::string& instanceName);
 
     // Connects two ports named as in manager.components.preconnect. False with `error`.
-    bool connect(const PortAddress& first, const PortAddress& second, const coil::Properties& properties,
-                 std::string& error);
+    bool connect(const PortAddress& first, const PortAddress& second,
+                 const coil::Properties& properties, std::string& error);
     bool activateComponent(const ComponentAddress& component, std::string& error);
 
     RemoteLayer* remote() { return m_remote.get(); }
@@ -88,14 +88,14 @@ namespace RTC
     std::recursive_mutex m_createMutex;
     std::map<std::string, Factory> m_factories;
     std::vector<Instance> m_instances;
-    int m_exiting = 0;                     // guarded by m_mutex: exits still finalising
-    std::condition_variable m_exitDone;    // notified when m_exiting goes down
+    int m_exiting = 0;                    // guarded by m_mutex: exits still finalising
+    std::condition_variable m_exitDone;   // notified when m_exiting goes down
 
     std::mutex m_shutdownMutex;   // one shutdown at a time; later callers wait for it
     bool m_shutdownDone = false;
     std::condition_variable m_shutdownFinished;   // notified once m_shutdownDone is set
     bool m_running = false;
-    std::thread m_watcher;        // runManager(true): waits for the request and shuts down
+    std::thread m_watcher;   // runManager(true): waits for the request and shuts down
   };
 }
 

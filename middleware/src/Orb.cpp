@@ -23,10 +23,13 @@ namespace RTC
   {
     std::vector<std::string> arguments = {
       "rtm",
-      "-ORBendPoint", orbEndpoint(config.getProperty("corba.endpoint")),
+      "-ORBendPoint",
+      orbEndpoint(config.getProperty("corba.endpoint")),
       // A dead peer must not hold a writer for long: calls and connects are bounded.
-      "-ORBclientCallTimeOutPeriod", "2000",
-      "-ORBclientConnectTimeOutPeriod", "2000",
+      "-ORBclientCallTimeOutPeriod",
+      "2000",
+      "-ORBclientConnectTimeOutPeriod",
+      "2000",
     };
     // corba.args: further ORB options as the operator writes them, e.g. "-ORBtraceLevel 10".
     std::istringstream extra(config.getProperty("corba.args"));

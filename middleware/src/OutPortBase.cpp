@@ -8,7 +8,10 @@ namespace RTC
 {
   OutPortConnector::OutPortConnector(const ConnectionSettings& settings) : m_settings(settings) {}
   OutPortConnector::~OutPortConnector() = default;
-  const ConnectionSettings& OutPortConnector::settings() const { return m_settings; }
+  const ConnectionSettings& OutPortConnector::settings() const
+  {
+    return m_settings;
+  }
 
   OutPortBase::OutPortBase(const char* name, const std::string& dataType)
     : m_name(name != nullptr ? name : ""), m_dataType(dataType)
@@ -25,8 +28,14 @@ namespace RTC
     for (auto& connector : connectors) { connector->close(); }
   }
 
-  const char* OutPortBase::getName() const { return m_name.c_str(); }
-  const std::string& OutPortBase::dataType() const { return m_dataType; }
+  const char* OutPortBase::getName() const
+  {
+    return m_name.c_str();
+  }
+  const std::string& OutPortBase::dataType() const
+  {
+    return m_dataType;
+  }
 
   void OutPortBase::addConnector(const std::shared_ptr<OutPortConnector>& connector)
   {
@@ -39,8 +48,9 @@ namespace RTC
     std::shared_ptr<OutPortConnector> removed;
     {
       std::lock_guard<std::mutex> lock(m_mutex);
-      auto it = std::find_if(m_connectors.begin(), m_connectors.end(),
-                             [&id](const std::shared_ptr<OutPortConnector>& c) { return c->settings().id == id; });
+      auto it = std::find_if(
+        m_connectors.begin(), m_connectors.end(),
+        [&id](const std::shared_ptr<OutPortConnector>& c) { return c->settings().id == id; });
       if (it == m_connectors.end()) { return false; }
       removed = *it;
       m_connectors.erase(it);

@@ -12,7 +12,8 @@ namespace RTC
   {
     thread_local bool t_onExecutionContextThread = false;
 
-    ReturnCode_t invoke(RTObject_impl& component, ReturnCode_t (RTObject_impl::*callback)(UniqueId), UniqueId id)
+    ReturnCode_t invoke(RTObject_impl& component, ReturnCode_t (RTObject_impl::*callback)(UniqueId),
+                        UniqueId id)
     {
       return guardedCall([&] { return (component.*callback)(id); });
     }
@@ -24,8 +25,10 @@ namespace RTC
     }
   }
 
-  PeriodicExecutionContext::PeriodicExecutionContext(RTObject_impl& component, double rateHz, UniqueId id)
-    : m_component(component), m_period(periodOf(rateHz)), m_rate(rateHz > 0.0 ? rateHz : 1000.0), m_id(id)
+  PeriodicExecutionContext::PeriodicExecutionContext(RTObject_impl& component, double rateHz,
+                                                     UniqueId id)
+    : m_component(component), m_period(periodOf(rateHz)), m_rate(rateHz > 0.0 ? rateHz : 1000.0),
+      m_id(id)
   {
   }
 
@@ -74,7 +77,10 @@ namespace RTC
     return m_state;
   }
 
-  double PeriodicExecutionContext::rate() const { return m_rate; }
+  double PeriodicExecutionContext::rate() const
+  {
+    return m_rate;
+  }
 
   ReturnCode_t PeriodicExecutionContext::activate()
   {
@@ -173,7 +179,10 @@ namespace RTC
         lock.lock();
         deadline += m_period;
         // After a stall longer than a period, skip the missed cycles instead of catching up in a burst.
-        if (std::chrono::steady_clock::now() > deadline + m_period) { deadline = std::chrono::steady_clock::now(); }
+        if (std::chrono::steady_clock::now() > deadline + m_period)
+          {
+            deadline = std::chrono::steady_clock::now();
+          }
       }
 
     // Stopping: requests still queued are refused, an active component is deactivated.

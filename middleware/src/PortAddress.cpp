@@ -36,7 +36,8 @@ namespace RTC
     return component.text() + "." + port;
   }
 
-  bool parseComponentAddress(const std::string& rawText, ComponentAddress& address, std::string& error)
+  bool parseComponentAddress(const std::string& rawText, ComponentAddress& address,
+                             std::string& error)
   {
     const std::string text = trim(rawText);
     address = ComponentAddress();
@@ -78,7 +79,8 @@ namespace RTC
     return parseComponentAddress(text.substr(0, dot), address.component, error);
   }
 
-  bool parsePreconnect(const std::string& text, std::vector<PreconnectEntry>& entries, std::string& error)
+  bool parsePreconnect(const std::string& text, std::vector<PreconnectEntry>& entries,
+                       std::string& error)
   {
     for (const std::string& item : split(text, ','))
       {
@@ -119,7 +121,8 @@ namespace RTC
     return true;
   }
 
-  bool parseComponentList(const std::string& text, std::vector<ComponentAddress>& components, std::string& error)
+  bool parseComponentList(const std::string& text, std::vector<ComponentAddress>& components,
+                          std::string& error)
   {
     for (const std::string& item : split(text, ','))
       {

@@ -32,12 +32,15 @@ namespace RTC
     coil::Properties properties;   // buffer.length and the like
   };
 
-  bool parseComponentAddress(const std::string& text, ComponentAddress& address, std::string& error);
+  bool parseComponentAddress(const std::string& text, ComponentAddress& address,
+                             std::string& error);
   bool parsePortAddress(const std::string& text, PortAddress& address, std::string& error);
   // "A.port?port=B.port&key=value,..." (blanks around entries ignored).
-  bool parsePreconnect(const std::string& text, std::vector<PreconnectEntry>& entries, std::string& error);
+  bool parsePreconnect(const std::string& text, std::vector<PreconnectEntry>& entries,
+                       std::string& error);
   // Comma-separated component names.
-  bool parseComponentList(const std::string& text, std::vector<ComponentAddress>& components, std::string& error);
+  bool parseComponentList(const std::string& text, std::vector<ComponentAddress>& components,
+                          std::string& error);
 }
 
 #endif

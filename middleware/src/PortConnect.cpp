@@ -28,12 +28,14 @@ namespace RTC
       return (static_cast<unsigned long long>(device()) << 32) ^ device();
     }();
     char text[64];
-    std::snprintf(text, sizeof(text), "%llx-%ld-%lu", salt, static_cast<long>(::getpid()), ++counter);
+    std::snprintf(text, sizeof(text), "%llx-%ld-%lu", salt, static_cast<long>(::getpid()),
+                  ++counter);
     return text;
   }
 
   bool makeConnectionSettings(const coil::Properties& properties, const std::string& outPort,
-                              const std::string& inPort, ConnectionSettings& settings, std::string& error)
+                              const std::string& inPort, ConnectionSettings& settings,
+                              std::string& error)
   {
     settings.outPort = outPort;
     settings.inPort = inPort;
@@ -64,7 +66,8 @@ namespace RTC
     return true;
   }
 
-  bool connectInProcess(OutPortBase& out, InPortBase& in, const ConnectionSettings& settings, std::string& error)
+  bool connectInProcess(OutPortBase& out, InPortBase& in, const ConnectionSettings& settings,
+                        std::string& error)
   {
     if (out.dataType() != in.dataType())
       {

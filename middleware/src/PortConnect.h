@@ -14,11 +14,13 @@ namespace RTC
   // Reads buffer.length and buffer.write.full_policy (also with a "dataport." prefix) and gives
   // the connection a fresh id and a name. False with `error` on a bad value.
   bool makeConnectionSettings(const coil::Properties& properties, const std::string& outPort,
-                              const std::string& inPort, ConnectionSettings& settings, std::string& error);
+                              const std::string& inPort, ConnectionSettings& settings,
+                              std::string& error);
   std::string newConnectionId();
 
   // The reader gets a buffer, the writer a connector pushing into it. Types must match.
-  bool connectInProcess(OutPortBase& out, InPortBase& in, const ConnectionSettings& settings, std::string& error);
+  bool connectInProcess(OutPortBase& out, InPortBase& in, const ConnectionSettings& settings,
+                        std::string& error);
 }
 
 #endif

@@ -110,7 +110,8 @@ namespace coil
         std::string::size_type split = text.find_first_of(":=");
         if (split == std::string::npos)
           {
-            error = "line " + std::to_string(lineNumber) + ": expected 'key: value', got '" + text + "'";
+            error =
+              "line " + std::to_string(lineNumber) + ": expected 'key: value', got '" + text + "'";
             return false;
           }
         std::string key = trim(text.substr(0, split));

@@ -5,25 +5,60 @@
 
 namespace RTC
 {
-  RTObject_impl::RTObject_impl(Manager* manager)
-    : m_manager(manager), m_core(new ComponentCore())
+  RTObject_impl::RTObject_impl(Manager* manager) : m_manager(manager), m_core(new ComponentCore())
   {
   }
 
   RTObject_impl::~RTObject_impl() = default;
 
-  ReturnCode_t RTObject_impl::onInitialize() { return RTC_OK; }
-  ReturnCode_t RTObject_impl::onFinalize() { return RTC_OK; }
-  ReturnCode_t RTObject_impl::onStartup(UniqueId) { return RTC_OK; }
-  ReturnCode_t RTObject_impl::onShutdown(UniqueId) { return RTC_OK; }
-  ReturnCode_t RTObject_impl::onActivated(UniqueId) { return RTC_OK; }
-  ReturnCode_t RTObject_impl::onDeactivated(UniqueId) { return RTC_OK; }
-  ReturnCode_t RTObject_impl::onExecute(UniqueId) { return RTC_OK; }
-  ReturnCode_t RTObject_impl::onAborting(UniqueId) { return RTC_OK; }
-  ReturnCode_t RTObject_impl::onError(UniqueId) { return RTC_OK; }
-  ReturnCode_t RTObject_impl::onReset(UniqueId) { return RTC_OK; }
-  ReturnCode_t RTObject_impl::onStateUpdate(UniqueId) { return RTC_OK; }
-  ReturnCode_t RTObject_impl::onRateChanged(UniqueId) { return RTC_OK; }
+  ReturnCode_t RTObject_impl::onInitialize()
+  {
+    return RTC_OK;
+  }
+  ReturnCode_t RTObject_impl::onFinalize()
+  {
+    return RTC_OK;
+  }
+  ReturnCode_t RTObject_impl::onStartup(UniqueId)
+  {
+    return RTC_OK;
+  }
+  ReturnCode_t RTObject_impl::onShutdown(UniqueId)
+  {
+    return RTC_OK;
+  }
+  ReturnCode_t RTObject_impl::onActivated(UniqueId)
+  {
+    return RTC_OK;
+  }
+  ReturnCode_t RTObject_impl::onDeactivated(UniqueId)
+  {
+    return RTC_OK;
+  }
+  ReturnCode_t RTObject_impl::onExecute(UniqueId)
+  {
+    return RTC_OK;
+  }
+  ReturnCode_t RTObject_impl::onAborting(UniqueId)
+  {
+    return RTC_OK;
+  }
+  ReturnCode_t RTObject_impl::onError(UniqueId)
+  {
+    return RTC_OK;
+  }
+  ReturnCode_t RTObject_impl::onReset(UniqueId)
+  {
+    return RTC_OK;
+  }
+  ReturnCode_t RTObject_impl::onStateUpdate(UniqueId)
+  {
+    return RTC_OK;
+  }
+  ReturnCode_t RTObject_impl::onRateChanged(UniqueId)
+  {
+    return RTC_OK;
+  }
 
   bool RTObject_impl::addInPort(const char* name, InPortBase& inport)
   {
@@ -40,8 +75,14 @@ namespace RTC
     return m_core->instanceName().c_str();
   }
 
-  ComponentCore& RTObject_impl::core() { return *m_core; }
-  Manager* RTObject_impl::manager() { return m_manager; }
+  ComponentCore& RTObject_impl::core()
+  {
+    return *m_core;
+  }
+  Manager* RTObject_impl::manager()
+  {
+    return m_manager;
+  }
 
   bool RTObject_impl::bindParameterSetter(const char* name, const std::string& defaultValue,
                                           const std::function<bool(const char*)>& apply)

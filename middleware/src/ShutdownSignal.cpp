@@ -50,10 +50,7 @@ namespace RTC
 
   ShutdownSignal::ShutdownSignal() : m_requested(false)
   {
-    if (::pipe2(m_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
-      {
-        m_pipe[0] = m_pipe[1] = -1;
-      }
+    if (::pipe2(m_pipe, O_CLOEXEC | O_NONBLOCK) != 0) { m_pipe[0] = m_pipe[1] = -1; }
   }
 
   ShutdownSignal::~ShutdownSignal()

@@ -11,16 +11,19 @@ namespace e2e
   std::unique_ptr<ChildProcess> ChainFixture::startSimulator(const std::vector<std::string>& extra,
                                                              const std::string& logName)
   {
-    std::vector<std::string> arguments = {"--port", std::to_string(m_serverPort), "--log", m_directory.file(logName)};
+    std::vector<std::string> arguments = {"--port", std::to_string(m_serverPort), "--log",
+                                          m_directory.file(logName)};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
     std::unique_ptr<ChildProcess> simulator(new ChildProcess(POSITION_SERVER_SIM_PATH, arguments));
-    EXPECT_TRUE(simulator->waitForStderr("listening on", remotetest::g_patience)) << simulator->stderrText();
+    EXPECT_TRUE(simulator->waitForStderr("listening on", remotetest::g_patience))
+      << simulator->stderrText();
     return simulator;
   }
 
   std::unique_ptr<ChildProcess> ChainFixture::startProducer(const std::vector<std::string>& options)
   {
-    std::vector<std::string> all = {"Category.InKorvane.conf.default.Port:" + std::to_string(m_serverPort)};
+    std::vector<std::string> all = {"Category.InKorvane.conf.default.Port:" +
+                                    std::to_string(m_serverPort)};
     all.insert(all.end(), options.begin(), options.end());
     std::unique_ptr<ChildProcess> producer = startManager(INKORVANE_COMP_PATH, all);
     EXPECT_TRUE(waitRegistered(*producer, "InKorvane0")) << producer->stderrText();
@@ -41,7 +44,8 @@ namespace e2e
 
   void ChainFixture::connectChain()
   {
-    rtctlOk({"connect", "InKorvane0:outPositionData", "InKorvaneTest0:inPositionData", "-p", "buffer.length=256"});
+    rtctlOk({"connect", "InKorvane0:outPositionData", "InKorvaneTest0:inPositionData", "-p",
+             "buffer.length=256"});
   }
 }
 
@@ -61,13 +65,15 @@ namespace e2e
   bool ChainFixture::printedAtLeast(ChildProcess& consumer, std::size_t count)
   {
     return consumer.waitForStdoutMatch(
-      [count](const std::string& out) { return printedValues(out).size() >= count; }, remotetest::g_patience);
+      [count](const std::string& out) { return printedValues(out).size() >= count; },
+      remotetest::g_patience);
   }
 
   bool ChainFixture::publishedAtLeast(ChildProcess& producer, std::size_t count)
   {
     return producer.waitForStdoutMatch(
-      [count](const std::string& out) { return publishedValues(out).size() >= count; }, remotetest::g_patience);
+      [count](const std::string& out) { return publishedValues(out).size() >= count; },
+      remotetest::g_patience);
   }
 
   void ChainFixture::exitChain(ChildProcess& producer, ChildProcess& consumer)

@@ -78,7 +78,8 @@ namespace e2e
               last = now;
               stableSince = std::chrono::steady_clock::now();
             }
-          else if (std::chrono::steady_clock::now() - stableSince >= std::chrono::milliseconds(2500))
+          else if (std::chrono::steady_clock::now() - stableSince >=
+                   std::chrono::milliseconds(2500))
             {
               break;
             }
@@ -110,7 +111,8 @@ namespace e2e
     const std::size_t publishedAtKill = publishedValues(producer->stdoutText()).size();
     // The producer goes on publishing, drops the dead connection once and stays active.
     ASSERT_TRUE(publishedAtLeast(*producer, publishedAtKill + 20));
-    EXPECT_TRUE(producer->waitForStderr("connection dropped", g_patience)) << producer->stderrText();
+    EXPECT_TRUE(producer->waitForStderr("connection dropped", g_patience))
+      << producer->stderrText();
     EXPECT_EQ(countOf(producer->stderrText(), "connection dropped"), 1u) << producer->stderrText();
     EXPECT_EQ(rtctlOk({"state", "InKorvane0"}), "ACTIVE\n");
 
@@ -169,9 +171,11 @@ namespace e2e
     const std::string stream = joined(published);
     const std::string sent = joined(sentReplies(simulatorLog(), 1));
     ASSERT_LE(stream.size(), sent.size());
-    EXPECT_TRUE(sent.compare(0, stream.size(), stream) == 0) << "the published bytes are not the sent stream";
+    EXPECT_TRUE(sent.compare(0, stream.size(), stream) == 0)
+      << "the published bytes are not the sent stream";
     EXPECT_EQ(joined(printedValues(consumer->stdoutText())), stream);
-    EXPECT_LT(peakKiB - startKiB, 64 * 1024) << "resident memory grew from " << startKiB << " KiB to " << peakKiB;
+    EXPECT_LT(peakKiB - startKiB, 64 * 1024)
+      << "resident memory grew from " << startKiB << " KiB to " << peakKiB;
     exitChain(*producer, *consumer);
   }
 
@@ -205,6 +209,7 @@ namespace e2e
 
   INSTANTIATE_TEST_SUITE_P(Servers, ActivationCycles, ::testing::Values("none", "close-at-once"),
                            [](const ::testing::TestParamInfo<std::string>& mode) {
-                             return mode.param == "none" ? std::string("Answering") : std::string("ClosingAtOnce");
+                             return mode.param == "none" ? std::string("Answering")
+                                                         : std::string("ClosingAtOnce");
                            });
 }

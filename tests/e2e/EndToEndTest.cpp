@@ -16,7 +16,8 @@ namespace e2e
     {
       const std::size_t published = publishedValues(producer.stdoutText()).size();
       return consumer.waitForStdoutMatch(
-        [published](const std::string& out) { return printedValues(out).size() >= published; }, g_patience);
+        [published](const std::string& out) { return printedValues(out).size() >= published; },
+        g_patience);
     }
 
     // The same for a consumer connected later: what it printed ends where the publishing ended
@@ -40,13 +41,12 @@ namespace e2e
 
   TEST_F(EndToEnd, EveryPublishedReplyReachesTheConsumerInOrderOnceByteForByte)
   {
-    m_directory.write("replies.txt",
-                      "POS 1 x=0.125 y=-3.5\n"
-                      "tab\tinside and trailing blanks  \n"
-                      "\xc3\xbc\xe2\x82\xac bytes above 127\n"
-                      "quote \" backslash \\ percent %s %d\n"
-                      "\n"
-                      "   leading blanks\n");
+    m_directory.write("replies.txt", "POS 1 x=0.125 y=-3.5\n"
+                                     "tab\tinside and trailing blanks  \n"
+                                     "\xc3\xbc\xe2\x82\xac bytes above 127\n"
+                                     "quote \" backslash \\ percent %s %d\n"
+                                     "\n"
+                                     "   leading blanks\n");
     Chain chain = startActiveChain({"--replies", m_directory.file("replies.txt")});
     std::unique_ptr<ChildProcess>& producer = chain.producer;
     std::unique_ptr<ChildProcess>& consumer = chain.consumer;
@@ -117,7 +117,8 @@ namespace e2e
     const std::vector<std::string> printed = printedValues(consumer->stdoutText());
     const std::vector<std::string> sentAfter = sentReplies(simulatorLog("sim2.log"), 1);
     ASSERT_LE(printed.size() - beforeRestart, sentAfter.size());
-    EXPECT_TRUE(std::equal(printed.begin() + static_cast<long>(beforeRestart), printed.end(), sentAfter.begin()));
+    EXPECT_TRUE(std::equal(printed.begin() + static_cast<long>(beforeRestart), printed.end(),
+                           sentAfter.begin()));
     EXPECT_NE(simulatorLog("sim2.log").find("RECV 1 Q"), std::string::npos);
     exitChain(*producer, *consumer);
   }

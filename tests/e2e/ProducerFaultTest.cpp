@@ -18,17 +18,22 @@ namespace e2e
     {
       std::string name;
       std::vector<std::string> simulatorOptions;
-      std::vector<std::string> expectedLines;   // each must appear on the producer's standard output
-      std::vector<std::string> absentLines;     // none of these may appear
+      std::vector<std::string>
+        expectedLines;                        // each must appear on the producer's standard output
+      std::vector<std::string> absentLines;   // none of these may appear
     };
 
-    void PrintTo(const FaultCase& fault, std::ostream* out) { *out << fault.name; }
+    void PrintTo(const FaultCase& fault, std::ostream* out)
+    {
+      *out << fault.name;
+    }
 
     std::vector<std::string> linesOf(const std::string& text)
     {
       std::vector<std::string> lines;
       std::size_t start = 0;
-      for (std::size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', start))
+      for (std::size_t end = text.find('\n'); end != std::string::npos;
+           end = text.find('\n', start))
         {
           lines.push_back(text.substr(start, end - start));
           start = end + 1;
@@ -62,7 +67,7 @@ namespace e2e
       for (const std::string& line : fault.expectedLines)
         {
           EXPECT_TRUE(producer.waitForStdout(line, seconds(20))) << "missing '" << line << "' in:\n"
-                                                                  << producer.stdoutText();
+                                                                 << producer.stdoutText();
         }
     }
 
@@ -71,7 +76,8 @@ namespace e2e
       const std::string out = producer.stdoutText();
       for (const std::string& line : fault.absentLines)
         {
-          EXPECT_EQ(out.find(line), std::string::npos) << "unexpected '" << line << "' in:\n" << out;
+          EXPECT_EQ(out.find(line), std::string::npos) << "unexpected '" << line << "' in:\n"
+                                                       << out;
         }
     }
   };
@@ -99,17 +105,38 @@ namespace e2e
 
   INSTANTIATE_TEST_SUITE_P(
     AllModes, SimulatorFaultModes,
-    ::testing::Values(
-      FaultCase{"NoGreeting", {"--fault", "no-greeting"}, {"waiting...\n", "5 seconds time out\n"},
-                {"Find HELLO", "LOG OUTPUT START"}},
-      FaultCase{"WrongGreeting", {"--fault", "wrong-greeting"}, {"Not Find\n"}, {"LOG OUTPUT START", "request: <LF>"}},
-      FaultCase{"SplitGreeting", {"--fault", "split-greeting"}, {"Not Find\n"}, {"LOG OUTPUT START", "request: <LF>"}},
-      FaultCase{"SlowReply", {"--fault", "slow-reply"}, {"Find HELLO\n", "5 seconds time out\n", "LOG OUTPUT START\n"}, {}},
-      FaultCase{"NoReply", {"--fault", "no-reply"}, {"Find HELLO\n", "5 seconds time out\n", "request: <LF>\n"},
-                {"LOG OUTPUT START"}},
-      FaultCase{"CloseAtOnce", {"--fault", "close-at-once"}, {"recv ERORR !!\n"}, {"Find HELLO", "LOG OUTPUT START"}},
-      FaultCase{"OversizedReply", {"--fault", "oversized-reply"}, {"Find HELLO\n", "LOG OUTPUT START\n"}, {}},
-      FaultCase{"ZeroByteReply", {"--fault", "zero-byte-reply"}, {"Find HELLO\n", "LOG OUTPUT START\n"}, {"after-zero"}}),
+    ::testing::Values(FaultCase{"NoGreeting",
+                                {"--fault", "no-greeting"},
+                                {"waiting...\n", "5 seconds time out\n"},
+                                {"Find HELLO", "LOG OUTPUT START"}},
+                      FaultCase{"WrongGreeting",
+                                {"--fault", "wrong-greeting"},
+                                {"Not Find\n"},
+                                {"LOG OUTPUT START", "request: <LF>"}},
+                      FaultCase{"SplitGreeting",
+                                {"--fault", "split-greeting"},
+                                {"Not Find\n"},
+                                {"LOG OUTPUT START", "request: <LF>"}},
+                      FaultCase{"SlowReply",
+                                {"--fault", "slow-reply"},
+                                {"Find HELLO\n", "5 seconds time out\n", "LOG OUTPUT START\n"},
+                                {}},
+                      FaultCase{"NoReply",
+                                {"--fault", "no-reply"},
+                                {"Find HELLO\n", "5 seconds time out\n", "request: <LF>\n"},
+                                {"LOG OUTPUT START"}},
+                      FaultCase{"CloseAtOnce",
+                                {"--fault", "close-at-once"},
+                                {"recv ERORR !!\n"},
+                                {"Find HELLO", "LOG OUTPUT START"}},
+                      FaultCase{"OversizedReply",
+                                {"--fault", "oversized-reply"},
+                                {"Find HELLO\n", "LOG OUTPUT START\n"},
+                                {}},
+                      FaultCase{"ZeroByteReply",
+                                {"--fault", "zero-byte-reply"},
+                                {"Find HELLO\n", "LOG OUTPUT START\n"},
+                                {"after-zero"}}),
     [](const ::testing::TestParamInfo<FaultCase>& mode) { return mode.param.name; });
 
   TEST_F(ProducerFaults, ServerKilledWhileTheGreetingIsAwaited)
@@ -135,7 +162,8 @@ namespace e2e
     simulator->signal(SIGKILL);
     // One failed receive, then every wait fails at once, cycle after cycle, until deactivation.
     ASSERT_TRUE(producer->waitForStdoutMatch(
-      [](const std::string& out) { return remotetest::countOf(out, "select ERROR\n") >= 5; }, g_patience))
+      [](const std::string& out) { return remotetest::countOf(out, "select ERROR\n") >= 5; },
+      g_patience))
       << producer->stdoutText();
     EXPECT_EQ(remotetest::countOf(producer->stdoutText(), "recv ERORR !!\n"), 1u);
     expectAbsent(*producer, {"", {}, {}, {"LOG OUTPUT START"}});
@@ -151,13 +179,17 @@ namespace e2e
       [](const std::string& out) { return publishedValues(out).size() >= 3; }, g_patience));
     simulator->signal(SIGKILL);
     ASSERT_TRUE(producer->waitForStdoutMatch(
-      [](const std::string& out) { return remotetest::countOf(out, "select ERROR\n") >= 5; }, g_patience));
+      [](const std::string& out) { return remotetest::countOf(out, "select ERROR\n") >= 5; },
+      g_patience));
     const std::vector<std::string> lines = linesOf(producer->stdoutText());
     // After the failed receive nothing more is published.
     std::size_t failure = 0;
     while (failure < lines.size() && lines[failure] != "recv ERORR !!") { ++failure; }
     ASSERT_LT(failure, lines.size());
-    for (std::size_t i = failure; i < lines.size(); ++i) { EXPECT_NE(lines[i], "LOG OUTPUT START"); }
+    for (std::size_t i = failure; i < lines.size(); ++i)
+      {
+        EXPECT_NE(lines[i], "LOG OUTPUT START");
+      }
     expectHealthyAfterwards(*producer);
   }
 }

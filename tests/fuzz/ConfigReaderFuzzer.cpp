@@ -46,7 +46,8 @@ namespace
             if (!properties.hasKey(key)) { __builtin_trap(); }
             std::string::size_type dot = key.find('.');
             if (dot != std::string::npos && dot > 0 &&
-                properties.getNode(key.substr(0, dot)).getProperty(key.substr(dot + 1)) != properties.getProperty(key))
+                properties.getNode(key.substr(0, dot)).getProperty(key.substr(dot + 1)) !=
+                  properties.getProperty(key))
               {
                 __builtin_trap();
               }
@@ -94,7 +95,10 @@ namespace
     coil::stringTo(longValue, text.c_str());
     coil::stringTo(doubleValue, text.c_str());
     coil::stringTo(unsignedValue, text.c_str());
-    if (!coil::stringTo(textValue, text.c_str()) || textValue != std::string(text.c_str())) { __builtin_trap(); }
+    if (!coil::stringTo(textValue, text.c_str()) || textValue != std::string(text.c_str()))
+      {
+        __builtin_trap();
+      }
   }
 
   void buildTable(const std::string& text)

@@ -33,7 +33,8 @@ namespace
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof(address);
         if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-            ::listen(fd, 4) != 0 || ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            ::listen(fd, 4) != 0 ||
+            ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
           {
             std::abort();
           }
@@ -53,7 +54,10 @@ namespace
         // A length of 255 stands for a large segment, so oversized replies are reached too.
         if (length == 255) { length = 9000; }
         std::string segment;
-        while (segment.size() < length && at < size) { segment.push_back(static_cast<char>(data[at++])); }
+        while (segment.size() < length && at < size)
+          {
+            segment.push_back(static_cast<char>(data[at++]));
+          }
         if (length == 9000) { segment.resize(9000, 'x'); }
         result.push_back(segment);
       }

@@ -11,7 +11,8 @@ namespace
   using std::chrono::seconds;
   using testsupport::ChildProcess;
 
-  std::unique_ptr<ChildProcess> startInKorvaneComp(int port, const std::vector<std::string>& extra = {})
+  std::unique_ptr<ChildProcess> startInKorvaneComp(int port,
+                                                   const std::vector<std::string>& extra = {})
   {
     std::vector<std::string> arguments = {
       "-o", "naming.enable:NO",
@@ -26,9 +27,11 @@ namespace
   TEST(InKorvaneComp, FailedComponentCreationPrintsTheMessageAndAborts)
   {
     // A configuration file that does not exist makes the creation fail.
-    std::unique_ptr<ChildProcess> program = startInKorvaneComp(7003, {"-o", "Category.InKorvane.config_file:/nonexistent/InKorvane.conf"});
+    std::unique_ptr<ChildProcess> program = startInKorvaneComp(
+      7003, {"-o", "Category.InKorvane.config_file:/nonexistent/InKorvane.conf"});
     ASSERT_TRUE(program->wait(seconds(20)));
     EXPECT_EQ(program->termSignal(), SIGABRT);
-    EXPECT_NE(program->stderrText().find("Component create failed.\n"), std::string::npos) << program->stderrText();
+    EXPECT_NE(program->stderrText().find("Component create failed.\n"), std::string::npos)
+      << program->stderrText();
   }
 }

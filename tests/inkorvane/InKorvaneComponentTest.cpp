@@ -68,12 +68,20 @@ namespace
     std::vector<std::string> m_values;
   };
 
+  // clang-format off
   const char* tapSpec[] = {
     "implementation_id", "Tap", "type_name", "Tap", "category", "Test", "max_instance", "1", "",
   };
+  // clang-format on
 
-  RTC::RTObject_impl* createTap(RTC::Manager* manager) { return new Tap(manager); }
-  void deleteTap(RTC::RTObject_impl* rtc) { delete rtc; }
+  RTC::RTObject_impl* createTap(RTC::Manager* manager)
+  {
+    return new Tap(manager);
+  }
+  void deleteTap(RTC::RTObject_impl* rtc)
+  {
+    delete rtc;
+  }
 
   RTC::RTObject_impl* g_inKorvane = nullptr;
   Tap* g_tap = nullptr;
@@ -94,10 +102,17 @@ namespace
     void SetUp() override
     {
       std::vector<std::string> arguments = {
-        "InKorvaneComponentTest", "-o", "naming.enable:NO", "-o", "exec_cxt.periodic.rate:200",
-        "-o", "logger.log_level:WARN",
-        "-o", "manager.components.preconnect:InKorvane0.outPositionData?port=Tap0.in&buffer.length=64",
-        "-o", "manager.components.preactivation:Tap0",
+        "InKorvaneComponentTest",
+        "-o",
+        "naming.enable:NO",
+        "-o",
+        "exec_cxt.periodic.rate:200",
+        "-o",
+        "logger.log_level:WARN",
+        "-o",
+        "manager.components.preconnect:InKorvane0.outPositionData?port=Tap0.in&buffer.length=64",
+        "-o",
+        "manager.components.preactivation:Tap0",
       };
       std::vector<char*> argv;
       for (std::string& argument : arguments) { argv.push_back(&argument[0]); }
@@ -114,7 +129,10 @@ namespace
   const ::testing::Environment* const g_environment =
     ::testing::AddGlobalTestEnvironment(new ManagerEnvironment());
 
-  RTC::PeriodicExecutionContext& context() { return *g_inKorvane->core().executionContext(); }
+  RTC::PeriodicExecutionContext& context()
+  {
+    return *g_inKorvane->core().executionContext();
+  }
 
   void configure(const std::string& param, const std::string& value)
   {
@@ -149,10 +167,12 @@ namespace
     TestSocket listener;
   };
 
-  TEST_F(InKorvaneWithServer, EachReplyIsPublishedAsExactlyItsBytesAndEachConsumedReplyBringsOneRequest)
+  TEST_F(InKorvaneWithServer,
+         EachReplyIsPublishedAsExactlyItsBytesAndEachConsumedReplyBringsOneRequest)
   {
     TestSocket session = activateAndGreet();
-    const std::vector<std::string> replies = {"POS 1 x=0.5\n", "POS 2\twith tab\n", "line one\nline two\n"};
+    const std::vector<std::string> replies = {"POS 1 x=0.5\n", "POS 2\twith tab\n",
+                                              "line one\nline two\n"};
     for (std::size_t i = 0; i < replies.size(); ++i)
       {
         ASSERT_EQ(session.receive(1, seconds(5)), "\n") << "request " << i;
@@ -229,7 +249,9 @@ namespace
     ASSERT_EQ(context().deactivate(), RTC::RTC_OK);
     EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(2900));
     std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find("connect is error IP:127.0.0.1 port:" + std::to_string(closedPort)), std::string::npos) << out;
+    EXPECT_NE(out.find("connect is error IP:127.0.0.1 port:" + std::to_string(closedPort)),
+              std::string::npos)
+      << out;
     EXPECT_EQ(out.find("request: <LF>"), std::string::npos) << out;
   }
 

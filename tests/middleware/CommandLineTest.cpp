@@ -35,7 +35,10 @@ namespace
   class ScopedManagerConfig
   {
   public:
-    explicit ScopedManagerConfig(const std::string& path) { ::setenv("RTC_MANAGER_CONFIG", path.c_str(), 1); }
+    explicit ScopedManagerConfig(const std::string& path)
+    {
+      ::setenv("RTC_MANAGER_CONFIG", path.c_str(), 1);
+    }
     ~ScopedManagerConfig() { ::unsetenv("RTC_MANAGER_CONFIG"); }
   };
 }
@@ -44,7 +47,8 @@ TEST(CommandLine, AcceptedOptions)
 {
   RTC::CommandLine commandLine;
   std::string error;
-  ASSERT_TRUE(parse({"-a", "-d", "-f", "my.conf", "-o", " corba.nameservers : host:2809 ", "-o", "empty:", "-p", "2810"},
+  ASSERT_TRUE(parse({"-a", "-d", "-f", "my.conf", "-o", " corba.nameservers : host:2809 ", "-o",
+                     "empty:", "-p", "2810"},
                     commandLine, error))
     << error;
   EXPECT_EQ("my.conf", commandLine.configFile);
@@ -59,8 +63,9 @@ TEST(CommandLine, AcceptedOptions)
 TEST(CommandLine, RefusedWithOneLine)
 {
   const std::vector<std::vector<std::string>> badLines = {
-    {"-x"}, {"stray"}, {"-f"}, {"-o"}, {"-o", "novalue"}, {"-o", ":value"}, {"-o", "  :value"},
-    {"-p", "abc"}, {"-p", "70000"}, {"-p", "-1"}, {"-p", ""},
+    {"-x"},           {"stray"},          {"-f"},        {"-o"},          {"-o", "novalue"},
+    {"-o", ":value"}, {"-o", "  :value"}, {"-p", "abc"}, {"-p", "70000"}, {"-p", "-1"},
+    {"-p", ""},
   };
   for (const std::vector<std::string>& arguments : badLines)
     {
@@ -78,8 +83,9 @@ TEST(ManagerConfig, DefaultsFileThenOptions)
   directory.write("rtc.conf", "exec_cxt.periodic.rate: 100\n"
                               "naming.formats: %n.rtc\n"
                               "corba.endpoint: 127.0.0.1:2000\n");
-  coil::Properties config = configFrom({"-f", directory.file("rtc.conf"), "-o", "naming.formats:%h/%n.rtc",
-                                        "-o", "naming.formats:%n.rtc", "-o", "naming.enable:NO", "-p", "2811"});
+  coil::Properties config =
+    configFrom({"-f", directory.file("rtc.conf"), "-o", "naming.formats:%h/%n.rtc", "-o",
+                "naming.formats:%n.rtc", "-o", "naming.enable:NO", "-p", "2811"});
   EXPECT_EQ("100", config.getProperty("exec_cxt.periodic.rate"));
   EXPECT_EQ("%n.rtc", config.getProperty("naming.formats")) << "the last -o wins";
   EXPECT_EQ("NO", config.getProperty("naming.enable"));
@@ -99,14 +105,16 @@ TEST(ManagerConfig, EnvironmentNamesTheFileUnlessMinusF)
   directory.write("f.conf", "exec_cxt.periodic.rate: 30\n");
   ScopedManagerConfig environment(directory.file("env.conf"));
   EXPECT_EQ("20", configFrom({}).getProperty("exec_cxt.periodic.rate"));
-  EXPECT_EQ("30", configFrom({"-f", directory.file("f.conf")}).getProperty("exec_cxt.periodic.rate"));
+  EXPECT_EQ("30",
+            configFrom({"-f", directory.file("f.conf")}).getProperty("exec_cxt.periodic.rate"));
 }
 
 TEST(ManagerConfig, MissingOrMalformedFileIsAnError)
 {
   testsupport::TemporaryDirectory directory;
   directory.write("bad.conf", "exec_cxt.periodic.rate: 20\nno separator here\n");
-  for (const std::string& file : {directory.file("missing.conf"), directory.file("bad.conf"), directory.path()})
+  for (const std::string& file :
+       {directory.file("missing.conf"), directory.file("bad.conf"), directory.path()})
     {
       RTC::CommandLine commandLine;
       commandLine.configFile = file;

@@ -38,7 +38,8 @@ namespace
     EXPECT_TRUE(probe->wait(probeTimeout));
     EXPECT_EQ(0, probe->exitCode()) << probe->stderrText();
     std::vector<std::string> lines = linesOf(probe->stdoutText());
-    Seen seen{fieldOf(lines, "Probe0 onActivated", "Count"), fieldOf(lines, "Probe0 onActivated", "Label")};
+    Seen seen{fieldOf(lines, "Probe0 onActivated", "Count"),
+              fieldOf(lines, "Probe0 onActivated", "Label")};
     EXPECT_EQ(seen.count, fieldOf(lines, "Probe0 onInitialize", "Count"));
     EXPECT_EQ(seen.label, fieldOf(lines, "Probe0 onInitialize", "Label"));
     return seen;
@@ -90,7 +91,8 @@ TEST(ConfigurationFile, InstanceFileAppliesToThatInstanceOnly)
 {
   TemporaryDirectory directory;
   directory.write("second.conf", "conf.default.Label: second\n");
-  auto probe = startProbe({"-o", "Test.Probe1.config_file:" + directory.file("second.conf")}, {{"PROBE_COUNT", "2"}});
+  auto probe = startProbe({"-o", "Test.Probe1.config_file:" + directory.file("second.conf")},
+                          {{"PROBE_COUNT", "2"}});
   ASSERT_TRUE(probe->waitForStdout("Probe1 onStartup", probeTimeout)) << probe->stderrText();
   probe->signal(SIGTERM);
   ASSERT_TRUE(probe->wait(probeTimeout));
@@ -104,7 +106,8 @@ TEST(ConfigurationFile, CommandLineOverridesTheManagerFile)
   TemporaryDirectory directory;
   directory.write("a.conf", "conf.default.Label: a\n");
   directory.write("b.conf", "conf.default.Label: b\n");
-  directory.write("rtc.conf", "naming.enable: YES\nTest.Probe.config_file: " + directory.file("a.conf") + "\n");
+  directory.write("rtc.conf",
+                  "naming.enable: YES\nTest.Probe.config_file: " + directory.file("a.conf") + "\n");
   EXPECT_EQ("a", probeConfiguration({"-f", directory.file("rtc.conf")}).label);
   EXPECT_EQ("b", probeConfiguration({"-f", directory.file("rtc.conf"), "-o",
                                      "Test.Probe.config_file:" + directory.file("b.conf")})
@@ -117,12 +120,16 @@ TEST(ConfigurationFile, ManagerFileFromMinusFThenEnvironmentThenWorkingDirectory
   for (const std::string name : {"f", "env", "cwd"})
     {
       directory.write(name + ".probe.conf", "conf.default.Label: " + name + "\n");
-      directory.write(name + ".rtc.conf", "Test.Probe.config_file: " + directory.file(name + ".probe.conf") + "\n");
+      directory.write(name + ".rtc.conf",
+                      "Test.Probe.config_file: " + directory.file(name + ".probe.conf") + "\n");
     }
   directory.write("rtc.conf", "Test.Probe.config_file: " + directory.file("cwd.probe.conf") + "\n");
-  const std::map<std::string, std::string> environment = {{"RTC_MANAGER_CONFIG", directory.file("env.rtc.conf")}};
+  const std::map<std::string, std::string> environment = {
+    {"RTC_MANAGER_CONFIG", directory.file("env.rtc.conf")}};
 
-  EXPECT_EQ("f", probeConfiguration({"-f", directory.file("f.rtc.conf")}, environment, directory.path()).label);
+  EXPECT_EQ(
+    "f",
+    probeConfiguration({"-f", directory.file("f.rtc.conf")}, environment, directory.path()).label);
   EXPECT_EQ("env", probeConfiguration({}, environment, directory.path()).label);
   EXPECT_EQ("cwd", probeConfiguration({}, {{"RTC_MANAGER_CONFIG", ""}}, directory.path()).label);
 }

@@ -23,7 +23,10 @@ namespace
   class RecordingComponent : public RTC::DataFlowComponentBase
   {
   public:
-    explicit RecordingComponent(CallbackRecorder& recorder) : RTC::DataFlowComponentBase(nullptr), m_recorder(recorder) {}
+    explicit RecordingComponent(CallbackRecorder& recorder)
+      : RTC::DataFlowComponentBase(nullptr), m_recorder(recorder)
+    {
+    }
 
     // Called with the execution number (from 1); set before the context starts.
     std::function<RTC::ReturnCode_t(unsigned)> onExecuteHook;
@@ -59,7 +62,10 @@ namespace
     std::vector<std::string> names;
     for (const std::string& name : recorder.sequence())
       {
-        if (name != "onStateUpdate" && (names.empty() || names.back() != name)) { names.push_back(name); }
+        if (name != "onStateUpdate" && (names.empty() || names.back() != name))
+          {
+            names.push_back(name);
+          }
       }
     return names;
   }
@@ -101,7 +107,8 @@ TEST(ExecutionContext, CallbacksRunInOrderOnItsOwnThread)
 
   EXPECT_EQ(executions, recorder.count("onExecute")) << "onExecute after deactivation";
   EXPECT_EQ(executions, recorder.count("onStateUpdate"));
-  EXPECT_EQ((Names{"onStartup", "onActivated", "onExecute", "onDeactivated", "onShutdown"}), mainSequence(recorder));
+  EXPECT_EQ((Names{"onStartup", "onActivated", "onExecute", "onDeactivated", "onShutdown"}),
+            mainSequence(recorder));
   expectAllOnOneOtherThread(recorder);
   EXPECT_EQ(RTC::PRECONDITION_NOT_MET, context.activate()) << "a stopped context takes no requests";
 }
@@ -115,7 +122,8 @@ TEST(ExecutionContext, StopDeactivatesAnActiveComponentFirst)
   ASSERT_EQ(RTC::RTC_OK, context.activate());
   ASSERT_TRUE(recorder.waitFor("onExecute", 2));
   context.stop();
-  EXPECT_EQ((Names{"onStartup", "onActivated", "onExecute", "onDeactivated", "onShutdown"}), mainSequence(recorder));
+  EXPECT_EQ((Names{"onStartup", "onActivated", "onExecute", "onDeactivated", "onShutdown"}),
+            mainSequence(recorder));
   expectAllOnOneOtherThread(recorder);
 }
 
@@ -159,8 +167,8 @@ TEST(ExecutionContext, ErrorStateLastsUntilReset)
   ASSERT_EQ(RTC::RTC_OK, context.activate());
   ASSERT_TRUE(recorder.waitFor("onExecute", 5));
   context.stop();
-  EXPECT_EQ((Names{"onStartup", "onActivated", "onExecute", "onAborting", "onError", "onReset", "onActivated",
-                   "onExecute", "onDeactivated", "onShutdown"}),
+  EXPECT_EQ((Names{"onStartup", "onActivated", "onExecute", "onAborting", "onError", "onReset",
+                   "onActivated", "onExecute", "onDeactivated", "onShutdown"}),
             mainSequence(recorder));
   expectAllOnOneOtherThread(recorder);
 }
@@ -275,7 +283,8 @@ TEST(ExecutionContext, PeriodHoldsWithoutDriftOrBusyWaiting)
   std::vector<std::chrono::steady_clock::time_point> stamps = component.stamps();
   ASSERT_EQ(intervals + 1, stamps.size());
   double maxJitter = 0.0;
-  double drift = 0.0;   // summed over ordinary intervals; stalls longer than a period are skipped by design
+  double drift =
+    0.0;   // summed over ordinary intervals; stalls longer than a period are skipped by design
   std::size_t stalls = 0;
   for (std::size_t i = 1; i < stamps.size(); ++i)
     {
@@ -288,9 +297,10 @@ TEST(ExecutionContext, PeriodHoldsWithoutDriftOrBusyWaiting)
   const double meanPeriod = elapsed / static_cast<double>(intervals);
   const double cpu = component.cpuSeconds();
 
-  std::cout << "period at " << rate << " Hz over " << intervals << " cycles: mean " << meanPeriod * 1e3
-            << " ms, max jitter " << maxJitter * 1e3 << " ms, drift " << drift * 1e3 << " ms, stalls " << stalls
-            << ", context thread CPU " << cpu * 1e3 << " ms of " << elapsed * 1e3 << " ms" << std::endl;
+  std::cout << "period at " << rate << " Hz over " << intervals << " cycles: mean "
+            << meanPeriod * 1e3 << " ms, max jitter " << maxJitter * 1e3 << " ms, drift "
+            << drift * 1e3 << " ms, stalls " << stalls << ", context thread CPU " << cpu * 1e3
+            << " ms of " << elapsed * 1e3 << " ms" << std::endl;
   ::testing::Test::RecordProperty("mean_period_us", static_cast<int>(meanPeriod * 1e6));
   ::testing::Test::RecordProperty("max_jitter_us", static_cast<int>(maxJitter * 1e6));
   ::testing::Test::RecordProperty("drift_us", static_cast<int>(drift * 1e6));

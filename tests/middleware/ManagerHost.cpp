@@ -44,7 +44,8 @@ namespace
     {
       if (!m_executed) { say(std::string(getInstanceName()) + " onExecute"); }
       m_executed = true;
-      if (g_mode == "callback" && g_inputClosed && !m_requested && std::string(getInstanceName()) == "Worker0")
+      if (g_mode == "callback" && g_inputClosed && !m_requested &&
+          std::string(getInstanceName()) == "Worker0")
         {
           m_requested = true;
           RTC::Manager::instance().shutdown();
@@ -75,7 +76,10 @@ namespace
     bool m_requested = false;
   };
 
-  RTC::RTObject_impl* createWorker(RTC::Manager* manager) { return new Worker(manager); }
+  RTC::RTObject_impl* createWorker(RTC::Manager* manager)
+  {
+    return new Worker(manager);
+  }
   void deleteWorker(RTC::RTObject_impl* component)
   {
     say(std::string("deleteWorker ") + component->getInstanceName());

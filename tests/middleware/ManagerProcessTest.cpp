@@ -10,15 +10,16 @@
 #include <vector>
 
 using testsupport::fieldOf;
-using testsupport::lineStarting;
 using testsupport::linesOf;
+using testsupport::lineStarting;
 using testsupport::probeTimeout;
 using testsupport::startProbe;
 
 namespace
 {
   // Each prefix starts a line, in this order.
-  void expectInOrder(const std::vector<std::string>& lines, const std::vector<std::string>& prefixes)
+  void expectInOrder(const std::vector<std::string>& lines,
+                     const std::vector<std::string>& prefixes)
   {
     long previous = -1;
     for (const std::string& prefix : prefixes)
@@ -32,7 +33,10 @@ namespace
   std::size_t countStarting(const std::vector<std::string>& lines, const std::string& prefix)
   {
     std::size_t n = 0;
-    for (const std::string& line : lines) { n += line.compare(0, prefix.size(), prefix) == 0 ? 1 : 0; }
+    for (const std::string& line : lines)
+      {
+        n += line.compare(0, prefix.size(), prefix) == 0 ? 1 : 0;
+      }
     return n;
   }
 }
@@ -43,7 +47,8 @@ class ShutdownOnSignal : public ::testing::TestWithParam<int>
 
 TEST_P(ShutdownOnSignal, CallbacksInOrderOnTheContextThreadThenCleanExit)
 {
-  auto probe = startProbe({"-o", "manager.components.preactivation:Probe0", "-o", "exec_cxt.periodic.rate:200"});
+  auto probe = startProbe(
+    {"-o", "manager.components.preactivation:Probe0", "-o", "exec_cxt.periodic.rate:200"});
   ASSERT_TRUE(probe->waitForStdout("Probe0 onExecute", probeTimeout)) << probe->stderrText();
   probe->signal(GetParam());
   ASSERT_TRUE(probe->wait(probeTimeout)) << probe->stdoutText() << probe->stderrText();
@@ -51,12 +56,14 @@ TEST_P(ShutdownOnSignal, CallbacksInOrderOnTheContextThreadThenCleanExit)
   EXPECT_EQ(0, probe->exitCode()) << probe->stderrText();
 
   std::vector<std::string> lines = linesOf(probe->stdoutText());
-  expectInOrder(lines, {"Probe0 onInitialize", "Probe0 onStartup", "Probe0 onActivated", "Probe0 onExecute",
-                        "Probe0 onDeactivated", "Probe0 onShutdown", "Probe0 onFinalize", "deleteProbe",
-                        "Probe0 destroyed", "runManager returned"});
+  expectInOrder(lines,
+                {"Probe0 onInitialize", "Probe0 onStartup", "Probe0 onActivated",
+                 "Probe0 onExecute", "Probe0 onDeactivated", "Probe0 onShutdown",
+                 "Probe0 onFinalize", "deleteProbe", "Probe0 destroyed", "runManager returned"});
   const std::string thread = fieldOf(lines, "Probe0 onStartup", "thread");
   EXPECT_FALSE(thread.empty());
-  for (const char* callback : {"Probe0 onActivated", "Probe0 onExecute", "Probe0 onDeactivated", "Probe0 onShutdown"})
+  for (const char* callback :
+       {"Probe0 onActivated", "Probe0 onExecute", "Probe0 onDeactivated", "Probe0 onShutdown"})
     {
       EXPECT_EQ(thread, fieldOf(lines, callback, "thread")) << callback;
     }
@@ -64,7 +71,9 @@ TEST_P(ShutdownOnSignal, CallbacksInOrderOnTheContextThreadThenCleanExit)
   // Standard output belongs to the component: the middleware's own lines go elsewhere.
   for (const std::string& line : lines)
     {
-      EXPECT_TRUE(line.compare(0, 7, "Probe0 ") == 0 || line == "deleteProbe" || line == "runManager returned") << line;
+      EXPECT_TRUE(line.compare(0, 7, "Probe0 ") == 0 || line == "deleteProbe" ||
+                  line == "runManager returned")
+        << line;
     }
 }
 
@@ -83,7 +92,8 @@ TEST(ProbeProcess, WithoutPreactivationComponentsStayInactive)
   std::vector<std::string> lines = linesOf(probe->stdoutText());
   EXPECT_EQ(-1, lineStarting(lines, "Probe0 onActivated"));
   EXPECT_EQ(-1, lineStarting(lines, "Probe0 onDeactivated"));
-  expectInOrder(lines, {"Probe0 onShutdown", "Probe0 onFinalize", "deleteProbe", "runManager returned"});
+  expectInOrder(lines,
+                {"Probe0 onShutdown", "Probe0 onFinalize", "deleteProbe", "runManager returned"});
 }
 
 class Preconnect : public ::testing::TestWithParam<std::string>
@@ -94,33 +104,39 @@ TEST_P(Preconnect, ValuesFlowBetweenComponentsOfOneProcess)
 {
   // The reader is activated first, so it sees every value the writer publishes.
   auto probe = startProbe({"-o", "manager.components.preconnect:" + GetParam(), "-o",
-                           "manager.components.preactivation:Probe1, Probe0", "-o", "exec_cxt.periodic.rate:200"},
+                           "manager.components.preactivation:Probe1, Probe0", "-o",
+                           "exec_cxt.periodic.rate:200"},
                           {{"PROBE_COUNT", "2"}});
-  ASSERT_TRUE(probe->waitForStdout("Probe1 received value 5", probeTimeout)) << probe->stdoutText() << probe->stderrText();
+  ASSERT_TRUE(probe->waitForStdout("Probe1 received value 5", probeTimeout))
+    << probe->stdoutText() << probe->stderrText();
   probe->signal(SIGTERM);
   ASSERT_TRUE(probe->wait(probeTimeout));
   EXPECT_EQ(0, probe->exitCode());
 
   std::vector<std::string> lines = linesOf(probe->stdoutText());
-  expectInOrder(lines, {"Probe1 received value 1", "Probe1 received value 2", "Probe1 received value 3",
-                        "Probe1 received value 4", "Probe1 received value 5"});
+  expectInOrder(lines,
+                {"Probe1 received value 1", "Probe1 received value 2", "Probe1 received value 3",
+                 "Probe1 received value 4", "Probe1 received value 5"});
   EXPECT_EQ(5u, countStarting(lines, "Probe1 received"));
   EXPECT_EQ(0u, countStarting(lines, "Probe0 received"));
   EXPECT_EQ(2u, countStarting(lines, "deleteProbe"));
   EXPECT_EQ(std::string::npos, probe->stderrText().find("preconnect")) << probe->stderrText();
 }
 
-INSTANTIATE_TEST_SUITE_P(Entries, Preconnect,
-                         ::testing::Values("Probe0.out?port=Probe1.in",
-                                           " Probe1.in?port=Probe0.out&buffer.length=16&buffer.write.full_policy=do_nothing"),
-                         [](const ::testing::TestParamInfo<std::string>& entry) {
-                           return std::string(entry.index == 0 ? "WriterFirst" : "ReaderFirstWithBufferOptions");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+  Entries, Preconnect,
+  ::testing::Values(
+    "Probe0.out?port=Probe1.in",
+    " Probe1.in?port=Probe0.out&buffer.length=16&buffer.write.full_policy=do_nothing"),
+  [](const ::testing::TestParamInfo<std::string>& entry) {
+    return std::string(entry.index == 0 ? "WriterFirst" : "ReaderFirstWithBufferOptions");
+  });
 
 TEST(ProbeProcess, UnknownNamesInPreconnectAndPreactivationAreReportedAndSkipped)
 {
-  auto probe = startProbe({"-o", "manager.components.preconnect:Probe0.out?port=Probe9.in, Probe0.nothing?port=Probe0.in",
-                           "-o", "manager.components.preactivation:Nobody0, Probe0"});
+  auto probe = startProbe(
+    {"-o", "manager.components.preconnect:Probe0.out?port=Probe9.in, Probe0.nothing?port=Probe0.in",
+     "-o", "manager.components.preactivation:Nobody0, Probe0"});
   ASSERT_TRUE(probe->waitForStdout("Probe0 onExecute", probeTimeout)) << probe->stderrText();
   probe->signal(SIGTERM);
   ASSERT_TRUE(probe->wait(probeTimeout));
@@ -136,7 +152,8 @@ TEST(ProbeProcess, ThirdInstanceExceedsMaxInstanceAndCreationFails)
   auto probe = startProbe({}, {{"PROBE_COUNT", "3"}});
   ASSERT_TRUE(probe->wait(probeTimeout));
   EXPECT_EQ(SIGABRT, probe->termSignal());
-  EXPECT_NE(std::string::npos, probe->stderrText().find("Component create failed.")) << probe->stderrText();
+  EXPECT_NE(std::string::npos, probe->stderrText().find("Component create failed."))
+    << probe->stderrText();
   std::vector<std::string> lines = linesOf(probe->stdoutText());
   EXPECT_NE(-1, lineStarting(lines, "Probe1 onInitialize"));
   EXPECT_EQ(-1, lineStarting(lines, "Probe2"));
@@ -147,7 +164,8 @@ TEST(ProbeProcess, MissingComponentConfigFileFailsCreation)
   auto probe = startProbe({"-o", "Test.Probe.config_file:/nonexistent/probe.conf"});
   ASSERT_TRUE(probe->wait(probeTimeout));
   EXPECT_EQ(SIGABRT, probe->termSignal());
-  EXPECT_NE(std::string::npos, probe->stderrText().find("/nonexistent/probe.conf")) << probe->stderrText();
+  EXPECT_NE(std::string::npos, probe->stderrText().find("/nonexistent/probe.conf"))
+    << probe->stderrText();
   EXPECT_NE(std::string::npos, probe->stderrText().find("Component create failed."));
   EXPECT_EQ("", probe->stdoutText());
 }
@@ -174,13 +192,14 @@ TEST_P(BadCommandLine, OneLineOnStandardErrorAndFailureStatus)
   EXPECT_EQ("", probe.stdoutText());
 }
 
-INSTANTIATE_TEST_SUITE_P(Options, BadCommandLine,
-                         ::testing::Values(BadOptions{"UnknownOption", {"-x"}},
-                                           BadOptions{"MissingFile", {"-f", "/nonexistent/rtc.conf"}},
-                                           BadOptions{"FileOptionWithoutFile", {"-f"}},
-                                           BadOptions{"OptionWithoutColon", {"-o", "naming.enable"}},
-                                           BadOptions{"OptionWithoutKey", {"-o", ":NO"}},
-                                           BadOptions{"PortNotANumber", {"-p", "port"}}),
-                         [](const ::testing::TestParamInfo<BadOptions>& options) {
-                           return std::string(options.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+  Options, BadCommandLine,
+  ::testing::Values(BadOptions{"UnknownOption", {"-x"}},
+                    BadOptions{"MissingFile", {"-f", "/nonexistent/rtc.conf"}},
+                    BadOptions{"FileOptionWithoutFile", {"-f"}},
+                    BadOptions{"OptionWithoutColon", {"-o", "naming.enable"}},
+                    BadOptions{"OptionWithoutKey", {"-o", ":NO"}},
+                    BadOptions{"PortNotANumber", {"-p", "port"}}),
+  [](const ::testing::TestParamInfo<BadOptions>& options) {
+    return std::string(options.param.name);
+  });

@@ -10,19 +10,21 @@
 #include <vector>
 
 using testsupport::ChildProcess;
-using testsupport::lineStarting;
 using testsupport::linesOf;
+using testsupport::lineStarting;
 using testsupport::probeTimeout;
 
 namespace
 {
-  std::unique_ptr<ChildProcess> startHost(const std::string& mode, const std::vector<std::string>& arguments = {},
+  std::unique_ptr<ChildProcess> startHost(const std::string& mode,
+                                          const std::vector<std::string>& arguments = {},
                                           const std::string& slowDeactivation = std::string())
   {
-    std::vector<std::string> all = {"-o", "naming.enable:NO", "-o", "manager.components.preactivation:Worker0,Worker1"};
+    std::vector<std::string> all = {"-o", "naming.enable:NO", "-o",
+                                    "manager.components.preactivation:Worker0,Worker1"};
     all.insert(all.end(), arguments.begin(), arguments.end());
-    std::unique_ptr<ChildProcess> host(
-      new ChildProcess(MANAGER_HOST_PATH, all, {{"HOST_MODE", mode}, {"SLOW_DEACTIVATION", slowDeactivation}}));
+    std::unique_ptr<ChildProcess> host(new ChildProcess(
+      MANAGER_HOST_PATH, all, {{"HOST_MODE", mode}, {"SLOW_DEACTIVATION", slowDeactivation}}));
     EXPECT_TRUE(host->waitForStdout("Worker0 onExecute", probeTimeout)) << host->stderrText();
     EXPECT_TRUE(host->waitForStdout("Worker1 onExecute", probeTimeout)) << host->stderrText();
     return host;
@@ -34,8 +36,9 @@ namespace
   {
     std::vector<std::string> lines = linesOf(host.stdoutText());
     long previous = -1;
-    for (const std::string& prefix : std::vector<std::string>{"Worker1 onDeactivated", "Worker1 onFinalize", "deleteWorker Worker1",
-                                      "Worker0 onDeactivated", "Worker0 onFinalize", "deleteWorker Worker0", after})
+    for (const std::string& prefix : std::vector<std::string>{
+           "Worker1 onDeactivated", "Worker1 onFinalize", "deleteWorker Worker1",
+           "Worker0 onDeactivated", "Worker0 onFinalize", "deleteWorker Worker0", after})
       {
         long index = lineStarting(lines, prefix);
         EXPECT_GT(index, previous) << "'" << prefix << "' missing or out of order in\n"
@@ -85,9 +88,11 @@ TEST_P(StaysUp, WithoutComponentsUntilSignalled)
   EXPECT_NE(std::string::npos, host->stdoutText().find("runManager returned"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Keys, StaysUp, ::testing::Values("manager.shutdown_nortcs", "manager.shutdown_on_nortcs"),
+INSTANTIATE_TEST_SUITE_P(Keys, StaysUp,
+                         ::testing::Values("manager.shutdown_nortcs", "manager.shutdown_on_nortcs"),
                          [](const ::testing::TestParamInfo<std::string>& entry) {
-                           return std::string(entry.index == 0 ? "ShutdownNortcs" : "ShutdownOnNortcs");
+                           return std::string(entry.index == 0 ? "ShutdownNortcs"
+                                                               : "ShutdownOnNortcs");
                          });
 
 TEST(ManagerShutdown, FromAnotherThreadReturnsOnceDone)
@@ -116,6 +121,7 @@ TEST(ManagerShutdown, FromAComponentCallbackOnlyRequestsIt)
   ASSERT_TRUE(host->wait(probeTimeout)) << host->stdoutText();
   EXPECT_EQ(0, host->exitCode()) << host->stderrText();
   std::vector<std::string> lines = linesOf(host->stdoutText());
-  EXPECT_LT(lineStarting(lines, "shutdown requested"), lineStarting(lines, "Worker0 onDeactivated"));
+  EXPECT_LT(lineStarting(lines, "shutdown requested"),
+            lineStarting(lines, "Worker0 onDeactivated"));
   expectOrderlyShutdown(*host, "runManager returned");
 }

@@ -104,8 +104,10 @@ namespace
   std::condition_variable Gate::s_changed;
   bool Gate::s_open = false;
 
-  template <typename Component>
-  RTC::RTObject_impl* createOne(RTC::Manager* manager) { return new Component(manager); }
+  template <typename Component> RTC::RTObject_impl* createOne(RTC::Manager* manager)
+  {
+    return new Component(manager);
+  }
 
   void deleteOne(RTC::RTObject_impl* component)
   {
@@ -114,10 +116,12 @@ namespace
     delete component;
   }
 
+  // clang-format off
   const char* counterProfile[] = {
     "implementation_id", "Counter", "type_name", "Counter", "category", "Test",
     "max_instance", "2", "conf.default.Step", "3", "",
   };
+  // clang-format on
   const char* failingProfile[] = {"type_name", "FailingInit", "category", "Test", ""};
   const char* throwingProfile[] = {"type_name", "ThrowingInit", "category", "Test", ""};
   const char* gateProfile[] = {"type_name", "Gate", "category", "Test", "max_instance", "1", ""};
@@ -138,8 +142,13 @@ namespace
   public:
     void SetUp() override
     {
-      std::vector<std::string> arguments = {"ManagerTest", "-o", "naming.enable:NO", "-o", "manager.shutdown_nortcs:NO",
-                                            "-o", "exec_cxt.periodic.rate:500"};
+      std::vector<std::string> arguments = {"ManagerTest",
+                                            "-o",
+                                            "naming.enable:NO",
+                                            "-o",
+                                            "manager.shutdown_nortcs:NO",
+                                            "-o",
+                                            "exec_cxt.periodic.rate:500"};
       std::vector<char*> argv;
       for (std::string& argument : arguments) { argv.push_back(&argument[0]); }
       argv.push_back(nullptr);
@@ -158,7 +167,8 @@ namespace
     void TearDown() override { RTC::Manager::instance().shutdown(); }
   };
 
-  ::testing::Environment* const g_environment = ::testing::AddGlobalTestEnvironment(new ManagerEnvironment);
+  ::testing::Environment* const g_environment =
+    ::testing::AddGlobalTestEnvironment(new ManagerEnvironment);
 
   class ManagerTest : public ::testing::Test
   {
@@ -214,11 +224,13 @@ TEST_F(ManagerTest, UnknownTypeOrMalformedArgumentsCreateNothing)
 
 TEST_F(ManagerTest, ArgumentsNameTheInstanceAndSetItsRate)
 {
-  RTC::RTObject_impl* component = m_manager.createComponent("Counter?instance_name=special&exec_cxt.periodic.rate=50");
+  RTC::RTObject_impl* component =
+    m_manager.createComponent("Counter?instance_name=special&exec_cxt.periodic.rate=50");
   ASSERT_NE(nullptr, component);
   EXPECT_STREQ("special", component->getInstanceName());
   EXPECT_DOUBLE_EQ(50.0, component->core().executionContext()->rate());
-  EXPECT_EQ(nullptr, m_manager.createComponent("Counter?instance_name=special")) << "names are unique";
+  EXPECT_EQ(nullptr, m_manager.createComponent("Counter?instance_name=special"))
+    << "names are unique";
 }
 
 TEST_F(ManagerTest, FailedInitializeDeletesTheComponent)
@@ -249,11 +261,13 @@ TEST_F(ManagerTest, ExitingAComponentDeactivatesFinalizesAndDeletesIt)
     {
       if (name != "onExecute") { order.push_back(name); }
     }
-  EXPECT_EQ((std::vector<std::string>{"onInitialize", "onActivated", "onDeactivated", "onShutdown", "onFinalize", "delete"}),
+  EXPECT_EQ((std::vector<std::string>{"onInitialize", "onActivated", "onDeactivated", "onShutdown",
+                                      "onFinalize", "delete"}),
             order);
   for (const CallbackRecorder::Event& event : m_recorder.events())
     {
-      const bool onCallerThread = event.name == "onInitialize" || event.name == "onFinalize" || event.name == "delete";
+      const bool onCallerThread =
+        event.name == "onInitialize" || event.name == "onFinalize" || event.name == "delete";
       EXPECT_EQ(onCallerThread, event.thread == std::this_thread::get_id()) << event.name;
     }
 }

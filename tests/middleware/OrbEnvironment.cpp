@@ -17,14 +17,12 @@ namespace
       m_orb = CORBA::ORB_init(argc, argv);
     }
 
-    void TearDown() override
-    {
-      m_orb->destroy();
-    }
+    void TearDown() override { m_orb->destroy(); }
 
   private:
     CORBA::ORB_var m_orb;
   };
 
-  ::testing::Environment* const g_orbEnvironment = ::testing::AddGlobalTestEnvironment(new OrbEnvironment);
+  ::testing::Environment* const g_orbEnvironment =
+    ::testing::AddGlobalTestEnvironment(new OrbEnvironment);
 }

@@ -30,14 +30,18 @@ namespace
   // Pushes 1..count and pops everything, returning what came out.
   std::vector<int> pushThenDrain(RTC::ConnectionBuffer& buffer, int count)
   {
-    for (int i = 1; i <= count; ++i) { EXPECT_TRUE(buffer.push(RTC::EncodedValue{static_cast<unsigned char>(i)})); }
+    for (int i = 1; i <= count; ++i)
+      {
+        EXPECT_TRUE(buffer.push(RTC::EncodedValue{static_cast<unsigned char>(i)}));
+      }
     std::vector<int> out;
     RTC::EncodedValue value;
     while (buffer.pop(value)) { out.push_back(value.at(0)); }
     return out;
   }
 
-  bool connectPorts(RTC::OutPortBase& out, RTC::InPortBase& in, const coil::Properties& options, std::string& error)
+  bool connectPorts(RTC::OutPortBase& out, RTC::InPortBase& in, const coil::Properties& options,
+                    std::string& error)
   {
     RTC::ConnectionSettings settings;
     return RTC::makeConnectionSettings(options, "A0.out", "B0.in", settings, error) &&
@@ -201,7 +205,8 @@ TEST_F(ConnectedPorts, ValuesArriveUnchanged)
   connect(coil::Properties());
   std::string large(8191, ' ');
   for (std::size_t i = 0; i < large.size(); ++i) { large[i] = static_cast<char>('!' + i % 90); }
-  const std::vector<std::string> texts = {"first line\nsecond line\n", "", large, "tab\tand \xc3\xa4 \xe2\x82\xac"};
+  const std::vector<std::string> texts = {"first line\nsecond line\n", "", large,
+                                          "tab\tand \xc3\xa4 \xe2\x82\xac"};
   unsigned long sec = 1700000000UL;
   for (const std::string& text : texts)
     {

@@ -15,6 +15,7 @@
 
 namespace
 {
+  // clang-format off
   const char* probeSpec[] = {
     "implementation_id", "Probe",
     "type_name", "Probe",
@@ -32,19 +33,19 @@ namespace
     "conf.fast.Count", "50",
     "",
   };
+  // clang-format on
 
   unsigned long threadTag()
   {
-    return static_cast<unsigned long>(std::hash<std::thread::id>()(std::this_thread::get_id()) % 100000);
+    return static_cast<unsigned long>(std::hash<std::thread::id>()(std::this_thread::get_id()) %
+                                      100000);
   }
 
   class Probe : public RTC::DataFlowComponentBase
   {
   public:
     explicit Probe(RTC::Manager* manager)
-      : RTC::DataFlowComponentBase(manager),
-        m_outOut("out", m_out),
-        m_inIn("in", m_in)
+      : RTC::DataFlowComponentBase(manager), m_outOut("out", m_out), m_inIn("in", m_in)
     {
     }
 
@@ -59,9 +60,21 @@ namespace
       say("onInitialize", "Count=" + std::to_string(m_count) + " Label=" + m_label);
       return RTC::RTC_OK;
     }
-    RTC::ReturnCode_t onFinalize() override { say("onFinalize"); return RTC::RTC_OK; }
-    RTC::ReturnCode_t onStartup(RTC::UniqueId) override { say("onStartup", tag()); return RTC::RTC_OK; }
-    RTC::ReturnCode_t onShutdown(RTC::UniqueId) override { say("onShutdown", tag()); return RTC::RTC_OK; }
+    RTC::ReturnCode_t onFinalize() override
+    {
+      say("onFinalize");
+      return RTC::RTC_OK;
+    }
+    RTC::ReturnCode_t onStartup(RTC::UniqueId) override
+    {
+      say("onStartup", tag());
+      return RTC::RTC_OK;
+    }
+    RTC::ReturnCode_t onShutdown(RTC::UniqueId) override
+    {
+      say("onShutdown", tag());
+      return RTC::RTC_OK;
+    }
     RTC::ReturnCode_t onActivated(RTC::UniqueId) override
     {
       m_executions = 0;
@@ -94,7 +107,8 @@ namespace
     std::string tag() const { return "thread=" + std::to_string(threadTag()); }
     void say(const std::string& what, const std::string& details = std::string())
     {
-      std::printf("%s %s%s%s\n", getInstanceName(), what.c_str(), details.empty() ? "" : " ", details.c_str());
+      std::printf("%s %s%s%s\n", getInstanceName(), what.c_str(), details.empty() ? "" : " ",
+                  details.c_str());
       std::fflush(stdout);
     }
 
@@ -107,7 +121,10 @@ namespace
     RTC::InPort<RTC::TimedString> m_inIn;
   };
 
-  RTC::RTObject_impl* createProbe(RTC::Manager* manager) { return new Probe(manager); }
+  RTC::RTObject_impl* createProbe(RTC::Manager* manager)
+  {
+    return new Probe(manager);
+  }
   void deleteProbe(RTC::RTObject_impl* rtc)
   {
     std::printf("deleteProbe\n");

@@ -18,13 +18,15 @@ namespace testsupport
   const std::chrono::milliseconds probeTimeout(std::chrono::seconds(20));
 
   // ProbeComp without the naming service, then `arguments`.
-  inline std::unique_ptr<ChildProcess> startProbe(const std::vector<std::string>& arguments,
-                                                  const std::map<std::string, std::string>& environment = {},
-                                                  const std::string& workingDirectory = std::string())
+  inline std::unique_ptr<ChildProcess>
+  startProbe(const std::vector<std::string>& arguments,
+             const std::map<std::string, std::string>& environment = {},
+             const std::string& workingDirectory = std::string())
   {
     std::vector<std::string> all = {"-o", "naming.enable:NO"};
     all.insert(all.end(), arguments.begin(), arguments.end());
-    return std::unique_ptr<ChildProcess>(new ChildProcess(PROBE_COMP_PATH, all, environment, workingDirectory));
+    return std::unique_ptr<ChildProcess>(
+      new ChildProcess(PROBE_COMP_PATH, all, environment, workingDirectory));
   }
 
   inline std::vector<std::string> linesOf(const std::string& text)
@@ -47,7 +49,8 @@ namespace testsupport
   }
 
   // The word after "key=" on the first line starting with `prefix`, or "".
-  inline std::string fieldOf(const std::vector<std::string>& lines, const std::string& prefix, const std::string& key)
+  inline std::string fieldOf(const std::vector<std::string>& lines, const std::string& prefix,
+                             const std::string& key)
   {
     long index = lineStarting(lines, prefix);
     if (index < 0) { return std::string(); }

@@ -27,7 +27,8 @@ namespace
 
 TEST(PropertiesTable, StopsAtEmptyKeyAndTrimsBlanks)
 {
-  const char* table[] = {"type_name", "Probe", " category ", " Test ", "", "ignored", "after", "end"};
+  const char* table[] = {"type_name", "Probe",   " category ", " Test ",
+                         "",          "ignored", "after",      "end"};
   coil::Properties profile(table);
   EXPECT_EQ(2u, profile.size());
   EXPECT_EQ("Probe", profile.getProperty("type_name"));
@@ -82,7 +83,8 @@ TEST(PropertiesLoad, CommentsSeparatorsAndContinuation)
   EXPECT_EQ("NO", properties.getProperty("naming.enable"));
   EXPECT_EQ("localhost:2809", properties.getProperty("corba.nameservers"));
   EXPECT_EQ("a=b", properties.getProperty("formula"));
-  EXPECT_EQ("A0.out?port=B0.in, C0.out?port=D0.in", properties.getProperty("manager.components.preconnect"));
+  EXPECT_EQ("A0.out?port=B0.in, C0.out?port=D0.in",
+            properties.getProperty("manager.components.preconnect"));
   EXPECT_TRUE(properties.hasKey("empty.value"));
   EXPECT_EQ(6u, properties.size());
 }

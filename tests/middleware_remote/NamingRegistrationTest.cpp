@@ -36,14 +36,16 @@ namespace remotetest
 
   TEST_F(NamingRegistrationTest, NamesFollowTheFormatsAndGoAtShutdown)
   {
-    auto probe = startManager(PROBE_PROGRAM, {"naming.formats:%h.host_cxt/%n.rtc, %c.cat_cxt/%t.type_cxt/%n.rtc"});
+    auto probe = startManager(PROBE_PROGRAM,
+                              {"naming.formats:%h.host_cxt/%n.rtc, %c.cat_cxt/%t.type_cxt/%n.rtc"});
     auto hidden = startTextPorts({"TextPort?instance_name=Hidden"}, {"naming.enable:NO"});
     ASSERT_TRUE(waitRegistered(*probe, "Probe0", 2));
     // Registration happens before the manager reports the component created.
     ASSERT_TRUE(hidden->waitForStderr("component Hidden created", g_patience));
 
     const std::string ls = rtctlOk({"ls"});
-    EXPECT_NE(std::string::npos, ls.find("Test.cat_cxt/Probe.type_cxt/Probe0.rtc  INACTIVE\n")) << ls;
+    EXPECT_NE(std::string::npos, ls.find("Test.cat_cxt/Probe.type_cxt/Probe0.rtc  INACTIVE\n"))
+      << ls;
     EXPECT_NE(std::string::npos, ls.find(".host_cxt/Probe0.rtc  INACTIVE\n")) << ls;
     EXPECT_EQ(std::string::npos, ls.find("Hidden")) << ls;
     EXPECT_EQ("INACTIVE\n", rtctlOk({"state", "Test.cat_cxt/Probe.type_cxt/Probe0"}));

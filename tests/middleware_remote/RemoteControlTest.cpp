@@ -41,7 +41,8 @@ namespace remotetest
 
     rtctlOk({"activate", "Slow"});
     rtctlOk({"deactivate", "Slow"});
-    EXPECT_NE(std::string::npos, slow->stdoutText().find("Slow deactivated"));   // before rtctl returned
+    EXPECT_NE(std::string::npos,
+              slow->stdoutText().find("Slow deactivated"));   // before rtctl returned
     EXPECT_EQ("INACTIVE\n", rtctlOk({"state", "Slow"}));
 
     rtctlOk({"activate", "Slow"});
@@ -72,12 +73,21 @@ namespace remotetest
     const std::vector<Case> cases = {
       {{"state", "Nobody"}, 1, "no component 'Nobody'", ""},
       {{"activate", "Probe0", "Nobody"}, 1, "no component 'Nobody'", ""},
-      {{"connect", "Probe0:nope", "Probe1:in"}, 1, "Probe0 has no port 'nope' (its ports: out, in)", ""},
+      {{"connect", "Probe0:nope", "Probe1:in"},
+       1,
+       "Probe0 has no port 'nope' (its ports: out, in)",
+       ""},
       {{"connect", "Probe0:out", "Probe1:out"}, 1, "both are out ports", ""},
       {{"connect", "Probe0:in", "Texts:in"}, 1, "both are in ports", ""},
-      {{"connect", "Texts:time", "Probe0:in"}, 1, "data types differ (IDL:RTC/Time:1.0 and IDL:RTC/TimedString:1.0)", ""},
+      {{"connect", "Texts:time", "Probe0:in"},
+       1,
+       "data types differ (IDL:RTC/Time:1.0 and IDL:RTC/TimedString:1.0)",
+       ""},
       {{"connect", "Probe0:out", "Probe1:in", "-p", "buffer.length=zero"}, 1, "buffer.length", ""},
-      {{"connect", "Probe0:out", "Probe1:in", "-p", "buffer.write.full_policy=block"}, 1, "full_policy", ""},
+      {{"connect", "Probe0:out", "Probe1:in", "-p", "buffer.write.full_policy=block"},
+       1,
+       "full_policy",
+       ""},
       {{"connect", "Probe0:out", "Probe1:in", "-p", "novalue"}, 2, "key=value", ""},
       {{"connect", "Probe0", "Probe1:in"}, 2, "expected NAME:port", ""},
       {{"connect", "Probe0:out"}, 2, "expects two ports", ""},
@@ -85,7 +95,10 @@ namespace remotetest
       {{"reset", "Probe0"}, 1, "cannot reset Probe0: it is INACTIVE", ""},
       {{"conf", "Probe0", "Nope"}, 1, "Probe0 has no configuration parameter 'Nope'", ""},
       {{"conf", "Probe0", "Nope", "1"}, 1, "Probe0 has no configuration parameter 'Nope'", ""},
-      {{"wait", "Probe0", "ACTIVE", "--timeout", "0.5"}, 1, "did not become ACTIVE within 0.5 s (it is INACTIVE)", ""},
+      {{"wait", "Probe0", "ACTIVE", "--timeout", "0.5"},
+       1,
+       "did not become ACTIVE within 0.5 s (it is INACTIVE)",
+       ""},
       {{"wait", "Probe0", "SLEEPING"}, 2, "STATE must be", ""},
       {{"frobnicate"}, 2, "unknown command 'frobnicate'", ""},
       {{"ls", "--colour"}, 2, "unknown option '--colour'", ""},
@@ -111,8 +124,8 @@ namespace remotetest
 
   TEST_F(RemoteControlTest, EverySubcommandHasHelp)
   {
-    for (const std::string command : {"ls", "connect", "disconnect", "activate", "deactivate", "reset", "conf", "state",
-                                       "wait", "exit"})
+    for (const std::string command : {"ls", "connect", "disconnect", "activate", "deactivate",
+                                      "reset", "conf", "state", "wait", "exit"})
       {
         ToolResult result = rtctl({command, "--help"});
         EXPECT_EQ(0, result.status) << command;
@@ -128,21 +141,24 @@ namespace remotetest
     // The consumer starts first and names its producer through the naming service; the
     // producer appears a moment later.
     const std::string producer = "rtcname://" + m_naming.address() + "/Probe0";
-    m_directory.write("consumer.conf",
-                      "naming.formats: consumer.ctx/%n.rtc\n"
-                      "manager.components.preconnect: Consumer.in?port=" + producer + ".out&buffer.length=16\n"
-                      "manager.components.preactivation: " + producer + ", Consumer\n");
-    ChildProcess consumer(TEXTPORT_PROGRAM,
-                          {"-f", m_directory.file("consumer.conf"), "-o", "corba.nameservers:" + m_naming.address(), "-o",
-                           "exec_cxt.periodic.rate:100"},
-                          {{"TEXTPORT_COMPONENTS", "TextPort?instance_name=Consumer"}}, m_directory.path());
+    m_directory.write("consumer.conf", "naming.formats: consumer.ctx/%n.rtc\n"
+                                       "manager.components.preconnect: Consumer.in?port=" +
+                                         producer +
+                                         ".out&buffer.length=16\n"
+                                         "manager.components.preactivation: " +
+                                         producer + ", Consumer\n");
+    ChildProcess consumer(
+      TEXTPORT_PROGRAM,
+      {"-f", m_directory.file("consumer.conf"), "-o", "corba.nameservers:" + m_naming.address(),
+       "-o", "exec_cxt.periodic.rate:100"},
+      {{"TEXTPORT_COMPONENTS", "TextPort?instance_name=Consumer"}}, m_directory.path());
     auto producerProcess = startManager(PROBE_PROGRAM, {"naming.formats:%n.rtc"});
 
     for (int n = 1; n <= 5; ++n)
       {
         const std::string text = "value " + std::to_string(n);
-        EXPECT_TRUE(consumer.waitForStdout("Consumer got " + std::to_string(text.size()) + " [" + toHex(text) + "]",
-                                           g_patience))
+        EXPECT_TRUE(consumer.waitForStdout(
+          "Consumer got " + std::to_string(text.size()) + " [" + toHex(text) + "]", g_patience))
           << consumer.stdoutText() << consumer.stderrText();
       }
     EXPECT_EQ("ACTIVE\n", rtctlOk({"state", "Probe0.rtc"}));

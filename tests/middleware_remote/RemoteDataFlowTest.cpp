@@ -28,7 +28,10 @@ namespace remotetest
       if (start == std::string::npos) { return std::string(); }
       std::string::size_type end = start;
       // A section ends where the next unindented line starts.
-      while ((end = ls.find('\n', end + 1)) != std::string::npos && end + 1 < ls.size() && ls[end + 1] == ' ') {}
+      while ((end = ls.find('\n', end + 1)) != std::string::npos && end + 1 < ls.size() &&
+             ls[end + 1] == ' ')
+        {
+        }
       return ls.substr(start, end == std::string::npos ? std::string::npos : end - start);
     }
 
@@ -51,7 +54,8 @@ namespace remotetest
 
     // A Probe writer that keeps writing, connected to a TextPort reader, both active and
     // values arriving.
-    void startFlowingPair(std::unique_ptr<ChildProcess>& writer, std::unique_ptr<ChildProcess>& reader)
+    void startFlowingPair(std::unique_ptr<ChildProcess>& writer,
+                          std::unique_ptr<ChildProcess>& reader)
     {
       writer = startManager(PROBE_PROGRAM, {"naming.formats:writer/%n.rtc"});
       reader = startTextPorts({"TextPort?instance_name=Reader"});
@@ -68,16 +72,20 @@ namespace remotetest
   {
     std::string large;
     for (int i = 0; i < 8191; ++i) { large += static_cast<char>(1 + i % 255); }
-    const std::vector<std::string> texts = {"first", "two\nlines\n", "", large, "\x01\t\x7f\x80\xfe\xff", "last"};
-    auto writer = startTextPorts({"TextPort?instance_name=Writer&conf.default.Texts=" + writeTexts(texts)});
+    const std::vector<std::string> texts = {"first", "two\nlines\n",           "",
+                                            large,   "\x01\t\x7f\x80\xfe\xff", "last"};
+    auto writer =
+      startTextPorts({"TextPort?instance_name=Writer&conf.default.Texts=" + writeTexts(texts)});
     auto reader = startTextPorts({"TextPort?instance_name=Reader"});
     ASSERT_TRUE(waitRegistered(*writer, "Writer"));
     ASSERT_TRUE(waitRegistered(*reader, "Reader"));
 
     EXPECT_NE(std::string::npos,
-              rtctlOk({"connect", "Writer:out", "Reader:in", "-p", "buffer.length=64"}).find("Writer.out -> Reader.in"));
+              rtctlOk({"connect", "Writer:out", "Reader:in", "-p", "buffer.length=64"})
+                .find("Writer.out -> Reader.in"));
     rtctlOk({"activate", "Reader", "Writer"});
-    ASSERT_TRUE(reader->waitForStdout(gotLine("Reader", "last"), g_patience)) << reader->stdoutText();
+    ASSERT_TRUE(reader->waitForStdout(gotLine("Reader", "last"), g_patience))
+      << reader->stdoutText();
 
     std::vector<std::string> expected;
     for (const std::string& text : texts) { expected.push_back(gotLine("Reader", text)); }
@@ -91,7 +99,8 @@ namespace remotetest
     // The writer's port has no connection left, and the reader gets nothing more.
     rtctlOk({"deactivate", "Writer"});
     rtctlOk({"activate", "Writer"});
-    EXPECT_TRUE(writer->waitForStdout("Writer sent 6 unconnected", g_patience)) << writer->stdoutText();
+    EXPECT_TRUE(writer->waitForStdout("Writer sent 6 unconnected", g_patience))
+      << writer->stdoutText();
     rtctlOk({"deactivate", "Reader"});
     EXPECT_EQ(texts.size(), linesStartingWith(reader->stdoutText(), "Reader got").size());
   }
@@ -99,13 +108,14 @@ namespace remotetest
   TEST_F(RemoteDataFlowTest, FullBufferPolicyAndDroppedCountsShowInLs)
   {
     const std::vector<std::string> texts = {"v1", "v2", "v3", "v4", "v5"};
-    auto writer = startTextPorts({"TextPort?instance_name=Writer&conf.default.Texts=" + writeTexts(texts)});
+    auto writer =
+      startTextPorts({"TextPort?instance_name=Writer&conf.default.Texts=" + writeTexts(texts)});
     auto reader = startTextPorts({"TextPort?instance_name=Reader"});
     ASSERT_TRUE(waitRegistered(*writer, "Writer"));
     ASSERT_TRUE(waitRegistered(*reader, "Reader"));
 
-    rtctlOk({"connect", "Reader:in", "Writer:out", "-p", "buffer.length=2", "-p", "buffer.write.full_policy=do_nothing",
-             "-p", "name=narrow"});
+    rtctlOk({"connect", "Reader:in", "Writer:out", "-p", "buffer.length=2", "-p",
+             "buffer.write.full_policy=do_nothing", "-p", "name=narrow"});
     rtctlOk({"activate", "Writer"});
     ASSERT_TRUE(writer->waitForStdout("Writer sent 5 ok", g_patience));
 
@@ -167,8 +177,8 @@ namespace remotetest
     // Woken up, the reader finds its end abandoned and drops it, so a new connection would be
     // the first one its port reads from.
     reader->signal(SIGCONT);
-    ASSERT_TRUE(reader->waitForStderr("writer of connection 'Probe0.out_Reader.in' is gone; connection dropped",
-                                      g_patience))
+    ASSERT_TRUE(reader->waitForStderr(
+      "writer of connection 'Probe0.out_Reader.in' is gone; connection dropped", g_patience))
       << reader->stderrText();
     const std::string ls = rtctlOk({"ls"});
     EXPECT_EQ(std::string::npos, ls.find(" -> ")) << ls;
@@ -183,8 +193,8 @@ namespace remotetest
     writer->signal(SIGKILL);
     ASSERT_TRUE(writer->wait(g_patience));
     EXPECT_EQ("ACTIVE\n", rtctlOk({"state", "Reader"}));
-    ASSERT_TRUE(reader->waitForStderr("writer of connection 'Probe0.out_Reader.in' is gone; connection dropped",
-                                      g_patience))
+    ASSERT_TRUE(reader->waitForStderr(
+      "writer of connection 'Probe0.out_Reader.in' is gone; connection dropped", g_patience))
       << reader->stderrText();
     EXPECT_EQ(std::string::npos, lsSection(rtctlOk({"ls"}), "/Reader.rtc").find(" -> "));
     rtctlOk({"deactivate", "Reader"});

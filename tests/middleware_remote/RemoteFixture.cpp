@@ -5,7 +5,11 @@ namespace remotetest
   std::size_t countOf(const std::string& text, const std::string& part)
   {
     std::size_t count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) { ++count; }
+    for (std::size_t at = text.find(part); at != std::string::npos;
+         at = text.find(part, at + part.size()))
+      {
+        ++count;
+      }
     return count;
   }
 
@@ -16,12 +20,13 @@ namespace remotetest
 
   std::vector<std::string> RemoteFixture::managerOptions(const std::string& nameServer) const
   {
-    return {"corba.nameservers:" + nameServer, "naming.update.interval:0.5", "exec_cxt.periodic.rate:100"};
+    return {"corba.nameservers:" + nameServer, "naming.update.interval:0.5",
+            "exec_cxt.periodic.rate:100"};
   }
 
-  std::unique_ptr<ChildProcess> RemoteFixture::startManager(const std::string& program,
-                                                            const std::vector<std::string>& options,
-                                                            const std::map<std::string, std::string>& environment)
+  std::unique_ptr<ChildProcess>
+  RemoteFixture::startManager(const std::string& program, const std::vector<std::string>& options,
+                              const std::map<std::string, std::string>& environment)
   {
     std::vector<std::string> arguments;
     std::vector<std::string> all = managerOptions(m_naming.address());
@@ -32,26 +37,33 @@ namespace remotetest
         arguments.push_back(option);
       }
     // The working directory has no rtc.conf, so only these options count.
-    return std::unique_ptr<ChildProcess>(new ChildProcess(program, arguments, environment, m_directory.path()));
+    return std::unique_ptr<ChildProcess>(
+      new ChildProcess(program, arguments, environment, m_directory.path()));
   }
 
-  std::unique_ptr<ChildProcess> RemoteFixture::startTextPorts(const std::vector<std::string>& components,
-                                                              const std::vector<std::string>& options)
+  std::unique_ptr<ChildProcess>
+  RemoteFixture::startTextPorts(const std::vector<std::string>& components,
+                                const std::vector<std::string>& options)
   {
     std::string list;
-    for (const std::string& component : components) { list += (list.empty() ? "" : ";") + component; }
+    for (const std::string& component : components)
+      {
+        list += (list.empty() ? "" : ";") + component;
+      }
     return startManager(TEXTPORT_PROGRAM, options, {{"TEXTPORT_COMPONENTS", list}});
   }
 
-  bool RemoteFixture::waitRegistered(ChildProcess& process, const std::string& instance, std::size_t times)
+  bool RemoteFixture::waitRegistered(ChildProcess& process, const std::string& instance,
+                                     std::size_t times)
   {
     // The middleware reports each registration on standard error.
     const std::string line = "registered " + instance + " as ";
-    return process.waitForStderrMatch([&](const std::string& text) { return countOf(text, line) >= times; },
-                                      g_patience);
+    return process.waitForStderrMatch(
+      [&](const std::string& text) { return countOf(text, line) >= times; }, g_patience);
   }
 
-  ToolResult RemoteFixture::rtctl(const std::vector<std::string>& arguments, const std::string& nameServer)
+  ToolResult RemoteFixture::rtctl(const std::vector<std::string>& arguments,
+                                  const std::string& nameServer)
   {
     std::vector<std::string> all = {"-n", nameServer.empty() ? m_naming.address() : nameServer};
     all.insert(all.end(), arguments.begin(), arguments.end());
@@ -68,7 +80,8 @@ namespace remotetest
     return result;
   }
 
-  std::string RemoteFixture::rtctlOk(const std::vector<std::string>& arguments, const std::string& nameServer)
+  std::string RemoteFixture::rtctlOk(const std::vector<std::string>& arguments,
+                                     const std::string& nameServer)
   {
     ToolResult result = rtctl(arguments, nameServer);
     std::string command;

@@ -40,18 +40,22 @@ namespace remotetest
     // interval and a modest execution rate.
     std::vector<std::string> managerOptions(const std::string& nameServer) const;
     // Starts `program` with managerOptions() and `options` (each "key:value").
-    std::unique_ptr<ChildProcess> startManager(const std::string& program, const std::vector<std::string>& options,
-                                               const std::map<std::string, std::string>& environment = {});
+    std::unique_ptr<ChildProcess>
+    startManager(const std::string& program, const std::vector<std::string>& options,
+                 const std::map<std::string, std::string>& environment = {});
     // Starts TextPortComp with one component per createComponent argument.
     std::unique_ptr<ChildProcess> startTextPorts(const std::vector<std::string>& components,
                                                  const std::vector<std::string>& options = {});
     // Waits until `process` reports `instance` registered (again: `times` registrations).
-    static bool waitRegistered(ChildProcess& process, const std::string& instance, std::size_t times = 1);
+    static bool waitRegistered(ChildProcess& process, const std::string& instance,
+                               std::size_t times = 1);
 
     // Runs rtctl against this naming service (or `nameServer`).
-    ToolResult rtctl(const std::vector<std::string>& arguments, const std::string& nameServer = std::string());
+    ToolResult rtctl(const std::vector<std::string>& arguments,
+                     const std::string& nameServer = std::string());
     // rtctl that must succeed; its standard output.
-    std::string rtctlOk(const std::vector<std::string>& arguments, const std::string& nameServer = std::string());
+    std::string rtctlOk(const std::vector<std::string>& arguments,
+                        const std::string& nameServer = std::string());
 
     testsupport::NamingService m_naming;
     testsupport::TemporaryDirectory m_directory;

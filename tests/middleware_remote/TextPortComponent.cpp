@@ -26,6 +26,7 @@
 
 namespace
 {
+  // clang-format off
   const char* textPortSpec[] = {
     "implementation_id", "TextPort",
     "type_name", "TextPort",
@@ -42,6 +43,7 @@ namespace
     "conf.default.DeactivateDelayMs", "0",
     "",
   };
+  // clang-format on
 
   using hextext::fromHex;
   using hextext::toHex;
@@ -50,9 +52,7 @@ namespace
   {
   public:
     explicit TextPort(RTC::Manager* manager)
-      : RTC::DataFlowComponentBase(manager),
-        m_outOut("out", m_out),
-        m_inIn("in", m_in),
+      : RTC::DataFlowComponentBase(manager), m_outOut("out", m_out), m_inIn("in", m_in),
         m_timeOut("time", m_time)
     {
     }
@@ -101,7 +101,10 @@ namespace
 
     RTC::ReturnCode_t onDeactivated(RTC::UniqueId) override
     {
-      if (m_deactivateDelayMs > 0) { std::this_thread::sleep_for(std::chrono::milliseconds(m_deactivateDelayMs)); }
+      if (m_deactivateDelayMs > 0)
+        {
+          std::this_thread::sleep_for(std::chrono::milliseconds(m_deactivateDelayMs));
+        }
       say("deactivated");
       return RTC::RTC_OK;
     }
@@ -131,8 +134,14 @@ namespace
     RTC::OutPort<RTC::Time> m_timeOut;
   };
 
-  RTC::RTObject_impl* createTextPort(RTC::Manager* manager) { return new TextPort(manager); }
-  void deleteTextPort(RTC::RTObject_impl* rtc) { delete rtc; }
+  RTC::RTObject_impl* createTextPort(RTC::Manager* manager)
+  {
+    return new TextPort(manager);
+  }
+  void deleteTextPort(RTC::RTObject_impl* rtc)
+  {
+    delete rtc;
+  }
 
   void moduleInit(RTC::Manager* manager)
   {

@@ -28,13 +28,10 @@ namespace
     unsigned short port()
     {
       const std::string marker = "PositionServerSim listening on 127.0.0.1:";
-      if (!waitForStderr(marker, 5s))
-        {
-          return 0;
-        }
+      if (!waitForStderr(marker, 5s)) { return 0; }
       const std::string text = stderrText();
       return static_cast<unsigned short>(
-          std::stoul(text.substr(text.find(marker) + marker.size())));
+        std::stoul(text.substr(text.find(marker) + marker.size())));
     }
 
     // Ends it with `signalNumber`; its exit status, or -1 when it did not end within 5 s.
@@ -62,10 +59,7 @@ namespace
   {
     std::vector<std::string> lines;
     std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-      {
-        lines.push_back(line);
-      }
+    for (std::string line; std::getline(stream, line);) { lines.push_back(line); }
     return lines;
   }
 
@@ -92,7 +86,7 @@ namespace
     run.console = console.str();
     return run;
   }
-} // namespace
+}   // namespace
 
 TEST(PositionServerSimTest, GreetsThenAnswersEachLineFeedWithOnePositionLineUntilQ)
 {
@@ -105,7 +99,7 @@ TEST(PositionServerSimTest, GreetsThenAnswersEachLineFeedWithOnePositionLineUnti
   const std::vector<std::string> replies = linesOf(session.receiveLines(3));
   ASSERT_EQ(replies.size(), 3u);
   const std::regex position(
-      R"(POS seq=(\d+) x=-?\d+\.\d{3} y=-?\d+\.\d{3} z=-?\d+\.\d{3} yaw=-?\d+\.\d)");
+    R"(POS seq=(\d+) x=-?\d+\.\d{3} y=-?\d+\.\d{3} z=-?\d+\.\d{3} yaw=-?\d+\.\d)");
   for (std::size_t index = 0; index < replies.size(); ++index)
     {
       std::smatch match;
@@ -117,9 +111,9 @@ TEST(PositionServerSimTest, GreetsThenAnswersEachLineFeedWithOnePositionLineUnti
   ASSERT_TRUE(sim.waitForStderr("SESSION 1 CLOSED", 5s));
   EXPECT_EQ(linesOf(fileText(log)),
             (std::vector<std::string>{
-                "SESSION 1 OPEN", "SENT 1 HELLO\\n", "RECV 1 LF", "SENT 1 " + replies[0] + "\\n",
-                "RECV 1 LF", "SENT 1 " + replies[1] + "\\n", "RECV 1 LF",
-                "SENT 1 " + replies[2] + "\\n", "RECV 1 Q", "SESSION 1 CLOSED"}));
+              "SESSION 1 OPEN", "SENT 1 HELLO\\n", "RECV 1 LF", "SENT 1 " + replies[0] + "\\n",
+              "RECV 1 LF", "SENT 1 " + replies[1] + "\\n", "RECV 1 LF",
+              "SENT 1 " + replies[2] + "\\n", "RECV 1 Q", "SESSION 1 CLOSED"}));
 }
 
 TEST(PositionServerSimTest, ServesSessionsAtOnceAndOneAfterAnother)
@@ -172,13 +166,13 @@ TEST(PositionServerSimTest, OversizedAndZeroByteRepliesAsTheClientSeesThem)
   const ClientRun oversized = runClient({"--fault", "oversized-reply", "--size", "9000"}, 2);
   ASSERT_TRUE(oversized.connected);
   EXPECT_EQ(oversized.replies[0].size(), 8191u);
-  EXPECT_EQ(oversized.replies[1].size(), 809u); // the rest of the first reply, not a new one
+  EXPECT_EQ(oversized.replies[1].size(), 809u);   // the rest of the first reply, not a new one
   EXPECT_EQ(oversized.replies[0].find('\n'), std::string::npos);
 
   const ClientRun zero = runClient({"--fault", "zero-byte-reply"}, 1);
   ASSERT_TRUE(zero.connected);
   EXPECT_TRUE(std::regex_match(zero.replies[0], std::regex(R"(POS seq=1 [^\n]*yaw=-?\d+\.\d)")))
-      << zero.replies[0];
+    << zero.replies[0];
 }
 
 TEST(PositionServerSimTest, NoReplyModeTakesRequestsButAnswersNone)
@@ -188,7 +182,7 @@ TEST(PositionServerSimTest, NoReplyModeTakesRequestsButAnswersNone)
   Sim sim({"--fault", "no-reply", "--log", log});
   TestSocket session = TestSocket::connectTo(sim.port());
   session.sendAll("\n\nQ");
-  EXPECT_EQ(session.receive(100), "HELLO\n"); // then the end of the session, with nothing else
+  EXPECT_EQ(session.receive(100), "HELLO\n");   // then the end of the session, with nothing else
   ASSERT_TRUE(sim.waitForStderr("SESSION 1 CLOSED", 5s));
   EXPECT_EQ(linesOf(fileText(log)),
             (std::vector<std::string>{"SESSION 1 OPEN", "SENT 1 HELLO\\n", "RECV 1 LF", "RECV 1 LF",
@@ -219,7 +213,7 @@ TEST(PositionServerSimTest, VanishingClientLeavesTheServerServing)
   {
     TestSocket session = TestSocket::connectTo(sim.port());
     session.sendAll("\n\n\n");
-  } // gone before its replies are sent
+  }   // gone before its replies are sent
   EXPECT_TRUE(sim.waitForStderr("SESSION 1 CLOSED", 5s));
   TestSocket next = TestSocket::connectTo(sim.port());
   EXPECT_EQ(next.receiveLines(1), "HELLO\n");
@@ -250,13 +244,13 @@ TEST(PositionServerSimTest, MaxSessionsEndsTheServerOnceTheLastSessionIsOver)
 TEST(PositionServerSimTest, BadCommandLinesExitWithStatusTwoAndOneLine)
 {
   const std::vector<std::vector<std::string>> badLines = {
-      {"--port", "abc"},
-      {"--port", "65536"},
-      {"--fault", "sleepy"},
-      {"--bogus"},
-      {"--delay"},
-      {"--host", "localhost"},
-      {"--replies", "/nonexistent/replies.txt"}};
+    {"--port", "abc"},
+    {"--port", "65536"},
+    {"--fault", "sleepy"},
+    {"--bogus"},
+    {"--delay"},
+    {"--host", "localhost"},
+    {"--replies", "/nonexistent/replies.txt"}};
   for (const auto& arguments : badLines)
     {
       SCOPED_TRACE(arguments.front());

@@ -18,8 +18,7 @@ using namespace std::chrono_literals;
 
 namespace
 {
-  template <typename Call>
-  double secondsTaken(Call call)
+  template <typename Call> double secondsTaken(Call call)
   {
     const auto start = std::chrono::steady_clock::now();
     call();
@@ -38,7 +37,7 @@ namespace
     pollfd entry{fd, POLLIN, 0};
     return ::poll(&entry, 1, 0) > 0;
   }
-} // namespace
+}   // namespace
 
 class PositionServerClientTest : public ::testing::Test
 {
@@ -71,7 +70,7 @@ protected:
 
   std::ostringstream m_console;
   std::unique_ptr<PositionServerClient> m_client =
-      std::make_unique<PositionServerClient>(m_console);
+    std::make_unique<PositionServerClient>(m_console);
   unsigned short m_port = 0;
   TestSocket m_listener = TestSocket::listenAnyPort(m_port);
   TestSocket m_peer;
@@ -84,7 +83,7 @@ TEST_F(PositionServerClientTest, GreetingThatBeginsWithHelloIsAccepted)
   peer.sendAll("HELLO position server 2.1\n");
   EXPECT_TRUE(await(result));
   EXPECT_EQ(console(), "Trying to connect to 127.0.0.1:" + std::to_string(m_port) +
-                           " \nwaiting...\ndata receive now\nFind HELLO\n");
+                         " \nwaiting...\ndata receive now\nFind HELLO\n");
 }
 
 TEST_F(PositionServerClientTest, GreetingsThatDifferInTheirFirstFiveBytesAreRefused)
@@ -119,7 +118,7 @@ TEST_F(PositionServerClientTest, SilentServerFailsTheGreetingAfterThreeSeconds)
   bool connected = true;
   const double seconds = secondsTaken([&] { connected = await(result); });
   EXPECT_FALSE(connected);
-  EXPECT_GT(seconds, 2.5); // the wait started before accept returned
+  EXPECT_GT(seconds, 2.5);   // the wait started before accept returned
   EXPECT_LT(seconds, 4.0);
   EXPECT_EQ(console().substr(console().find("waiting")), "waiting...\n5 seconds time out\n");
 }
@@ -142,7 +141,7 @@ TEST_F(PositionServerClientTest, HostNameIsNotLookedUpSoTheConnectFailsWithTheEr
   EXPECT_FALSE(m_client->connectServer("localhost", m_port));
   const std::string port = std::to_string(m_port);
   EXPECT_EQ(console(), "Trying to connect to localhost:" + port +
-                           " \nconnect is error IP:localhost port:" + port + "\n");
+                         " \nconnect is error IP:localhost port:" + port + "\n");
   EXPECT_TRUE(m_client->sendText("\n"));
 }
 
@@ -191,7 +190,7 @@ TEST_F(PositionServerClientTest, TextsAreSentAsTheyAreAndAnEmptyTextSendsNothing
   EXPECT_TRUE(m_client->sendText(""));
   EXPECT_TRUE(m_client->sendText("\n"));
   EXPECT_TRUE(m_client->sendText("Q"));
-  m_client.reset(); // closes the connection, so the peer can read everything up to its end
+  m_client.reset();   // closes the connection, so the peer can read everything up to its end
   EXPECT_EQ(m_peer.receive(100), "\nQ");
 }
 
@@ -212,20 +211,17 @@ TEST_F(PositionServerClientTest, RequestsOverlapWithTheReceiveWaitOnAnotherThrea
 TEST_F(PositionServerClientTest, SendingToAPeerThatHasGoneDoesNotRaiseSigpipe)
 {
   connectGreeted();
-  std::signal(SIGPIPE, SIG_DFL); // the fault would end this test process
+  std::signal(SIGPIPE, SIG_DFL);   // the fault would end this test process
   m_peer.reset();
-  for (int attempt = 0; attempt < 20; ++attempt)
-    {
-      EXPECT_TRUE(m_client->sendText("\n"));
-    }
+  for (int attempt = 0; attempt < 20; ++attempt) { EXPECT_TRUE(m_client->sendText("\n")); }
 }
 
 TEST_F(PositionServerClientTest, ClosedDescriptorNumberIsNeverUsedAgainOnceReassigned)
 {
-  const int clientFd = lowestFreeDescriptor(); // the number the client's socket will take
+  const int clientFd = lowestFreeDescriptor();   // the number the client's socket will take
   connectGreeted();
   m_peer.close();
-  EXPECT_EQ(m_client->receiveText(), ""); // closes the client's socket
+  EXPECT_EQ(m_client->receiveText(), "");   // closes the client's socket
 
   int pair[2];
   ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);

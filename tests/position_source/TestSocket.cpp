@@ -21,11 +21,11 @@ namespace
   bool waitReadable(int fd, std::chrono::steady_clock::time_point deadline)
   {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
+      deadline - std::chrono::steady_clock::now());
     pollfd entry{fd, POLLIN, 0};
     return ::poll(&entry, 1, static_cast<int>(std::max<long long>(left.count(), 0))) > 0;
   }
-} // namespace
+}   // namespace
 
 TestSocket& TestSocket::operator=(TestSocket&& other) noexcept
 {
@@ -78,10 +78,7 @@ void TestSocket::reset()
 
 TestSocket TestSocket::accept(std::chrono::milliseconds timeout)
 {
-  if (!waitReadable(m_fd, std::chrono::steady_clock::now() + timeout))
-    {
-      return TestSocket();
-    }
+  if (!waitReadable(m_fd, std::chrono::steady_clock::now() + timeout)) { return TestSocket(); }
   return TestSocket(::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC));
 }
 
@@ -91,10 +88,7 @@ bool TestSocket::sendAll(const std::string& bytes)
   while (sent < bytes.size())
     {
       const ssize_t count = ::send(m_fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-      if (count <= 0)
-        {
-          return false;
-        }
+      if (count <= 0) { return false; }
       sent += static_cast<std::size_t>(count);
     }
   return true;
@@ -109,10 +103,10 @@ std::string TestSocket::receive(std::size_t bytes, std::chrono::milliseconds tim
 std::string TestSocket::receiveLines(std::size_t lines, std::chrono::milliseconds timeout)
 {
   return receiveWhile(
-      [](const std::string& got, std::size_t limit) {
-        return static_cast<std::size_t>(std::count(got.begin(), got.end(), '\n')) < limit;
-      },
-      lines, timeout);
+    [](const std::string& got, std::size_t limit) {
+      return static_cast<std::size_t>(std::count(got.begin(), got.end(), '\n')) < limit;
+    },
+    lines, timeout);
 }
 
 bool TestSocket::waitForClose(std::chrono::milliseconds timeout)
@@ -135,10 +129,7 @@ std::string TestSocket::receiveWhile(bool (*more)(const std::string&, std::size_
       const ssize_t count = ::recv(m_fd, &byte, 1, 0);
       if (count <= 0)
         {
-          if (closed != nullptr)
-            {
-              *closed = true;
-            }
+          if (closed != nullptr) { *closed = true; }
           break;
         }
       received += byte;

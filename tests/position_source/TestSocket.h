@@ -8,16 +8,9 @@
 class TestSocket
 {
 public:
-  explicit TestSocket(int fd = -1)
-    : m_fd(fd)
-  {
-  }
+  explicit TestSocket(int fd = -1) : m_fd(fd) {}
   ~TestSocket() { close(); }
-  TestSocket(TestSocket&& other) noexcept
-    : m_fd(other.m_fd)
-  {
-    other.m_fd = -1;
-  }
+  TestSocket(TestSocket&& other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
   TestSocket& operator=(TestSocket&& other) noexcept;
 
   static TestSocket connectTo(unsigned short port);

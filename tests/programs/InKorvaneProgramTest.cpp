@@ -23,27 +23,27 @@ namespace programs
   TEST_F(InKorvaneProgram, PrintsTheExactLinesOfACycleAndSendsQuitWhenInterrupted)
   {
     m_directory.write("replies.txt", "POS first\nPOS second\n");
-    std::unique_ptr<ChildProcess> simulator = startSimulator({"--replies", m_directory.file("replies.txt")});
+    std::unique_ptr<ChildProcess> simulator =
+      startSimulator({"--replies", m_directory.file("replies.txt")});
     std::unique_ptr<ChildProcess> program = startActiveProducer();
     ASSERT_TRUE(program->waitForStdout("POS second\nLOG OUTPUT END\n\nrequest: <LF>\n", g_patience))
       << program->stdoutText() << program->stderrText();
 
-    const std::string expectedStart = connectLine(m_serverPort) +
-                                      "waiting...\n"
-                                      "data receive now\n"
-                                      "Find HELLO\n"
-                                      "data receive now\n"
-                                      "LOG OUTPUT START\n"
-                                      "POS first\n"
-                                      "LOG OUTPUT END\n"
-                                      "\n"
-                                      "request: <LF>\n"
-                                      "data receive now\n"
-                                      "LOG OUTPUT START\n"
-                                      "POS second\n"
-                                      "LOG OUTPUT END\n"
-                                      "\n"
-                                      "request: <LF>\n";
+    const std::string expectedStart = connectLine(m_serverPort) + "waiting...\n"
+                                                                  "data receive now\n"
+                                                                  "Find HELLO\n"
+                                                                  "data receive now\n"
+                                                                  "LOG OUTPUT START\n"
+                                                                  "POS first\n"
+                                                                  "LOG OUTPUT END\n"
+                                                                  "\n"
+                                                                  "request: <LF>\n"
+                                                                  "data receive now\n"
+                                                                  "LOG OUTPUT START\n"
+                                                                  "POS second\n"
+                                                                  "LOG OUTPUT END\n"
+                                                                  "\n"
+                                                                  "request: <LF>\n";
     EXPECT_EQ(program->stdoutText().substr(0, expectedStart.size()), expectedStart);
 
     ASSERT_TRUE(interrupt(*program)) << program->stderrText();
@@ -55,13 +55,14 @@ namespace programs
   TEST_F(InKorvaneProgram, NoServerListeningPrintsTheConnectErrorAndSendsNothing)
   {
     std::unique_ptr<ChildProcess> program = startActiveProducer();
-    ASSERT_TRUE(program->waitForStdout("connect is error IP:127.0.0.1 port:" + std::to_string(m_serverPort) + "\n",
-                                       g_patience))
+    ASSERT_TRUE(program->waitForStdout(
+      "connect is error IP:127.0.0.1 port:" + std::to_string(m_serverPort) + "\n", g_patience))
       << program->stdoutText() << program->stderrText();
     // Several periods later there is still no request.
     std::this_thread::sleep_for(seconds(1));
     ASSERT_TRUE(interrupt(*program)) << program->stderrText();
-    EXPECT_EQ(program->stdoutText().find("request: <LF>"), std::string::npos) << program->stdoutText();
+    EXPECT_EQ(program->stdoutText().find("request: <LF>"), std::string::npos)
+      << program->stdoutText();
   }
 
   struct PortCase
@@ -70,7 +71,10 @@ namespace programs
     int expectedPort;
   };
 
-  void PrintTo(const PortCase& port, std::ostream* out) { *out << '"' << port.value << '"'; }
+  void PrintTo(const PortCase& port, std::ostream* out)
+  {
+    *out << '"' << port.value << '"';
+  }
 
   class PortParameter : public ProgramFixture, public ::testing::WithParamInterface<PortCase>
   {
@@ -80,9 +84,9 @@ namespace programs
   // back to 7003, trailing text is ignored, a negative number wraps to 16 bits.
   TEST_P(PortParameter, ConnectsToTheConvertedPort)
   {
-    std::unique_ptr<ChildProcess> program = startProgram(
-      INKORVANE_COMP_PATH,
-      {"Category.InKorvane.conf.default.Port:" + GetParam().value, "manager.components.preactivation:InKorvane0"});
+    std::unique_ptr<ChildProcess> program =
+      startProgram(INKORVANE_COMP_PATH, {"Category.InKorvane.conf.default.Port:" + GetParam().value,
+                                         "manager.components.preactivation:InKorvane0"});
     EXPECT_TRUE(program->waitForStdout(connectLine(GetParam().expectedPort), g_patience))
       << program->stdoutText() << program->stderrText();
     EXPECT_TRUE(interrupt(*program)) << program->stderrText();
@@ -98,15 +102,16 @@ namespace programs
   TEST_F(InKorvaneProgram, ConfigurationFileChoosesTheActiveSet)
   {
     std::unique_ptr<ChildProcess> simulator = startSimulator();
-    m_directory.write("InKorvane.conf", "conf.default.Port: " + std::to_string(testsupport::freeLowLoopbackPort()) +
-                                          "\n"
-                                          "conf.fast.Port: " +
-                                          std::to_string(m_serverPort) +
-                                          "xyz\n"
-                                          "configuration.active_config: fast\n");
-    std::unique_ptr<ChildProcess> program =
-      startProgram(INKORVANE_COMP_PATH, {"Category.InKorvane.config_file:" + m_directory.file("InKorvane.conf"),
-                                         "manager.components.preactivation:InKorvane0"});
+    m_directory.write("InKorvane.conf",
+                      "conf.default.Port: " + std::to_string(testsupport::freeLowLoopbackPort()) +
+                        "\n"
+                        "conf.fast.Port: " +
+                        std::to_string(m_serverPort) +
+                        "xyz\n"
+                        "configuration.active_config: fast\n");
+    std::unique_ptr<ChildProcess> program = startProgram(
+      INKORVANE_COMP_PATH, {"Category.InKorvane.config_file:" + m_directory.file("InKorvane.conf"),
+                            "manager.components.preactivation:InKorvane0"});
     EXPECT_TRUE(program->waitForStdout(connectLine(m_serverPort), g_patience))
       << program->stdoutText() << program->stderrText();
     EXPECT_TRUE(program->waitForStdout("LOG OUTPUT START\n", g_patience)) << program->stdoutText();

@@ -9,14 +9,12 @@ namespace programs
   class PreconnectChain : public ProgramFixture
   {
   protected:
-    void SetUp() override
-    {
-      ASSERT_TRUE(m_naming.ready()) << "omniNames did not start";
-    }
+    void SetUp() override { ASSERT_TRUE(m_naming.ready()) << "omniNames did not start"; }
 
     std::vector<std::string> namingOptions() const
     {
-      return {"naming.enable:YES", "corba.nameservers:" + m_naming.address(), "naming.formats:%n.rtc"};
+      return {"naming.enable:YES", "corba.nameservers:" + m_naming.address(),
+              "naming.formats:%n.rtc"};
     }
 
     testsupport::NamingService m_naming;
@@ -24,36 +22,42 @@ namespace programs
 
   TEST_F(PreconnectChain, EveryReplyReachesTheConsumerOnceInOrderByteForByte)
   {
-    m_directory.write("replies.txt",
-                      "POS 1 x=0.125 y=-3.5\n"
-                      "tab\tinside and trailing blanks  \n"
-                      "\xc3\xbc\xe2\x82\xac bytes above 127\n"
-                      "quote \" backslash \\ percent %s %d\n"
-                      "\n"
-                      "   leading blanks\n");
-    std::unique_ptr<ChildProcess> simulator = startSimulator({"--replies", m_directory.file("replies.txt")});
+    m_directory.write("replies.txt", "POS 1 x=0.125 y=-3.5\n"
+                                     "tab\tinside and trailing blanks  \n"
+                                     "\xc3\xbc\xe2\x82\xac bytes above 127\n"
+                                     "quote \" backslash \\ percent %s %d\n"
+                                     "\n"
+                                     "   leading blanks\n");
+    std::unique_ptr<ChildProcess> simulator =
+      startSimulator({"--replies", m_directory.file("replies.txt")});
 
     std::vector<std::string> producerOptions = namingOptions();
-    producerOptions.push_back("Category.InKorvane.conf.default.Port:" + std::to_string(m_serverPort));
+    producerOptions.push_back("Category.InKorvane.conf.default.Port:" +
+                              std::to_string(m_serverPort));
     std::unique_ptr<ChildProcess> producer = startProgram(INKORVANE_COMP_PATH, producerOptions);
-    ASSERT_TRUE(testsupport::waitForName(m_naming.address(), "InKorvane0.rtc", g_patience)) << producer->stderrText();
+    ASSERT_TRUE(testsupport::waitForName(m_naming.address(), "InKorvane0.rtc", g_patience))
+      << producer->stderrText();
 
     const std::string peer = "rtcname://" + m_naming.address() + "/InKorvane0";
     std::vector<std::string> consumerOptions = namingOptions();
     consumerOptions.push_back("exec_cxt.periodic.rate:200");
-    consumerOptions.push_back("manager.components.preconnect:InKorvaneTest0.inPositionData?port=" + peer +
-                              ".outPositionData&buffer.length=256");
+    consumerOptions.push_back("manager.components.preconnect:InKorvaneTest0.inPositionData?port=" +
+                              peer + ".outPositionData&buffer.length=256");
     consumerOptions.push_back("manager.components.preactivation:" + peer + ", InKorvaneTest0");
-    std::unique_ptr<ChildProcess> consumer = startProgram(INKORVANE_TEST_COMP_PATH, consumerOptions);
+    std::unique_ptr<ChildProcess> consumer =
+      startProgram(INKORVANE_TEST_COMP_PATH, consumerOptions);
 
     ASSERT_TRUE(consumer->waitForStdoutMatch(
-      [](const std::string& out) { return testsupport::printedValues(out).size() >= 30; }, g_patience))
+      [](const std::string& out) { return testsupport::printedValues(out).size() >= 30; },
+      g_patience))
       << consumer->stdoutText() << consumer->stderrText() << producer->stderrText();
 
     ASSERT_TRUE(interrupt(*producer)) << producer->stderrText();
     const std::vector<std::string> published = testsupport::publishedValues(producer->stdoutText());
     ASSERT_TRUE(consumer->waitForStdoutMatch(
-      [&published](const std::string& out) { return testsupport::printedValues(out).size() >= published.size(); },
+      [&published](const std::string& out) {
+        return testsupport::printedValues(out).size() >= published.size();
+      },
       g_patience));
     ASSERT_TRUE(interrupt(*consumer)) << consumer->stderrText();
 

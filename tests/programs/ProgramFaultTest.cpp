@@ -17,12 +17,19 @@ namespace programs
       std::vector<std::string> absentLines;     // none of these may appear
     };
 
-    void PrintTo(const FaultCase& fault, std::ostream* out) { *out << fault.name; }
+    void PrintTo(const FaultCase& fault, std::ostream* out)
+    {
+      *out << fault.name;
+    }
 
     std::size_t countOf(const std::string& text, const std::string& part)
     {
       std::size_t count = 0;
-      for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) { ++count; }
+      for (std::size_t at = text.find(part); at != std::string::npos;
+           at = text.find(part, at + part.size()))
+        {
+          ++count;
+        }
       return count;
     }
   }
@@ -38,7 +45,8 @@ namespace programs
     std::unique_ptr<ChildProcess> program = startActiveProducer();
     for (const std::string& line : fault.expectedLines)
       {
-        EXPECT_TRUE(program->waitForStdout(line, g_patience)) << "missing '" << line << "' in:\n" << program->stdoutText();
+        EXPECT_TRUE(program->waitForStdout(line, g_patience)) << "missing '" << line << "' in:\n"
+                                                              << program->stdoutText();
       }
     const std::string out = program->stdoutText();
     for (const std::string& line : fault.absentLines)
@@ -56,17 +64,38 @@ namespace programs
 
   INSTANTIATE_TEST_SUITE_P(
     AllModes, ProgramFaults,
-    ::testing::Values(
-      FaultCase{"NoGreeting", {"--fault", "no-greeting"}, {"waiting...\n", "5 seconds time out\n"},
-                {"Find HELLO", "LOG OUTPUT START"}},
-      FaultCase{"WrongGreeting", {"--fault", "wrong-greeting"}, {"Not Find\n"}, {"LOG OUTPUT START", "request: <LF>"}},
-      FaultCase{"SplitGreeting", {"--fault", "split-greeting"}, {"Not Find\n"}, {"LOG OUTPUT START", "request: <LF>"}},
-      FaultCase{"SlowReply", {"--fault", "slow-reply"}, {"Find HELLO\n", "5 seconds time out\n", "LOG OUTPUT START\n"}, {}},
-      FaultCase{"NoReply", {"--fault", "no-reply"}, {"Find HELLO\n", "5 seconds time out\n", "request: <LF>\n"},
-                {"LOG OUTPUT START"}},
-      FaultCase{"CloseAtOnce", {"--fault", "close-at-once"}, {"recv ERORR !!\n"}, {"Find HELLO", "LOG OUTPUT START"}},
-      FaultCase{"OversizedReply", {"--fault", "oversized-reply"}, {"Find HELLO\n", "LOG OUTPUT START\n"}, {}},
-      FaultCase{"ZeroByteReply", {"--fault", "zero-byte-reply"}, {"Find HELLO\n", "LOG OUTPUT START\n"}, {"after-zero"}}),
+    ::testing::Values(FaultCase{"NoGreeting",
+                                {"--fault", "no-greeting"},
+                                {"waiting...\n", "5 seconds time out\n"},
+                                {"Find HELLO", "LOG OUTPUT START"}},
+                      FaultCase{"WrongGreeting",
+                                {"--fault", "wrong-greeting"},
+                                {"Not Find\n"},
+                                {"LOG OUTPUT START", "request: <LF>"}},
+                      FaultCase{"SplitGreeting",
+                                {"--fault", "split-greeting"},
+                                {"Not Find\n"},
+                                {"LOG OUTPUT START", "request: <LF>"}},
+                      FaultCase{"SlowReply",
+                                {"--fault", "slow-reply"},
+                                {"Find HELLO\n", "5 seconds time out\n", "LOG OUTPUT START\n"},
+                                {}},
+                      FaultCase{"NoReply",
+                                {"--fault", "no-reply"},
+                                {"Find HELLO\n", "5 seconds time out\n", "request: <LF>\n"},
+                                {"LOG OUTPUT START"}},
+                      FaultCase{"CloseAtOnce",
+                                {"--fault", "close-at-once"},
+                                {"recv ERORR !!\n"},
+                                {"Find HELLO", "LOG OUTPUT START"}},
+                      FaultCase{"OversizedReply",
+                                {"--fault", "oversized-reply"},
+                                {"Find HELLO\n", "LOG OUTPUT START\n"},
+                                {}},
+                      FaultCase{"ZeroByteReply",
+                                {"--fault", "zero-byte-reply"},
+                                {"Find HELLO\n", "LOG OUTPUT START\n"},
+                                {"after-zero"}}),
     [](const ::testing::TestParamInfo<FaultCase>& mode) { return mode.param.name; });
 
   class ServerKilled : public ProgramFixture
@@ -78,7 +107,8 @@ namespace programs
     std::unique_ptr<ChildProcess> simulator = startSimulator();
     std::unique_ptr<ChildProcess> program = startActiveProducer();
     ASSERT_TRUE(program->waitForStdoutMatch(
-      [](const std::string& out) { return testsupport::publishedValues(out).size() >= 3; }, g_patience))
+      [](const std::string& out) { return testsupport::publishedValues(out).size() >= 3; },
+      g_patience))
       << program->stdoutText() << program->stderrText();
     simulator->signal(SIGKILL);
     // One failed receive, then every wait fails at once, cycle after cycle.

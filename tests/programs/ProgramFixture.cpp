@@ -4,9 +4,11 @@
 
 namespace programs
 {
-  std::unique_ptr<ChildProcess> ProgramFixture::startSimulator(const std::vector<std::string>& extra)
+  std::unique_ptr<ChildProcess>
+  ProgramFixture::startSimulator(const std::vector<std::string>& extra)
   {
-    std::vector<std::string> arguments = {"--port", std::to_string(m_serverPort), "--log", m_directory.file("sim.log")};
+    std::vector<std::string> arguments = {"--port", std::to_string(m_serverPort), "--log",
+                                          m_directory.file("sim.log")};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
     std::unique_ptr<ChildProcess> simulator(new ChildProcess(POSITION_SERVER_SIM_PATH, arguments));
     EXPECT_TRUE(simulator->waitForStderr("listening on", g_patience)) << simulator->stderrText();
@@ -18,10 +20,11 @@ namespace programs
     return testsupport::readFile(m_directory.file("sim.log"));
   }
 
-  std::unique_ptr<ChildProcess> ProgramFixture::startProgram(const std::string& path,
-                                                             const std::vector<std::string>& options)
+  std::unique_ptr<ChildProcess>
+  ProgramFixture::startProgram(const std::string& path, const std::vector<std::string>& options)
   {
-    std::vector<std::string> all = {"corba.endpoint:127.0.0.1:", "naming.enable:NO", "exec_cxt.periodic.rate:100"};
+    std::vector<std::string> all = {"corba.endpoint:127.0.0.1:", "naming.enable:NO",
+                                    "exec_cxt.periodic.rate:100"};
     all.insert(all.end(), options.begin(), options.end());
     std::vector<std::string> arguments;
     for (const std::string& option : all)
@@ -33,9 +36,11 @@ namespace programs
     return std::unique_ptr<ChildProcess>(new ChildProcess(path, arguments, {}, m_directory.path()));
   }
 
-  std::unique_ptr<ChildProcess> ProgramFixture::startActiveProducer(const std::vector<std::string>& options)
+  std::unique_ptr<ChildProcess>
+  ProgramFixture::startActiveProducer(const std::vector<std::string>& options)
   {
-    std::vector<std::string> all = {"Category.InKorvane.conf.default.Port:" + std::to_string(m_serverPort),
+    std::vector<std::string> all = {"Category.InKorvane.conf.default.Port:" +
+                                      std::to_string(m_serverPort),
                                     "manager.components.preactivation:InKorvane0"};
     all.insert(all.end(), options.begin(), options.end());
     return startProgram(INKORVANE_COMP_PATH, all);

@@ -35,7 +35,8 @@ namespace programs
 
     // Starts a program in the test's directory with the options every program gets here (ORB
     // on loopback, no naming service, 100 Hz) followed by `options`, each "key:value".
-    std::unique_ptr<ChildProcess> startProgram(const std::string& path, const std::vector<std::string>& options);
+    std::unique_ptr<ChildProcess> startProgram(const std::string& path,
+                                               const std::vector<std::string>& options);
     // InKorvaneComp aimed at the simulator's port and activated at start.
     std::unique_ptr<ChildProcess> startActiveProducer(const std::vector<std::string>& options = {});
     testsupport::TemporaryDirectory m_directory;

@@ -57,7 +57,8 @@ namespace testsupport
       {
         std::size_t start = at + heading.size();
         std::size_t next = consumerOutput.find(heading, start);
-        std::string value = consumerOutput.substr(start, next == std::string::npos ? std::string::npos : next - start);
+        std::string value = consumerOutput.substr(
+          start, next == std::string::npos ? std::string::npos : next - start);
         if (!value.empty() && value.back() == '\n') { value.pop_back(); }
         values.push_back(value);
         at = next;
@@ -70,7 +71,8 @@ namespace testsupport
     const std::string start = "LOG OUTPUT START\n";
     const std::string end = "LOG OUTPUT END\n";
     std::vector<std::string> values;
-    for (std::size_t at = producerOutput.find(start); at != std::string::npos; at = producerOutput.find(start, at + 1))
+    for (std::size_t at = producerOutput.find(start); at != std::string::npos;
+         at = producerOutput.find(start, at + 1))
       {
         std::size_t stop = producerOutput.find(end, at + start.size());
         if (stop == std::string::npos) { break; }

@@ -108,7 +108,8 @@ namespace testsupport
       }
   }
 
-  bool ChildProcess::waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
+  bool ChildProcess::waitFor(const std::function<bool()>& condition,
+                             std::chrono::milliseconds timeout)
   {
     std::unique_lock<std::mutex> lock(m_mutex);
     return m_changed.wait_for(lock, timeout, condition);
@@ -214,7 +215,8 @@ namespace testsupport
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         const int candidate = range(generator);
         address.sin_port = htons(static_cast<unsigned short>(candidate));
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 && ::listen(fd, 16) == 0)
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+            ::listen(fd, 16) == 0)
           {
             port = static_cast<unsigned short>(candidate);
             return fd;
@@ -257,9 +259,9 @@ namespace testsupport
 
   NamingService::NamingService(int port) : m_port(port)
   {
-    m_process.reset(new ChildProcess("/usr/bin/omniNames",
-                                     {"-start", std::to_string(m_port), "-logdir", m_logDirectory.path(),
-                                      "-ORBendPoint", "giop:tcp:127.0.0.1:" + std::to_string(m_port)}));
+    m_process.reset(new ChildProcess(
+      "/usr/bin/omniNames", {"-start", std::to_string(m_port), "-logdir", m_logDirectory.path(),
+                             "-ORBendPoint", "giop:tcp:127.0.0.1:" + std::to_string(m_port)}));
     // omniNames prints its root context's reference once it serves.
     m_ready = m_process->waitForStderr("Root context is", std::chrono::seconds(20));
   }

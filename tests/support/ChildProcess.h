@@ -36,8 +36,10 @@ namespace testsupport
     bool waitForStdout(const std::string& text, std::chrono::milliseconds timeout);
     bool waitForStderr(const std::string& text, std::chrono::milliseconds timeout);
     // Waits until `predicate(stdout)` holds; false on timeout.
-    bool waitForStdoutMatch(const std::function<bool(const std::string&)>& predicate, std::chrono::milliseconds timeout);
-    bool waitForStderrMatch(const std::function<bool(const std::string&)>& predicate, std::chrono::milliseconds timeout);
+    bool waitForStdoutMatch(const std::function<bool(const std::string&)>& predicate,
+                            std::chrono::milliseconds timeout);
+    bool waitForStderrMatch(const std::function<bool(const std::string&)>& predicate,
+                            std::chrono::milliseconds timeout);
 
     std::string stdoutText();
     std::string stderrText();

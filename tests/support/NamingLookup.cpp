@@ -34,7 +34,8 @@ namespace testsupport
           const std::size_t dot = part.rfind('.');
           name.length(name.length() + 1);
           name[name.length() - 1].id = CORBA::string_dup(part.substr(0, dot).c_str());
-          name[name.length() - 1].kind = CORBA::string_dup(dot == std::string::npos ? "" : part.substr(dot + 1).c_str());
+          name[name.length() - 1].kind =
+            CORBA::string_dup(dot == std::string::npos ? "" : part.substr(dot + 1).c_str());
           start = end + 1;
         }
       return name;
@@ -44,7 +45,8 @@ namespace testsupport
     {
       try
         {
-          CORBA::Object_var object = testOrb()->string_to_object(("corbaloc::" + address + "/NameService").c_str());
+          CORBA::Object_var object =
+            testOrb()->string_to_object(("corbaloc::" + address + "/NameService").c_str());
           CosNaming::NamingContext_var root = CosNaming::NamingContext::_narrow(object);
           if (CORBA::is_nil(root)) { return false; }
           CORBA::Object_var found = root->resolve(name);
@@ -57,7 +59,8 @@ namespace testsupport
     }
   }
 
-  bool waitForName(const std::string& address, const std::string& path, std::chrono::milliseconds timeout)
+  bool waitForName(const std::string& address, const std::string& path,
+                   std::chrono::milliseconds timeout)
   {
     const CosNaming::Name name = toName(path);
     const auto deadline = std::chrono::steady_clock::now() + timeout;

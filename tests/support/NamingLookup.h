@@ -10,7 +10,8 @@ namespace testsupport
 {
   // Waits until `path` ("InKorvane0.rtc", "host.host_cxt/InKorvane0.rtc") is bound in the naming
   // service at `address` ("127.0.0.1:2809"); false on timeout.
-  bool waitForName(const std::string& address, const std::string& path, std::chrono::milliseconds timeout);
+  bool waitForName(const std::string& address, const std::string& path,
+                   std::chrono::milliseconds timeout);
 }
 
 #endif

@@ -9,33 +9,19 @@ namespace coil
 {
   // Converts a text into `val` with stream extraction: leading blanks are skipped, trailing text
   // is ignored, and a null text, a failed extraction or an out-of-range number yields false.
-  template <typename To>
-  bool stringTo(To& val, const char* str)
+  template <typename To> bool stringTo(To& val, const char* str)
   {
-    if (str == 0)
-      {
-        return false;
-      }
+    if (str == 0) { return false; }
     std::stringstream s;
-    if ((s << str).fail())
-      {
-        return false;
-      }
-    if ((s >> val).fail())
-      {
-        return false;
-      }
+    if ((s << str).fail()) { return false; }
+    if ((s >> val).fail()) { return false; }
     return true;
   }
 
   // A text parameter takes the whole text, blanks included.
-  template <>
-  inline bool stringTo<std::string>(std::string& val, const char* str)
+  template <> inline bool stringTo<std::string>(std::string& val, const char* str)
   {
-    if (str == 0)
-      {
-        return false;
-      }
+    if (str == 0) { return false; }
     val = str;
     return true;
   }

@@ -12,8 +12,7 @@ namespace RTC
 {
   typedef std::vector<unsigned char> EncodedValue;
 
-  template <typename T>
-  bool encodeValue(const T& value, EncodedValue& out)
+  template <typename T> bool encodeValue(const T& value, EncodedValue& out)
   {
     try
       {
@@ -30,8 +29,7 @@ namespace RTC
   }
 
   // A stream built by copying starts aligned, whatever the alignment of `in`'s storage.
-  template <typename T>
-  bool decodeValue(const EncodedValue& in, T& value)
+  template <typename T> bool decodeValue(const EncodedValue& in, T& value)
   {
     try
       {
@@ -49,8 +47,7 @@ namespace RTC
   }
 
   // The repository id of the IDL type, e.g. "IDL:RTC/TimedString:1.0": what port type checks compare.
-  template <typename T>
-  std::string dataTypeName()
+  template <typename T> std::string dataTypeName()
   {
     CORBA::Any any;
     any <<= T();

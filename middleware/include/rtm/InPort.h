@@ -6,8 +6,7 @@
 
 namespace RTC
 {
-  template <typename DataType>
-  class InPort : public InPortBase
+  template <typename DataType> class InPort : public InPortBase
   {
   public:
     // The buffer, blocking and time-out arguments are accepted for compatibility; the buffer of
@@ -28,10 +27,7 @@ namespace RTC
     bool read()
     {
       EncodedValue encoded;
-      if (!takeFirst(encoded))
-        {
-          return false;
-        }
+      if (!takeFirst(encoded)) { return false; }
       return decodeValue(encoded, m_value);
     }
 

@@ -6,8 +6,7 @@
 
 namespace RTC
 {
-  template <typename DataType>
-  class OutPort : public OutPortBase
+  template <typename DataType> class OutPort : public OutPortBase
   {
   public:
     OutPort(const char* name, DataType& value)
@@ -17,18 +16,12 @@ namespace RTC
 
     // Sends the bound variable to every connection; false when nothing is connected.
     // Remote deliveries are synchronous with a bounded call time-out.
-    bool write()
-    {
-      return write(m_value);
-    }
+    bool write() { return write(m_value); }
 
     bool write(DataType& value)
     {
       EncodedValue encoded;
-      if (!encodeValue(value, encoded))
-        {
-          return false;
-        }
+      if (!encodeValue(value, encoded)) { return false; }
       return deliverToAll(encoded);
     }
 

@@ -9,10 +9,11 @@ namespace RTC
 {
   struct ConnectionSettings
   {
-    std::string id;            // unique per connection, shared by both ends
-    std::string name;          // human-readable, e.g. "InKorvane0.outPositionData_InKorvaneTest0.inPositionData"
-    std::string outPort;       // "<instance>.<port>" of the writer
-    std::string inPort;        // "<instance>.<port>" of the reader
+    std::string id;   // unique per connection, shared by both ends
+    std::string
+      name;   // human-readable, e.g. "InKorvane0.outPositionData_InKorvaneTest0.inPositionData"
+    std::string outPort;   // "<instance>.<port>" of the writer
+    std::string inPort;    // "<instance>.<port>" of the reader
     std::size_t bufferLength = 8;
     bool overwriteWhenFull = true;   // buffer.write.full_policy: overwrite (true) or do_nothing
   };
@@ -20,8 +21,8 @@ namespace RTC
   struct ConnectionStatus
   {
     ConnectionSettings settings;
-    std::size_t buffered = 0;        // values waiting at the in port
-    unsigned long long dropped = 0;  // values lost to a full buffer
+    std::size_t buffered = 0;         // values waiting at the in port
+    unsigned long long dropped = 0;   // values lost to a full buffer
   };
 }
 

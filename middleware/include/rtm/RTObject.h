@@ -53,10 +53,7 @@ namespace RTC
       const std::string defaultText(def_val != 0 ? def_val : "");
       return bindParameterSetter(param_name, defaultText,
                                  [&var, trans, defaultText](const char* value) {
-                                   if (trans(var, value))
-                                     {
-                                       return true;
-                                     }
+                                   if (trans(var, value)) { return true; }
                                    trans(var, defaultText.c_str());
                                    return false;
                                  });
