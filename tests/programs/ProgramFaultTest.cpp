@@ -21,17 +21,6 @@ namespace programs
     {
       *out << fault.name;
     }
-
-    std::size_t countOf(const std::string& text, const std::string& part)
-    {
-      std::size_t count = 0;
-      for (std::size_t at = text.find(part); at != std::string::npos;
-           at = text.find(part, at + part.size()))
-        {
-          ++count;
-        }
-      return count;
-    }
   }
 
   class ProgramFaults : public ProgramFixture, public ::testing::WithParamInterface<FaultCase>
