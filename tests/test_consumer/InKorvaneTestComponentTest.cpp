@@ -8,6 +8,7 @@
 #include "ChildProcess.h"
 
 #include "ComponentCore.h"
+#include "ConnectionBuffer.h"
 #include "PeriodicExecutionContext.h"
 #include "PortConnect.h"
 
@@ -200,6 +201,23 @@ namespace
     write("same", 1700000000UL, 999999999UL);
     EXPECT_EQ(execute(), first);
     EXPECT_EQ(first, printedFor("same"));
+  }
+
+  // A value that arrives but cannot be read (bytes that do not decode as a TimedString, as a
+  // faulty remote writer may deliver) prints nothing: the text last read is not new data.
+  TEST_F(InKorvaneTestConsumer, ValueThatCannotBeReadPrintsNothing)
+  {
+    connect();
+    write("good");
+    std::shared_ptr<RTC::ConnectionBuffer> buffer = consumerPort().findConnection(m_connection);
+    ASSERT_NE(buffer, nullptr);
+    ASSERT_TRUE(buffer->push(RTC::EncodedValue{0x01, 0x02}));
+    EXPECT_EQ(execute(), printedFor("good"));
+    ASSERT_TRUE(consumerPort().isNew());
+    EXPECT_EQ(execute(), "");
+    EXPECT_FALSE(consumerPort().isNew()) << "the unreadable value was taken";
+    write("next");
+    EXPECT_EQ(execute(), printedFor("next"));
   }
 
   TEST(InKorvaneTestComp, FailedComponentCreationPrintsTheMessageAndAborts)
