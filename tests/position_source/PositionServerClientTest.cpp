@@ -145,7 +145,9 @@ TEST_F(PositionServerClientTest, HostNameIsNotLookedUpSoTheConnectFailsWithTheEr
   const std::string port = std::to_string(m_port);
   EXPECT_EQ(console(), "Trying to connect to localhost:" + port +
                          " \nconnect is error IP:localhost port:" + port + "\n");
-  EXPECT_TRUE(m_client->sendText("\n"));
+  m_client->sendText("\n");
+  // Had the name been looked up, the listener at that port would hold a connection now.
+  EXPECT_LT(m_listener.accept(200ms).fd(), 0);
 }
 
 TEST_F(PositionServerClientTest, EachReceiveIsOneReplyOfAtMost8191BytesCutAtAZeroByte)
@@ -184,17 +186,23 @@ TEST_F(PositionServerClientTest, PeerClosingMidExchangeFailsOnceThenEveryWaitFai
   EXPECT_LT(secondsTaken([&] { reply = m_client->receiveText(); }), 1.0);
   EXPECT_EQ(reply, "");
   EXPECT_EQ(console(), "data receive now\nrecv ERORR !!\nselect ERROR\n");
-  EXPECT_TRUE(m_client->sendText("\n"));
+  // A send on the closed connection goes nowhere: the client does not connect again by itself.
+  m_client->sendText("\n");
+  EXPECT_LT(m_listener.accept(200ms).fd(), 0);
+  EXPECT_EQ(console(), "data receive now\nrecv ERORR !!\nselect ERROR\n");
 }
 
 TEST_F(PositionServerClientTest, TextsAreSentAsTheyAreAndAnEmptyTextSendsNothing)
 {
   connectGreeted();
-  EXPECT_TRUE(m_client->sendText(""));
-  EXPECT_TRUE(m_client->sendText("\n"));
-  EXPECT_TRUE(m_client->sendText("Q"));
+  m_client->sendText("");
+  EXPECT_EQ(m_peer.receive(1, 200ms), "");
+  m_client->sendText("\n");
+  EXPECT_EQ(m_peer.receive(1), "\n");
+  m_client->sendText("Q");
+  m_client->sendText("POS \x01\xff\t\n");
   m_client.reset();   // closes the connection, so the peer can read everything up to its end
-  EXPECT_EQ(m_peer.receive(100), "\nQ");
+  EXPECT_EQ(m_peer.receive(100), "QPOS \x01\xff\t\n");
 }
 
 TEST_F(PositionServerClientTest, RequestsOverlapWithTheReceiveWaitOnAnotherThread)
@@ -214,9 +222,15 @@ TEST_F(PositionServerClientTest, RequestsOverlapWithTheReceiveWaitOnAnotherThrea
 TEST_F(PositionServerClientTest, SendingToAPeerThatHasGoneDoesNotRaiseSigpipe)
 {
   connectGreeted();
-  std::signal(SIGPIPE, SIG_DFL);   // the fault would end this test process
   m_peer.reset();
-  for (int attempt = 0; attempt < 20; ++attempt) { EXPECT_TRUE(m_client->sendText("\n")); }
+  // In a child with SIGPIPE at its default action, where a raised SIGPIPE ends it by that signal.
+  EXPECT_EXIT(
+    {
+      std::signal(SIGPIPE, SIG_DFL);
+      for (int attempt = 0; attempt < 20; ++attempt) { m_client->sendText("\n"); }
+      std::exit(0);
+    },
+    ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(PositionServerClientTest, ClosedDescriptorNumberIsNeverUsedAgainOnceReassigned)
