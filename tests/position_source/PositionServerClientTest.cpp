@@ -116,13 +116,16 @@ TEST_F(PositionServerClientTest, GreetingSplitAfterThreeBytesIsRefusedAndItsRest
 
 TEST_F(PositionServerClientTest, SilentServerFailsTheGreetingAfterThreeSeconds)
 {
-  auto result = connectAsync();
-  m_peer = m_listener.accept();
   bool connected = true;
-  const double seconds = secondsTaken([&] { connected = await(result); });
+  // Timed from before the connect, as the wait counts from there; below the 5 s reply wait.
+  const double seconds = secondsTaken([&] {
+    auto result = connectAsync();
+    m_peer = m_listener.accept();
+    connected = await(result);
+  });
   EXPECT_FALSE(connected);
-  EXPECT_GT(seconds, 2.5);   // the wait started before accept returned
-  EXPECT_LT(seconds, 4.0);
+  EXPECT_GE(seconds, 2.99);
+  EXPECT_LT(seconds, 4.5);
   EXPECT_EQ(console().substr(console().find("waiting")), "waiting...\n5 seconds time out\n");
 }
 
@@ -172,8 +175,8 @@ TEST_F(PositionServerClientTest, ReplyWaitEndsEmptyAfterFiveSeconds)
   std::string reply = "unset";
   const double seconds = secondsTaken([&] { reply = m_client->receiveText(); });
   EXPECT_EQ(reply, "");
-  EXPECT_GT(seconds, 4.9);
-  EXPECT_LT(seconds, 6.5);
+  EXPECT_GE(seconds, 4.99);
+  EXPECT_LT(seconds, 7.0);
   EXPECT_EQ(console(), "5 seconds time out\n");
 }
 
@@ -183,7 +186,8 @@ TEST_F(PositionServerClientTest, PeerClosingMidExchangeFailsOnceThenEveryWaitFai
   m_peer.close();
   EXPECT_EQ(m_client->receiveText(), "");
   std::string reply = "unset";
-  EXPECT_LT(secondsTaken([&] { reply = m_client->receiveText(); }), 1.0);
+  EXPECT_LT(secondsTaken([&] { reply = m_client->receiveText(); }), 2.5)
+    << "waited as if for a reply";
   EXPECT_EQ(reply, "");
   EXPECT_EQ(console(), "data receive now\nrecv ERORR !!\nselect ERROR\n");
   // A send on the closed connection goes nowhere: the client does not connect again by itself.
@@ -288,7 +292,7 @@ TEST_F(PositionServerClientTest, DisconnectClosesThenPausesThreeSeconds)
   connectGreeted();
   const double seconds = secondsTaken([&] { m_client->disconnect(); });
   EXPECT_GE(seconds, 2.99);
-  EXPECT_LT(seconds, 3.5);
+  EXPECT_LT(seconds, 4.5);
   EXPECT_TRUE(m_peer.waitForClose(0s));
   EXPECT_EQ(m_client->receiveText(), "");
   EXPECT_EQ(console(), "select ERROR\n");
@@ -298,7 +302,7 @@ TEST_F(PositionServerClientTest, DisconnectWithoutAnOpenSocketStillPauses)
 {
   const double seconds = secondsTaken([&] { m_client->disconnect(); });
   EXPECT_GE(seconds, 2.99);
-  EXPECT_LT(seconds, 3.5);
+  EXPECT_LT(seconds, 4.5);
   EXPECT_EQ(console(), "");
 }
 
