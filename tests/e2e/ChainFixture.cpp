@@ -1,5 +1,7 @@
 #include "ChainFixture.h"
 
+#include "SimulatorStart.h"
+
 namespace e2e
 {
   void ChainFixture::SetUp()
@@ -11,17 +13,20 @@ namespace e2e
   std::unique_ptr<ChildProcess> ChainFixture::startSimulator(const std::vector<std::string>& extra,
                                                              const std::string& logName)
   {
-    std::vector<std::string> arguments = {"--port", std::to_string(m_serverPort), "--log",
-                                          m_directory.file(logName)};
+    std::vector<std::string> arguments = {"--log", m_directory.file(logName)};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
-    std::unique_ptr<ChildProcess> simulator(new ChildProcess(POSITION_SERVER_SIM_PATH, arguments));
+    std::unique_ptr<ChildProcess> simulator =
+      testsupport::startListeningSimulator(POSITION_SERVER_SIM_PATH, m_serverPort, arguments,
+                                           !m_serverPortFixed, remotetest::g_patience);
     EXPECT_TRUE(simulator->waitForStderr("listening on", remotetest::g_patience))
       << simulator->stderrText();
+    m_serverPortFixed = true;
     return simulator;
   }
 
   std::unique_ptr<ChildProcess> ChainFixture::startProducer(const std::vector<std::string>& options)
   {
+    m_serverPortFixed = true;
     std::vector<std::string> all = {"Category.InKorvane.conf.default.Port:" +
                                     std::to_string(m_serverPort)};
     all.insert(all.end(), options.begin(), options.end());

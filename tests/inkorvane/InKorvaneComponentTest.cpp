@@ -146,9 +146,23 @@ namespace
     {
       ASSERT_NE(g_inKorvane, nullptr);
       ASSERT_NE(g_tap, nullptr);
+      ASSERT_EQ(context().state(), RTC::INACTIVE_STATE);
+      earlier = g_tap->values().size();
       listener = TestSocket(testsupport::listenOnFreeLowPort(port));
       configure("IPAddress", "127.0.0.1");
       configure("Port", std::to_string(port));
+    }
+
+    // The values published during this test.
+    std::vector<std::string> published()
+    {
+      std::vector<std::string> values = g_tap->values();
+      return std::vector<std::string>(values.begin() + static_cast<std::ptrdiff_t>(earlier),
+                                      values.end());
+    }
+    bool waitForPublished(std::size_t count, milliseconds timeout)
+    {
+      return g_tap->waitForCount(earlier + count, timeout);
     }
 
     // Activates, accepts the connection and greets it.
@@ -165,6 +179,7 @@ namespace
 
     unsigned short port = 0;
     TestSocket listener;
+    std::size_t earlier = 0;
   };
 
   TEST_F(InKorvaneWithServer,
@@ -177,9 +192,9 @@ namespace
       {
         ASSERT_EQ(session.receive(1, seconds(5)), "\n") << "request " << i;
         ASSERT_TRUE(session.sendAll(replies[i]));
-        ASSERT_TRUE(g_tap->waitForCount(i + 1, seconds(5)));
+        ASSERT_TRUE(waitForPublished(i + 1, seconds(5)));
       }
-    EXPECT_EQ(g_tap->values(), replies);
+    EXPECT_EQ(published(), replies);
     // The last consumed reply brought exactly one more request, and nothing else came.
     EXPECT_EQ(session.receive(1, seconds(5)), "\n");
     EXPECT_EQ(session.receive(1, milliseconds(300)), "");
@@ -196,13 +211,14 @@ namespace
     session.sendAll("POS ignored\n");
     // The worker takes this reply, but a component without a greeting publishes nothing.
     EXPECT_EQ(session.receive(1, seconds(1)), "");
-    EXPECT_FALSE(g_tap->waitForCount(1, milliseconds(300)));
+    EXPECT_FALSE(waitForPublished(1, milliseconds(300)));
     ASSERT_EQ(context().deactivate(), RTC::RTC_OK);
     EXPECT_EQ(session.receive(1, seconds(1)), "Q");
     EXPECT_TRUE(session.waitForClose(seconds(1)));
   }
 
-  TEST_F(InKorvaneWithServer, DeactivationWaitsForTheOutstandingReplyThenSendsQuitAndCloses)
+  TEST_F(InKorvaneWithServer,
+         DeactivationWaitsForTheOutstandingReplyThenSendsQuitAndClosesAndTheReplyIsNeverPublished)
   {
     TestSocket session = activateAndGreet();
     ASSERT_EQ(session.receive(1, seconds(5)), "\n");
@@ -216,7 +232,16 @@ namespace
     deactivator.join();
     // The close is followed by the 3-second pause before deactivation is done.
     EXPECT_GE(std::chrono::steady_clock::now() - start, seconds(3));
-    EXPECT_TRUE(g_tap->values().empty());
+    EXPECT_FALSE(waitForPublished(1, milliseconds(300)));
+
+    // Nor by the next activation, which begins with a fresh exchange.
+    TestSocket again = activateAndGreet();
+    ASSERT_EQ(again.receive(1, seconds(5)), "\n");
+    EXPECT_EQ(again.receive(1, milliseconds(300)), "") << "a request without a reply";
+    again.sendAll("fresh\n");
+    ASSERT_TRUE(waitForPublished(1, seconds(5)));
+    EXPECT_EQ(published(), (std::vector<std::string>{"fresh\n"}));
+    ASSERT_EQ(context().deactivate(), RTC::RTC_OK);
   }
 
   TEST_F(InKorvaneWithServer, SecondActivationMakesANewConnectionThatIsGreetedAgain)
@@ -225,26 +250,27 @@ namespace
       TestSocket first = activateAndGreet();
       ASSERT_EQ(first.receive(1, seconds(5)), "\n");
       first.sendAll("first\n");
-      ASSERT_TRUE(g_tap->waitForCount(1, seconds(5)));
+      ASSERT_TRUE(waitForPublished(1, seconds(5)));
       ASSERT_EQ(context().deactivate(), RTC::RTC_OK);
     }
     TestSocket second = activateAndGreet();
     ASSERT_EQ(second.receive(1, seconds(5)), "\n");
     second.sendAll("second\n");
-    ASSERT_TRUE(g_tap->waitForCount(2, seconds(5)));
-    EXPECT_EQ(g_tap->values(), (std::vector<std::string>{"first\n", "second\n"}));
+    ASSERT_TRUE(waitForPublished(2, seconds(5)));
+    EXPECT_EQ(published(), (std::vector<std::string>{"first\n", "second\n"}));
     ASSERT_EQ(context().deactivate(), RTC::RTC_OK);
   }
 
   TEST(InKorvaneWithoutServer, FailedConnectPublishesNothingAndDeactivationStillSendsQuit)
   {
+    const std::size_t before = g_tap->values().size();
     const int closedPort = testsupport::freeLowLoopbackPort();
     configure("IPAddress", "127.0.0.1");
     configure("Port", std::to_string(closedPort));
     testing::internal::CaptureStdout();
     ASSERT_EQ(context().activate(), RTC::RTC_OK);
     EXPECT_EQ(context().state(), RTC::ACTIVE_STATE);
-    EXPECT_FALSE(g_tap->waitForCount(1, milliseconds(300)));
+    EXPECT_FALSE(g_tap->waitForCount(before + 1, milliseconds(300)));
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(context().deactivate(), RTC::RTC_OK);
     EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(2900));

@@ -306,8 +306,11 @@ TEST(ExecutionContext, PeriodHoldsWithoutDriftOrBusyWaiting)
   ::testing::Test::RecordProperty("drift_us", static_cast<int>(drift * 1e6));
   ::testing::Test::RecordProperty("stalls", static_cast<int>(stalls));
 
+  // Tight below: with absolute deadlines only a late first cycle shortens the span. Loose
+  // above: stalls on a loaded machine lengthen it.
   const double expected = period * static_cast<double>(intervals);
-  EXPECT_NEAR(expected, elapsed, 0.2 * expected);
+  EXPECT_GE(elapsed, expected - 10.0 * period) << "the context runs faster than its rate";
+  EXPECT_LT(elapsed, 1.5 * expected);
   // One-sided: catching up after a stall shortens a few intervals, and running fast is already
   // bounded by the elapsed time above.
   EXPECT_LT(drift, 10.0 * period) << "the schedule slips a little every cycle";

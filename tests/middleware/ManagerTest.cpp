@@ -13,6 +13,7 @@
 
 #include <dirent.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <condition_variable>
@@ -69,7 +70,7 @@ namespace
     RTC::ReturnCode_t onInitialize() override { throw std::runtime_error("component fault"); }
   };
 
-  // The first instance waits in onInitialize until the test opens the gate.
+  // The first instance after arm() waits in onInitialize until the test opens the gate.
   class Gate : public RTC::DataFlowComponentBase
   {
   public:
@@ -91,6 +92,13 @@ namespace
       std::lock_guard<std::mutex> lock(s_mutex);
       s_open = true;
       s_changed.notify_all();
+    }
+
+    static void arm()
+    {
+      std::lock_guard<std::mutex> lock(s_mutex);
+      s_entered = 0;
+      s_open = false;
     }
 
   private:
@@ -125,6 +133,8 @@ namespace
   const char* failingProfile[] = {"type_name", "FailingInit", "category", "Test", ""};
   const char* throwingProfile[] = {"type_name", "ThrowingInit", "category", "Test", ""};
   const char* gateProfile[] = {"type_name", "Gate", "category", "Test", "max_instance", "1", ""};
+  const char* twinGateProfile[] = {"type_name",    "TwinGate", "category", "Test",
+                                   "max_instance", "2",        ""};
 
   std::size_t entriesIn(const char* directory)
   {
@@ -162,6 +172,8 @@ namespace
       ASSERT_TRUE(manager->registerFactory(throwing, createOne<ThrowingInit>, deleteOne));
       coil::Properties gate(gateProfile);
       ASSERT_TRUE(manager->registerFactory(gate, createOne<Gate>, deleteOne));
+      coil::Properties twinGate(twinGateProfile);
+      ASSERT_TRUE(manager->registerFactory(twinGate, createOne<Gate>, deleteOne));
     }
 
     void TearDown() override { RTC::Manager::instance().shutdown(); }
@@ -272,24 +284,55 @@ TEST_F(ManagerTest, ExitingAComponentDeactivatesFinalizesAndDeletesIt)
     }
 }
 
+// Creations of `type` from `count` threads while the first of them waits in onInitialize; the
+// others get the chance to run meanwhile. What each creation returned.
+std::vector<RTC::RTObject_impl*> createWhileTheFirstInitialises(RTC::Manager& manager,
+                                                                CallbackRecorder& recorder,
+                                                                const char* type, int count)
+{
+  Gate::arm();
+  const std::size_t entered = recorder.count("gate entered");
+  const std::size_t returned = recorder.count("other returned");
+  std::vector<RTC::RTObject_impl*> created(static_cast<std::size_t>(count), nullptr);
+  std::vector<std::thread> creators;
+  creators.emplace_back([&] { created[0] = manager.createComponent(type); });
+  EXPECT_TRUE(recorder.waitFor("gate entered", entered + 1));
+  for (int i = 1; i < count; ++i)
+    {
+      creators.emplace_back([&, i] {
+        created[static_cast<std::size_t>(i)] = manager.createComponent(type);
+        recorder.record("other returned");
+      });
+    }
+  // A creation that does not wait for the first comes back at once; give it the chance.
+  recorder.waitFor("other returned", returned + static_cast<std::size_t>(count - 1),
+                   std::chrono::milliseconds(300));
+  Gate::open();
+  for (std::thread& creator : creators) { creator.join(); }
+  return created;
+}
+
 TEST_F(ManagerTest, ConcurrentCreationKeepsMaxInstanceAndDistinctNames)
 {
-  RTC::RTObject_impl* first = nullptr;
-  RTC::RTObject_impl* second = nullptr;
-  std::thread firstCreator([this, &first] { first = m_manager.createComponent("Gate"); });
-  ASSERT_TRUE(m_recorder.waitFor("gate entered"));
-  std::thread secondCreator([this, &second] {
-    second = m_manager.createComponent("Gate");
-    m_recorder.record("second returned");
-  });
-  // A second creation that does not wait for the first comes back at once; give it the chance.
-  m_recorder.waitFor("second returned", 1, std::chrono::milliseconds(300));
-  Gate::open();
-  firstCreator.join();
-  secondCreator.join();
-  ASSERT_NE(nullptr, first);
-  EXPECT_STREQ("Gate0", first->getInstanceName());
-  EXPECT_EQ(nullptr, second) << "a second Gate while the first was still initialising";
+  std::vector<RTC::RTObject_impl*> gates =
+    createWhileTheFirstInitialises(m_manager, m_recorder, "Gate", 2);
+  ASSERT_NE(nullptr, gates[0]);
+  EXPECT_STREQ("Gate0", gates[0]->getInstanceName());
+  EXPECT_EQ(nullptr, gates[1]) << "a second Gate while the first was still initialising";
+
+  // max_instance 2, three at once: two are made, under names of their own.
+  std::vector<RTC::RTObject_impl*> twins =
+    createWhileTheFirstInitialises(m_manager, m_recorder, "TwinGate", 3);
+  std::vector<std::string> names;
+  for (RTC::RTObject_impl* twin : twins)
+    {
+      if (twin != nullptr) { names.push_back(twin->getInstanceName()); }
+    }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ((std::vector<std::string>{"TwinGate0", "TwinGate1"}), names);
+  ASSERT_NE(nullptr, twins[0]);
+  EXPECT_STREQ("TwinGate0", twins[0]->getInstanceName());
+  EXPECT_EQ(3u, m_manager.getComponents().size());
 }
 
 TEST_F(ManagerTest, CreatingAndExitingLeavesNoThreadsOrDescriptors)

@@ -7,11 +7,12 @@ namespace programs
   std::unique_ptr<ChildProcess>
   ProgramFixture::startSimulator(const std::vector<std::string>& extra)
   {
-    std::vector<std::string> arguments = {"--port", std::to_string(m_serverPort), "--log",
-                                          m_directory.file("sim.log")};
+    std::vector<std::string> arguments = {"--log", m_directory.file("sim.log")};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
-    std::unique_ptr<ChildProcess> simulator(new ChildProcess(POSITION_SERVER_SIM_PATH, arguments));
+    std::unique_ptr<ChildProcess> simulator = testsupport::startListeningSimulator(
+      POSITION_SERVER_SIM_PATH, m_serverPort, arguments, !m_serverPortFixed, g_patience);
     EXPECT_TRUE(simulator->waitForStderr("listening on", g_patience)) << simulator->stderrText();
+    m_serverPortFixed = true;
     return simulator;
   }
 
@@ -41,6 +42,7 @@ namespace programs
   std::unique_ptr<ChildProcess>
   ProgramFixture::startActiveProducer(const std::vector<std::string>& options)
   {
+    m_serverPortFixed = true;
     std::vector<std::string> all = {"Category.InKorvane.conf.default.Port:" +
                                       std::to_string(m_serverPort),
                                     "manager.components.preactivation:InKorvane0"};

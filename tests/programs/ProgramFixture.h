@@ -6,6 +6,7 @@
 
 #include "ChainOutput.h"
 #include "ChildProcess.h"
+#include "SimulatorStart.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +32,8 @@ namespace programs
   class ProgramFixture : public ::testing::Test
   {
   protected:
-    // Starts PositionServerSim on m_serverPort with `extra` options, logging to sim.log.
+    // Starts PositionServerSim on m_serverPort with `extra` options, logging to sim.log. Until
+    // a program has been given m_serverPort, a port taken meanwhile is replaced by another.
     std::unique_ptr<ChildProcess> startSimulator(const std::vector<std::string>& extra = {});
     std::string simulatorLog() const;
 
@@ -44,6 +46,7 @@ namespace programs
     std::unique_ptr<ChildProcess> startActiveProducer(const std::vector<std::string>& options = {});
     testsupport::TemporaryDirectory m_directory;
     int m_serverPort = testsupport::freeLowLoopbackPort();
+    bool m_serverPortFixed = false;
   };
 }
 

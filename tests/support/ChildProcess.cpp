@@ -226,6 +226,30 @@ namespace testsupport
     throw std::runtime_error("no free port below 32768");
   }
 
+  int listenOnLoopbackPort(unsigned short port, std::chrono::milliseconds patience)
+  {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    for (;;)
+      {
+        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0) { return -1; }
+        const int yes = 1;
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(port);
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+            ::listen(fd, 16) == 0)
+          {
+            return fd;
+          }
+        ::close(fd);
+        if (std::chrono::steady_clock::now() >= deadline) { return -1; }
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      }
+  }
+
   int freeLowLoopbackPort()
   {
     unsigned short port = 0;

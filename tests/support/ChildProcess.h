@@ -77,6 +77,9 @@ namespace testsupport
   int freeLowLoopbackPort();
   // A listening socket on 127.0.0.1 at a free port below 32768; returns the descriptor.
   int listenOnFreeLowPort(unsigned short& port);
+  // A listening socket on 127.0.0.1 at `port`, tried again while another process holds it, for
+  // up to `patience`; the descriptor, or -1.
+  int listenOnLoopbackPort(unsigned short port, std::chrono::milliseconds patience);
 
   // A fresh temporary directory, removed with its contents by the destructor.
   class TemporaryDirectory
