@@ -16,7 +16,8 @@ FONT = {  # 3x5 glyphs, rows top to bottom, bits left to right
     "%": ["101", "001", "010", "100", "101"], "-": ["000", "000", "111", "000", "000"],
     "=": ["000", "111", "000", "111", "000"], ":": ["000", "010", "000", "010", "000"],
     "/": ["001", "001", "010", "100", "100"], "(": ["010", "100", "100", "100", "010"],
-    ")": ["010", "001", "001", "001", "010"],
+    ")": ["010", "001", "001", "001", "010"], "_": ["000", "000", "000", "000", "111"],
+    "+": ["000", "010", "111", "010", "000"],
 }
 for letter, rows in {
     "A": ["010", "101", "111", "101", "101"], "B": ["110", "101", "110", "101", "110"],
@@ -76,37 +77,50 @@ class Canvas:
             out.write(chunk(b"IEND", b""))
 
 
-COLOURS = [(31, 119, 180), (214, 39, 40), (44, 160, 44), (148, 103, 189)]
+COLOURS = [(31, 119, 180), (214, 39, 40), (44, 160, 44), (148, 103, 189), (255, 127, 14), (140, 86, 75),
+           (227, 119, 194), (127, 127, 127)]
+PANEL_WIDTH, PANEL_HEIGHT, LEFT, RIGHT, TOP, BOTTOM = 720, 400, 70, 20, 40, 50
 
 
-def plot_cdf(path, title, series, x_label):
-    """series: list of (label, sorted values). Plots the cumulative distribution of each."""
-    width, height, left, right, top, bottom = 720, 440, 70, 20, 40, 60
-    canvas = Canvas(width, height)
+def _panel(canvas, y0, title, series, x_label):
     all_values = [v for _, values in series for v in values]
     x_max = max(all_values) if all_values else 1.0
     x_max = max(x_max * 1.05, 1e-9)
-    plot_w, plot_h = width - left - right, height - top - bottom
-    canvas.text(left, 12, title)
-    canvas.line(left, top, left, top + plot_h, (0, 0, 0))
-    canvas.line(left, top + plot_h, left + plot_w, top + plot_h, (0, 0, 0))
+    plot_w, plot_h = PANEL_WIDTH - LEFT - RIGHT, PANEL_HEIGHT - TOP - BOTTOM
+    top = y0 + TOP
+    canvas.text(LEFT, y0 + 14, title)
+    canvas.line(LEFT, top, LEFT, top + plot_h, (0, 0, 0))
+    canvas.line(LEFT, top + plot_h, LEFT + plot_w, top + plot_h, (0, 0, 0))
     for i in range(6):
-        x = left + plot_w * i // 5
+        x = LEFT + plot_w * i // 5
         canvas.line(x, top + plot_h, x, top + plot_h + 4, (0, 0, 0))
-        canvas.text(x - 12, top + plot_h + 8, "%.2f" % (x_max * i / 5))
+        tick = "%.2f" % (x_max * i / 5)
+        canvas.text(min(x - 12, PANEL_WIDTH - 8 * len(tick)), top + plot_h + 8, tick)  # the last one inside
         y = top + plot_h - plot_h * i // 5
-        canvas.line(left - 4, y, left, y, (0, 0, 0))
+        canvas.line(LEFT - 4, y, LEFT, y, (0, 0, 0))
         canvas.text(8, y - 4, "%d%%" % (20 * i))
-    canvas.text(left + plot_w // 2 - 60, height - 22, x_label)
+    canvas.text(LEFT + plot_w // 2 - 8 * len(x_label) // 2, top + plot_h + 26, x_label)
+    # Colour by position in the series list, so a back end keeps its colour from panel to panel.
     for index, (label, values) in enumerate(series):
         colour = COLOURS[index % len(COLOURS)]
         previous = None
         for rank, value in enumerate(values):
-            point = (left + round(plot_w * value / x_max), top + plot_h - round(plot_h * (rank + 1) / len(values)))
+            point = (LEFT + round(plot_w * value / x_max), top + plot_h - round(plot_h * (rank + 1) / len(values)))
             if previous:
                 canvas.line(previous[0], previous[1], point[0], previous[1], colour)
                 canvas.line(point[0], previous[1], point[0], point[1], colour)
             previous = point
-        canvas.line(width - 250, top + 10 + 16 * index, width - 230, top + 10 + 16 * index, colour)
-        canvas.text(width - 224, top + 6 + 16 * index, label, colour)
+        legend_x, legend_y = PANEL_WIDTH - 250, top + 10 + 16 * index
+        canvas.line(legend_x, legend_y + 4, legend_x + 20, legend_y + 4, colour)
+        canvas.text(legend_x + 26, legend_y, label if values else label + " (NO DATA)", colour)
+
+
+def plot_cdf_panels(path, title, panels, x_label):
+    """panels: list of (panel title, series); series: list of (label, sorted values). One panel
+    above the other, each with its own scale, plotting the cumulative distribution of each series."""
+    canvas = Canvas(PANEL_WIDTH, 24 + PANEL_HEIGHT * len(panels))
+    canvas.text(LEFT, 8, title)
+    for index, (panel_title, series) in enumerate(panels):
+        _panel(canvas, 24 + PANEL_HEIGHT * index, panel_title, series, x_label)
     canvas.save(path)
+

@@ -1,6 +1,7 @@
 // The road of one reply across real processes: PositionServerSim -> InKorvaneComp ->
 // InKorvaneTestComp, connected and activated with rtctl only.
 #include "ChainFixture.h"
+#include "SimulatorCases.h"
 
 #include <algorithm>
 
@@ -41,12 +42,7 @@ namespace e2e
 
   TEST_F(EndToEnd, EveryPublishedReplyReachesTheConsumerInOrderOnceByteForByte)
   {
-    m_directory.write("replies.txt", "POS 1 x=0.125 y=-3.5\n"
-                                     "tab\tinside and trailing blanks  \n"
-                                     "\xc3\xbc\xe2\x82\xac bytes above 127\n"
-                                     "quote \" backslash \\ percent %s %d\n"
-                                     "\n"
-                                     "   leading blanks\n");
+    m_directory.write("replies.txt", testsupport::g_awkwardReplies);
     Chain chain = startActiveChain({"--replies", m_directory.file("replies.txt")});
     std::unique_ptr<ChildProcess>& producer = chain.producer;
     std::unique_ptr<ChildProcess>& consumer = chain.consumer;

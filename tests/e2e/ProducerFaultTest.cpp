@@ -2,6 +2,7 @@
 // PositionServerSim, and for the server killed at each step of the exchange, the producer
 // prints its failure lines, never crashes, answers rtctl at once and deactivates in bounded time.
 #include "ChainFixture.h"
+#include "SimulatorCases.h"
 
 #include <chrono>
 #include <csignal>
@@ -14,19 +15,7 @@ namespace e2e
     using remotetest::g_patience;
     using std::chrono::seconds;
 
-    struct FaultCase
-    {
-      std::string name;
-      std::vector<std::string> simulatorOptions;
-      std::vector<std::string>
-        expectedLines;                        // each must appear on the producer's standard output
-      std::vector<std::string> absentLines;   // none of these may appear
-    };
-
-    void PrintTo(const FaultCase& fault, std::ostream* out)
-    {
-      *out << fault.name;
-    }
+    using testsupport::FaultCase;
 
     std::vector<std::string> linesOf(const std::string& text)
     {
@@ -103,41 +92,11 @@ namespace e2e
       }
   }
 
-  INSTANTIATE_TEST_SUITE_P(
-    AllModes, SimulatorFaultModes,
-    ::testing::Values(FaultCase{"NoGreeting",
-                                {"--fault", "no-greeting"},
-                                {"waiting...\n", "5 seconds time out\n"},
-                                {"Find HELLO", "LOG OUTPUT START"}},
-                      FaultCase{"WrongGreeting",
-                                {"--fault", "wrong-greeting"},
-                                {"Not Find\n"},
-                                {"LOG OUTPUT START", "request: <LF>"}},
-                      FaultCase{"SplitGreeting",
-                                {"--fault", "split-greeting"},
-                                {"Not Find\n"},
-                                {"LOG OUTPUT START", "request: <LF>"}},
-                      FaultCase{"SlowReply",
-                                {"--fault", "slow-reply"},
-                                {"Find HELLO\n", "5 seconds time out\n", "LOG OUTPUT START\n"},
-                                {}},
-                      FaultCase{"NoReply",
-                                {"--fault", "no-reply"},
-                                {"Find HELLO\n", "5 seconds time out\n", "request: <LF>\n"},
-                                {"LOG OUTPUT START"}},
-                      FaultCase{"CloseAtOnce",
-                                {"--fault", "close-at-once"},
-                                {"recv ERORR !!\n"},
-                                {"Find HELLO", "LOG OUTPUT START"}},
-                      FaultCase{"OversizedReply",
-                                {"--fault", "oversized-reply"},
-                                {"Find HELLO\n", "LOG OUTPUT START\n"},
-                                {}},
-                      FaultCase{"ZeroByteReply",
-                                {"--fault", "zero-byte-reply"},
-                                {"Find HELLO\n", "LOG OUTPUT START\n"},
-                                {"after-zero"}}),
-    [](const ::testing::TestParamInfo<FaultCase>& mode) { return mode.param.name; });
+  INSTANTIATE_TEST_SUITE_P(AllModes, SimulatorFaultModes,
+                           ::testing::ValuesIn(testsupport::simulatorFaultCases()),
+                           [](const ::testing::TestParamInfo<FaultCase>& mode) {
+                             return mode.param.name;
+                           });
 
   TEST_F(ProducerFaults, ServerKilledWhileTheGreetingIsAwaited)
   {

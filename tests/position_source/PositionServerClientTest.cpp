@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
+#include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -10,6 +12,7 @@
 #include <csignal>
 #include <future>
 #include <memory>
+#include <vector>
 #include <sstream>
 
 #include "TestSocket.h"
@@ -237,6 +240,33 @@ TEST_F(PositionServerClientTest, ClosedDescriptorNumberIsNeverUsedAgainOnceReass
   m_client->disconnect();
   EXPECT_NE(::fcntl(stranger.fd(), F_GETFD), -1);
   EXPECT_EQ(stranger.receive(9), "not yours");
+}
+
+TEST_F(PositionServerClientTest, SocketNumberedAboveFdSetSizeIsWaitedOnLikeAnyOther)
+{
+  // A process with many descriptors open gives the client a socket above FD_SETSIZE, which
+  // select() cannot wait on.
+  rlimit limit{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+  const rlim_t needed = FD_SETSIZE + 64;
+  if (limit.rlim_cur < needed)
+    {
+      limit.rlim_cur = std::min(needed, limit.rlim_max);
+      ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    }
+  ASSERT_GE(limit.rlim_cur, needed) << "cannot open enough descriptors for this test";
+  std::vector<TestSocket> fillers;
+  while (lowestFreeDescriptor() <= FD_SETSIZE)
+    {
+      fillers.emplace_back(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    }
+
+  connectGreeted();
+  m_peer.sendAll("POS far\n");
+  EXPECT_EQ(m_client->receiveText(), "POS far\n");
+  EXPECT_EQ(console(), "data receive now\n");
+  // And the wait still times out as it should.
+  EXPECT_EQ(m_client->receiveText(), "");
 }
 
 TEST_F(PositionServerClientTest, DisconnectClosesThenPausesThreeSeconds)

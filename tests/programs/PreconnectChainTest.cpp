@@ -3,6 +3,7 @@
 // connects it to the producer through the naming service and activates both.
 #include "NamingLookup.h"
 #include "ProgramFixture.h"
+#include "SimulatorCases.h"
 
 namespace programs
 {
@@ -22,12 +23,7 @@ namespace programs
 
   TEST_F(PreconnectChain, EveryReplyReachesTheConsumerOnceInOrderByteForByte)
   {
-    m_directory.write("replies.txt", "POS 1 x=0.125 y=-3.5\n"
-                                     "tab\tinside and trailing blanks  \n"
-                                     "\xc3\xbc\xe2\x82\xac bytes above 127\n"
-                                     "quote \" backslash \\ percent %s %d\n"
-                                     "\n"
-                                     "   leading blanks\n");
+    m_directory.write("replies.txt", testsupport::g_awkwardReplies);
     std::unique_ptr<ChildProcess> simulator =
       startSimulator({"--replies", m_directory.file("replies.txt")});
 

@@ -2,37 +2,13 @@
 // and for a server killed mid-exchange, the program prints its failure lines, publishes nothing
 // it should not, and still ends in bounded time when interrupted, without crashing.
 #include "ProgramFixture.h"
+#include "SimulatorCases.h"
 
 #include <csignal>
 
 namespace programs
 {
-  namespace
-  {
-    struct FaultCase
-    {
-      std::string name;
-      std::vector<std::string> simulatorOptions;
-      std::vector<std::string> expectedLines;   // each must appear on the program's standard output
-      std::vector<std::string> absentLines;     // none of these may appear
-    };
-
-    void PrintTo(const FaultCase& fault, std::ostream* out)
-    {
-      *out << fault.name;
-    }
-
-    std::size_t countOf(const std::string& text, const std::string& part)
-    {
-      std::size_t count = 0;
-      for (std::size_t at = text.find(part); at != std::string::npos;
-           at = text.find(part, at + part.size()))
-        {
-          ++count;
-        }
-      return count;
-    }
-  }
+  using testsupport::FaultCase;
 
   class ProgramFaults : public ProgramFixture, public ::testing::WithParamInterface<FaultCase>
   {
@@ -62,41 +38,11 @@ namespace programs
     expectEndsWithoutCrash(*program);
   }
 
-  INSTANTIATE_TEST_SUITE_P(
-    AllModes, ProgramFaults,
-    ::testing::Values(FaultCase{"NoGreeting",
-                                {"--fault", "no-greeting"},
-                                {"waiting...\n", "5 seconds time out\n"},
-                                {"Find HELLO", "LOG OUTPUT START"}},
-                      FaultCase{"WrongGreeting",
-                                {"--fault", "wrong-greeting"},
-                                {"Not Find\n"},
-                                {"LOG OUTPUT START", "request: <LF>"}},
-                      FaultCase{"SplitGreeting",
-                                {"--fault", "split-greeting"},
-                                {"Not Find\n"},
-                                {"LOG OUTPUT START", "request: <LF>"}},
-                      FaultCase{"SlowReply",
-                                {"--fault", "slow-reply"},
-                                {"Find HELLO\n", "5 seconds time out\n", "LOG OUTPUT START\n"},
-                                {}},
-                      FaultCase{"NoReply",
-                                {"--fault", "no-reply"},
-                                {"Find HELLO\n", "5 seconds time out\n", "request: <LF>\n"},
-                                {"LOG OUTPUT START"}},
-                      FaultCase{"CloseAtOnce",
-                                {"--fault", "close-at-once"},
-                                {"recv ERORR !!\n"},
-                                {"Find HELLO", "LOG OUTPUT START"}},
-                      FaultCase{"OversizedReply",
-                                {"--fault", "oversized-reply"},
-                                {"Find HELLO\n", "LOG OUTPUT START\n"},
-                                {}},
-                      FaultCase{"ZeroByteReply",
-                                {"--fault", "zero-byte-reply"},
-                                {"Find HELLO\n", "LOG OUTPUT START\n"},
-                                {"after-zero"}}),
-    [](const ::testing::TestParamInfo<FaultCase>& mode) { return mode.param.name; });
+  INSTANTIATE_TEST_SUITE_P(AllModes, ProgramFaults,
+                           ::testing::ValuesIn(testsupport::simulatorFaultCases()),
+                           [](const ::testing::TestParamInfo<FaultCase>& mode) {
+                             return mode.param.name;
+                           });
 
   class ServerKilled : public ProgramFixture
   {

@@ -21,7 +21,8 @@ namespace programs
   }
 
   std::unique_ptr<ChildProcess>
-  ProgramFixture::startProgram(const std::string& path, const std::vector<std::string>& options)
+  ProgramFixture::startProgram(const std::string& path, const std::vector<std::string>& options,
+                               const std::map<std::string, std::string>& environment)
   {
     std::vector<std::string> all = {"corba.endpoint:127.0.0.1:", "naming.enable:NO",
                                     "exec_cxt.periodic.rate:100"};
@@ -33,7 +34,8 @@ namespace programs
         arguments.push_back(option);
       }
     // The directory has no rtc.conf, so only these options count; log files stay in it.
-    return std::unique_ptr<ChildProcess>(new ChildProcess(path, arguments, {}, m_directory.path()));
+    return std::unique_ptr<ChildProcess>(
+      new ChildProcess(path, arguments, environment, m_directory.path()));
   }
 
   std::unique_ptr<ChildProcess>

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 namespace programs
 {
   using testsupport::ChildProcess;
+  using testsupport::countOf;
 
   // Generous: the sanitizer passes run many processes at once on two cores.
   const std::chrono::seconds g_patience(30);
@@ -35,8 +37,9 @@ namespace programs
 
     // Starts a program in the test's directory with the options every program gets here (ORB
     // on loopback, no naming service, 100 Hz) followed by `options`, each "key:value".
-    std::unique_ptr<ChildProcess> startProgram(const std::string& path,
-                                               const std::vector<std::string>& options);
+    std::unique_ptr<ChildProcess>
+    startProgram(const std::string& path, const std::vector<std::string>& options,
+                 const std::map<std::string, std::string>& environment = {});
     // InKorvaneComp aimed at the simulator's port and activated at start.
     std::unique_ptr<ChildProcess> startActiveProducer(const std::vector<std::string>& options = {});
     testsupport::TemporaryDirectory m_directory;

@@ -81,6 +81,17 @@ namespace testsupport
     return values;
   }
 
+  std::size_t countOf(const std::string& text, const std::string& part)
+  {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos;
+         at = text.find(part, at + part.size()))
+      {
+        ++count;
+      }
+    return count;
+  }
+
   std::string readFile(const std::string& path)
   {
     std::ifstream in(path, std::ios::binary);

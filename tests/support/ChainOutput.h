@@ -15,6 +15,8 @@ namespace testsupport
   std::vector<std::string> printedValues(const std::string& consumerOutput);
   // The values InKorvaneComp published, from its "LOG OUTPUT START" ... "LOG OUTPUT END" blocks.
   std::vector<std::string> publishedValues(const std::string& producerOutput);
+  // How often `part` occurs in `text`, without overlaps.
+  std::size_t countOf(const std::string& text, const std::string& part);
   // The whole contents of a file; empty when it cannot be read.
   std::string readFile(const std::string& path);
 }
