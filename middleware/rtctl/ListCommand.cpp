@@ -37,14 +37,11 @@ namespace rtctl
           << " id=" << connector.connector_id.in()
           << " buffer=" << stringOr(properties, "dataport.buffer.length", "8") << ","
           << stringOr(properties, "dataport.buffer.write.full_policy", "overwrite");
-      // Counts that our middleware's in ports report; other components have none.
-      for (const char* count : {"buffered", "dropped"})
+      // What our middleware's in ports report; other components' ports say nothing of it.
+      std::string dropped;
+      if (findString(properties, "dataport.inkorvane.dropped", dropped))
         {
-          std::string value;
-          if (findString(properties, std::string("dataport.inkorvane.") + count, value))
-            {
-              out << " " << count << "=" << value;
-            }
+          out << " dropped=" << dropped;
         }
       out << "\n";
     }

@@ -24,9 +24,9 @@ namespace rtctl
        "ls",
        "Lists every component registered in the naming service: its naming path and state, each\n"
        "port with direction and data type, and each connection with its name, id and buffer\n"
-       "(length, full policy), and where the reader reports them the values waiting there\n"
-       "(buffered) and the values lost to a full buffer (dropped). A component that does not\n"
-       "answer, or an object that is not a component, is shown as UNREACHABLE.\n",
+       "(length, full policy) and, at in ports of the built-in middleware, the values lost to a\n"
+       "full buffer (dropped). A component that does not answer, or an object that is not a\n"
+       "component, is shown as UNREACHABLE.\n",
        {},
        listCommand},
       {"connect",
