@@ -3,6 +3,8 @@
 #include "NamingPath.h"
 #include "ToolError.h"
 
+#include <OpenRtmInterfaces.hh>
+
 #include <algorithm>
 #include <omniORB4/minorCode.h>
 
@@ -106,8 +108,11 @@ namespace rtctl
     RTC::RTObject_var component;
     try
       {
-        // Asks the object itself when its type id is not one of ours.
-        component = RTC::RTObject::_narrow(object);
+        // OpenRTM-aist's components and ours present this type: known here, it takes no call.
+        // Other types are asked whether they are components.
+        OpenRTM::DataFlowComponent_var dataFlow = OpenRTM::DataFlowComponent::_narrow(object);
+        component = CORBA::is_nil(dataFlow) ? RTC::RTObject::_narrow(object)
+                                            : RTC::RTObject::_duplicate(dataFlow.in());
       }
     catch (const CORBA::SystemException& e)
       {
