@@ -18,10 +18,10 @@ namespace RTC
     if (m_sets.count("default") == 0) { m_sets["default"]; }
   }
 
-  void ConfigAdmin::applyLocked(Binding& binding)
+  void ConfigAdmin::applyLocked(Binding& binding, const std::string& setName)
   {
     const std::string* text = &binding.parameter.defaultValue;
-    auto set = m_sets.find(m_activeSet);
+    auto set = m_sets.find(setName);
     if (set != m_sets.end())
       {
         auto value = set->second.find(binding.parameter.name);
@@ -43,7 +43,9 @@ namespace RTC
     binding.parameter.name = name;
     binding.parameter.defaultValue = defaultValue;
     binding.setter = setter;
-    applyLocked(binding);
+    // As OpenRTM-aist does: the default set while the component initialises; the active set
+    // takes over when the middleware applies it, before activation.
+    applyLocked(binding, "default");
     m_bindings.push_back(binding);
     return true;
   }
@@ -51,7 +53,7 @@ namespace RTC
   void ConfigAdmin::update()
   {
     std::lock_guard<std::mutex> lock(m_mutex);
-    for (Binding& binding : m_bindings) { applyLocked(binding); }
+    for (Binding& binding : m_bindings) { applyLocked(binding, m_activeSet); }
   }
 
   void ConfigAdmin::setValue(const std::string& set, const std::string& param,

@@ -31,7 +31,7 @@ namespace RTC
     // `configuration.active_config`.
     void load(const coil::Properties& componentProperties);
 
-    // Binds a parameter and applies its current value (active set, else the default).
+    // Binds a parameter and applies the default set's value (else the given default).
     bool bind(const std::string& name, const std::string& defaultValue, const Setter& setter);
     // Re-applies the active set to every bound variable.
     void update();
@@ -57,7 +57,8 @@ namespace RTC
       Setter setter;
     };
 
-    void applyLocked(Binding& binding);
+    // Applies the value of set `setName`, else the parameter's default.
+    void applyLocked(Binding& binding, const std::string& setName);
 
     std::mutex m_mutex;
     std::map<std::string, std::map<std::string, std::string>> m_sets;

@@ -20,12 +20,14 @@ namespace
 {
   struct Seen
   {
-    std::string count;
+    std::string count;   // as onActivated printed them
     std::string label;
+    std::string initialCount;   // as onInitialize printed them
+    std::string initialLabel;
   };
 
   // Runs ProbeComp with Probe0 preactivated until it has been activated, stops it, and returns
-  // Count and Label as onActivated printed them (after checking onInitialize agreed).
+  // Count and Label as onActivated and onInitialize printed them.
   Seen probeConfiguration(const std::vector<std::string>& arguments,
                           const std::map<std::string, std::string>& environment = {},
                           const std::string& workingDirectory = std::string())
@@ -38,11 +40,10 @@ namespace
     EXPECT_TRUE(probe->wait(probeTimeout));
     EXPECT_EQ(0, probe->exitCode()) << probe->stderrText();
     std::vector<std::string> lines = linesOf(probe->stdoutText());
-    Seen seen{fieldOf(lines, "Probe0 onActivated", "Count"),
-              fieldOf(lines, "Probe0 onActivated", "Label")};
-    EXPECT_EQ(seen.count, fieldOf(lines, "Probe0 onInitialize", "Count"));
-    EXPECT_EQ(seen.label, fieldOf(lines, "Probe0 onInitialize", "Label"));
-    return seen;
+    return Seen{fieldOf(lines, "Probe0 onActivated", "Count"),
+                fieldOf(lines, "Probe0 onActivated", "Label"),
+                fieldOf(lines, "Probe0 onInitialize", "Count"),
+                fieldOf(lines, "Probe0 onInitialize", "Label")};
   }
 
   std::vector<std::string> withConfigFile(const std::string& path)
@@ -56,6 +57,8 @@ TEST(ConfigurationFile, ProfileDefaultsWithoutAFile)
   Seen seen = probeConfiguration({});
   EXPECT_EQ("5", seen.count);
   EXPECT_EQ("plain", seen.label);
+  EXPECT_EQ("5", seen.initialCount);
+  EXPECT_EQ("plain", seen.initialLabel);
 }
 
 TEST(ConfigurationFile, DefaultSetFromTheFile)
@@ -65,6 +68,7 @@ TEST(ConfigurationFile, DefaultSetFromTheFile)
   Seen seen = probeConfiguration(withConfigFile(directory.file("probe.conf")));
   EXPECT_EQ("9", seen.count);
   EXPECT_EQ("plain", seen.label);
+  EXPECT_EQ("9", seen.initialCount);
 }
 
 TEST(ConfigurationFile, ActiveConfigChoosesASetFromProfileAndFile)
@@ -76,6 +80,9 @@ TEST(ConfigurationFile, ActiveConfigChoosesASetFromProfileAndFile)
   Seen seen = probeConfiguration(withConfigFile(directory.file("probe.conf")));
   EXPECT_EQ("50", seen.count) << "conf.fast.Count comes from the profile";
   EXPECT_EQ("quick", seen.label);
+  // onInitialize still sees the default set: the active one is applied before activation.
+  EXPECT_EQ("5", seen.initialCount);
+  EXPECT_EQ("unused", seen.initialLabel);
 }
 
 TEST(ConfigurationFile, RefusedValueFallsBackToTheDefault)

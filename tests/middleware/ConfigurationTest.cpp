@@ -83,7 +83,13 @@ TEST(Configuration, ActiveConfigChoosesTheSet)
   }
   properties.setProperty("configuration.active_config", "fast");
   BoundComponent component;
-  create(component, properties);
+  component.core().setIdentity("Bound0", properties);
+  ASSERT_EQ(RTC::RTC_OK, component.onInitialize());
+  // Initialising, the component sees the default set; the active one takes over once applied.
+  EXPECT_EQ(7, component.m_count);
+  EXPECT_DOUBLE_EQ(0.5, component.m_ratio);
+  EXPECT_TRUE(component.m_enabled);
+  component.core().config().update();
   EXPECT_EQ(50, component.m_count);
   EXPECT_DOUBLE_EQ(2.25, component.m_ratio);
   EXPECT_FALSE(component.m_enabled);
