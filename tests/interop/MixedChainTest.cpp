@@ -133,6 +133,29 @@ namespace interop
     expectEndsWithoutCrash(*m_consumer);
   }
 
+  TEST_P(MixedChain, TheProducersOwnPreconnectWiresItToo)
+  {
+    m_simulator = startSimulator();
+    m_consumer = startProgram(GetParam().consumer, namingOptions());
+    ASSERT_TRUE(testsupport::waitForName(m_naming.address(), "InKorvaneTest0.rtc", g_patience))
+      << m_consumer->stderrText();
+    const std::string peer = "rtcname://" + m_naming.address() + "/InKorvaneTest0";
+    std::vector<std::string> options = namingOptions();
+    options.push_back("Category.InKorvane.conf.default.Port:" + std::to_string(m_serverPort));
+    options.push_back("manager.components.preconnect:InKorvane0.outPositionData?port=" + peer +
+                      ".inPositionData&buffer.length=256");
+    options.push_back("manager.components.preactivation:" + peer + ", InKorvane0");
+    m_producer = startProgram(GetParam().producer, options);
+    ASSERT_TRUE(waitPrinted(*m_consumer, 10))
+      << m_consumer->stdoutText() << m_consumer->stderrText() << m_producer->stderrText();
+    ASSERT_TRUE(interrupt(*m_producer)) << m_producer->stderrText();
+    const std::vector<std::string> published =
+      testsupport::publishedValues(m_producer->stdoutText());
+    ASSERT_TRUE(waitPrinted(*m_consumer, published.size())) << m_consumer->stdoutText();
+    EXPECT_EQ(testsupport::printedValues(m_consumer->stdoutText()), published);
+    expectEndsWithoutCrash(*m_consumer);
+  }
+
   TEST_P(MixedChain, OpenRtmSideKilledMidStreamTheBuiltinSideGoesOn)
   {
     startChain();

@@ -219,6 +219,16 @@ namespace remotetest
     EXPECT_EQ(RTC::INACTIVE_STATE, m_context->get_component_state(m_component));
   }
 
+  TEST_F(RemoteSurface, ExitDeactivatesThenFinalizesAndTheLastComponentEndsTheProcess)
+  {
+    ASSERT_EQ(RTC::RTC_OK, m_context->activate_component(m_component));
+    ASSERT_EQ(RTC::RTC_OK, m_component->exit());
+    EXPECT_NE(m_manager->stdoutText().find("TextPort0 deactivated"), std::string::npos);
+    ASSERT_TRUE(m_manager->wait(g_patience)) << m_manager->stderrText();
+    EXPECT_EQ(0, m_manager->exitCode());
+    EXPECT_NE(m_manager->stdoutText().find("TextPort0 finalized"), std::string::npos);
+  }
+
   TEST_F(RemoteSurface, ConfigurationSetsAreReadAndChangedAsOpenRtmToolsDo)
   {
     SDOPackage::Configuration_var configuration = m_component->get_configuration();
