@@ -215,3 +215,35 @@ namespace programs
     EXPECT_EQ(impostor.err, "rtctl: Impostor.rtc is not a component\n");
   }
 }
+
+namespace programs
+{
+  TEST_F(RtctlInterop, WiresAndEndsAChainOfBuiltinProducerAndOpenRtmConsumer)
+  {
+    std::unique_ptr<ChildProcess> simulator = startSimulator();
+    std::unique_ptr<ChildProcess> producer =
+      startRegistered(BUILTIN_INKORVANE_COMP_PATH, "InKorvane0",
+                      {"Category.InKorvane.conf.default.Port:" + std::to_string(m_serverPort)});
+    std::unique_ptr<ChildProcess> consumer =
+      startRegistered(OPENRTM_INKORVANE_TEST_COMP_PATH, "InKorvaneTest0");
+
+    rtctlOk({"connect", "InKorvane0:outPositionData", "InKorvaneTest0:inPositionData"});
+    rtctlOk({"activate", "InKorvaneTest0", "InKorvane0"});
+    ASSERT_TRUE(consumer->waitForStdoutMatch(
+      [](const std::string& out) { return testsupport::printedValues(out).size() >= 3; },
+      g_patience))
+      << consumer->stdoutText() << producer->stderrText();
+    const std::string ls = rtctlOk({"ls"});
+    // The built-in in port is not in this chain: no counts anywhere.
+    EXPECT_EQ(countOf(ls, "InKorvane0.outPositionData -> InKorvaneTest0.inPositionData"), 2u) << ls;
+    EXPECT_EQ(ls.find("dropped="), std::string::npos) << ls;
+
+    rtctlOk({"exit", "InKorvane0", "InKorvaneTest0"});
+    EXPECT_NE(simulatorLog().find("RECV 1 Q"), std::string::npos) << simulatorLog();
+    for (ChildProcess* program : {producer.get(), consumer.get()})
+      {
+        ASSERT_TRUE(program->wait(g_patience)) << program->stderrText();
+        EXPECT_EQ(program->exitCode(), 0) << program->stderrText();
+      }
+  }
+}
