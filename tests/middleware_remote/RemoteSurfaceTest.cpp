@@ -215,16 +215,16 @@ namespace remotetest
     EXPECT_EQ(RTC::PRECONDITION_NOT_MET, m_context->activate_component(m_component));
     ASSERT_EQ(RTC::RTC_OK, m_context->deactivate_component(m_component));
     // onDeactivated has returned by the time the answer comes.
-    EXPECT_NE(m_manager->stdoutText().find("TextPort0 deactivated"), std::string::npos);
     EXPECT_EQ(RTC::INACTIVE_STATE, m_context->get_component_state(m_component));
+    EXPECT_TRUE(m_manager->waitForStdout("TextPort0 deactivated", g_patience));
   }
 
   TEST_F(RemoteSurface, ExitDeactivatesThenFinalizesAndTheLastComponentEndsTheProcess)
   {
     ASSERT_EQ(RTC::RTC_OK, m_context->activate_component(m_component));
     ASSERT_EQ(RTC::RTC_OK, m_component->exit());
-    EXPECT_NE(m_manager->stdoutText().find("TextPort0 deactivated"), std::string::npos);
     ASSERT_TRUE(m_manager->wait(g_patience)) << m_manager->stderrText();
+    EXPECT_NE(m_manager->stdoutText().find("TextPort0 deactivated"), std::string::npos);
     EXPECT_EQ(0, m_manager->exitCode());
     EXPECT_NE(m_manager->stdoutText().find("TextPort0 finalized"), std::string::npos);
   }
@@ -324,6 +324,7 @@ namespace remotetest
       {
         EXPECT_EQ(OpenRTM::PORT_ERROR, sink->put(cdrData(bad)));
       }
+    EXPECT_TRUE(m_manager->waitForStderr("not a IDL:RTC/TimedString:1.0 value", g_patience));
     EXPECT_EQ(1u, warnings("not a IDL:RTC/TimedString:1.0 value")) << m_manager->stderrText();
 
     // The component is inactive, so the buffer of two fills up.
@@ -378,6 +379,7 @@ namespace remotetest
     // The reader goes away: the writer drops the connection with one warning and writes on.
     poa->deactivate_object(readerId.in());
     EXPECT_TRUE(m_manager->waitForStdout("unconnected", g_patience)) << m_manager->stderrText();
+    EXPECT_TRUE(m_manager->waitForStderr("gone; connection dropped", g_patience));
     EXPECT_EQ(1u, warnings("gone; connection dropped")) << m_manager->stderrText();
     RTC::ConnectorProfileList_var listed = out->get_connector_profiles();
     EXPECT_EQ(0u, listed->length());
