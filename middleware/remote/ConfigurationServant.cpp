@@ -6,6 +6,7 @@
 #include "NameValues.h"
 #include "PeriodicExecutionContext.h"
 
+#include <chrono>
 #include <map>
 #include <string>
 
@@ -103,7 +104,8 @@ namespace RTC
     PeriodicExecutionContext* context = m_component.core().executionContext();
     if (context != nullptr && m_component.core().state() == ACTIVE_STATE)
       {
-        context->runBetweenCallbacks([&config] { config.update(); });
+        // Bounded: a callback that never returns must not hold the caller for good.
+        context->runBetweenCallbacks([&config] { config.update(); }, std::chrono::seconds(10));
       }
     return true;
   }

@@ -52,8 +52,7 @@ namespace RTC
     }
 
     // A nil port in a profile from outside shows as BAD_PARAM, like a port that does not answer.
-    RTC::PortService_ptr duplicateWithTimeout(RTC::PortService_ptr object,
-                                              CORBA::ULong timeoutMs)
+    RTC::PortService_ptr duplicateWithTimeout(RTC::PortService_ptr object, CORBA::ULong timeoutMs)
     {
       if (CORBA::is_nil(object)) { throw CORBA::BAD_PARAM(0, CORBA::COMPLETED_NO); }
       RTC::PortService_ptr copy = RTC::PortService::_duplicate(object);
@@ -118,14 +117,62 @@ namespace RTC
                             m_connections.end());
         return;
       }
-    // The out port drops a connection whose reader has gone by itself.
+    // The out port drops a connection whose reader has gone by itself; the other ports are
+    // told later, off the caller's thread (see tellDroppedPeers).
     std::set<std::string> live;
     for (const ConnectionStatus& status : m_out->connections()) { live.insert(status.settings.id); }
-    m_connections.erase(std::remove_if(m_connections.begin(), m_connections.end(),
-                                       [&live](const Connection& c) {
-                                         return live.count(c.profile.connector_id.in()) == 0;
-                                       }),
-                        m_connections.end());
+    auto gone = std::stable_partition(
+      m_connections.begin(), m_connections.end(),
+      [&live](const Connection& c) { return live.count(c.profile.connector_id.in()) != 0; });
+    for (auto it = gone; it != m_connections.end(); ++it)
+      {
+        m_untold.push_back(Untold{it->profile, 0});
+      }
+    m_connections.erase(gone, m_connections.end());
+  }
+
+  void PortServant::tellDroppedPeers()
+  {
+    // A reader that only hung may come back: it should not keep waiting on a connection that
+    // this side has dropped. Retried for a while while it still does not answer.
+    const unsigned attempts = 10;
+    std::vector<Untold> untold;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      pruneLocked();
+      untold.swap(m_untold);
+    }
+    std::vector<Untold> again;
+    for (Untold& entry : untold)
+      {
+        const RTC::ConnectorProfile& profile = entry.profile;
+        bool hung = false;
+        for (CORBA::ULong i = 0; i < profile.ports.length(); ++i)
+          {
+            if (isSelf(profile.ports[i])) { continue; }
+            try
+              {
+                RTC::PortService_var port =
+                  duplicateWithTimeout(profile.ports[i].in(), CallTimeouts::data);
+                port->notify_disconnect(profile.connector_id.in());
+              }
+            catch (const CORBA::TIMEOUT&)
+              {
+                hung = true;
+              }
+            catch (const CORBA::TRANSIENT& e)
+              {
+                hung = hung || e.minor() == omni::TRANSIENT_CallTimedout;
+              }
+            catch (const CORBA::Exception&)
+              {
+                // Gone for good: nothing to tell.
+              }
+          }
+        if (hung && ++entry.attempts < attempts) { again.push_back(entry); }
+      }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_untold.insert(m_untold.end(), again.begin(), again.end());
   }
 
   void PortServant::fillDropCounts(RTC::ConnectorProfile& profile, const Connection& connection)
@@ -671,8 +718,12 @@ namespace RTC
 
   void PortServant::dropAbandonedConnections()
   {
-    if (isOut()) { return; }
     ServantLifetime::Use use(*m_lifetime);
+    if (isOut())
+      {
+        tellDroppedPeers();
+        return;
+      }
     std::vector<RTC::ConnectorProfile> profiles;
     {
       std::lock_guard<std::mutex> lock(m_mutex);

@@ -55,7 +55,8 @@ namespace RTC
     // Before the component goes: disconnects everything, telling the peers (bounded).
     void disconnectAllOnExit();
     // Drops in-port connections whose writer is gone or no longer lists them, with one
-    // warning each. Calls the writers, so it may take a call time-out per writer.
+    // warning each; tells the peers of out-port connections dropped since. Calls the peers,
+    // so it may take a call time-out per peer.
     void dropAbandonedConnections();
 
   private:
@@ -109,7 +110,15 @@ namespace RTC
     RTC::PortService_var m_self;
     RTC::RTObject_var m_owner;
 
-    std::mutex m_mutex;   // guards the two lists
+    struct Untold
+    {
+      RTC::ConnectorProfile profile;
+      unsigned attempts;
+    };
+    void tellDroppedPeers();
+
+    std::mutex m_mutex;             // guards the three lists
+    std::vector<Untold> m_untold;   // out port: dropped connections whose peers were not told
     std::vector<Connection> m_connections;
     std::set<std::string> m_pending;   // ids inside notify_connect right now
   };

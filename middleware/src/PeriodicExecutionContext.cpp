@@ -109,12 +109,15 @@ namespace RTC
     return BAD_PARAMETER;
   }
 
-  void PeriodicExecutionContext::runBetweenCallbacks(const std::function<void()>& action)
+  void PeriodicExecutionContext::runBetweenCallbacks(const std::function<void()>& action,
+                                                     std::chrono::milliseconds patience)
   {
-    submit([action] {
-      action();
-      return RTC_OK;
-    });
+    submit(
+      [action] {
+        action();
+        return RTC_OK;
+      },
+      patience);
   }
 
   ReturnCode_t PeriodicExecutionContext::submit(const Request& request,

@@ -56,8 +56,11 @@ namespace RTC
     UniqueId id() const { return m_id; }
     // True on the thread of any execution context of this process.
     static bool onExecutionContextThread();
-    // Runs `action` on the execution context thread between callbacks and waits for it.
-    void runBetweenCallbacks(const std::function<void()>& action);
+    // Runs `action` on the execution context thread between callbacks and waits for it, at
+    // most `patience` when that is not negative (the action still runs later, unless the
+    // context stops first).
+    void runBetweenCallbacks(const std::function<void()>& action,
+                             std::chrono::milliseconds patience = std::chrono::milliseconds(-1));
 
   private:
     typedef std::function<ReturnCode_t()> Request;

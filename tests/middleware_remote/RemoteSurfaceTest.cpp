@@ -77,6 +77,48 @@ namespace remotetest
       std::vector<Bytes> m_values;
     };
 
+    // An in port of another middleware: publishes a reader's IOR as OpenRTM-aist's in ports
+    // do, and records the connections it is told to forget.
+    class ForeignInPort : public POA_RTC::PortService
+    {
+    public:
+      explicit ForeignInPort(const std::string& readerIor) : m_readerIor(readerIor) {}
+
+      RTC::ReturnCode_t notify_connect(RTC::ConnectorProfile& profile) override
+      {
+        setString(profile.properties, "dataport.corba_cdr.inport_ior", m_readerIor);
+        return RTC::RTC_OK;
+      }
+      RTC::ReturnCode_t notify_disconnect(const char* id) override
+      {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_told.push_back(id);
+        return RTC::RTC_OK;
+      }
+      std::vector<std::string> told()
+      {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_told;
+      }
+      RTC::PortProfile* get_port_profile() override { return new RTC::PortProfile; }
+      RTC::ConnectorProfileList* get_connector_profiles() override
+      {
+        return new RTC::ConnectorProfileList;
+      }
+      RTC::ConnectorProfile* get_connector_profile(const char*) override
+      {
+        return new RTC::ConnectorProfile;
+      }
+      RTC::ReturnCode_t connect(RTC::ConnectorProfile&) override { return RTC::UNSUPPORTED; }
+      RTC::ReturnCode_t disconnect(const char*) override { return RTC::UNSUPPORTED; }
+      RTC::ReturnCode_t disconnect_all() override { return RTC::UNSUPPORTED; }
+
+    private:
+      const std::string m_readerIor;
+      std::mutex m_mutex;
+      std::vector<std::string> m_told;
+    };
+
     const char* const g_componentBases[] = {
       "IDL:openrtm.aist.go.jp/OpenRTM/DataFlowComponent:1.0",
       "IDL:omg.org/RTC/RTObject:1.0",
@@ -215,16 +257,16 @@ namespace remotetest
     EXPECT_EQ(RTC::PRECONDITION_NOT_MET, m_context->activate_component(m_component));
     ASSERT_EQ(RTC::RTC_OK, m_context->deactivate_component(m_component));
     // onDeactivated has returned by the time the answer comes.
-    EXPECT_NE(m_manager->stdoutText().find("TextPort0 deactivated"), std::string::npos);
     EXPECT_EQ(RTC::INACTIVE_STATE, m_context->get_component_state(m_component));
+    EXPECT_TRUE(m_manager->waitForStdout("TextPort0 deactivated", g_patience));
   }
 
   TEST_F(RemoteSurface, ExitDeactivatesThenFinalizesAndTheLastComponentEndsTheProcess)
   {
     ASSERT_EQ(RTC::RTC_OK, m_context->activate_component(m_component));
     ASSERT_EQ(RTC::RTC_OK, m_component->exit());
-    EXPECT_NE(m_manager->stdoutText().find("TextPort0 deactivated"), std::string::npos);
     ASSERT_TRUE(m_manager->wait(g_patience)) << m_manager->stderrText();
+    EXPECT_NE(m_manager->stdoutText().find("TextPort0 deactivated"), std::string::npos);
     EXPECT_EQ(0, m_manager->exitCode());
     EXPECT_NE(m_manager->stdoutText().find("TextPort0 finalized"), std::string::npos);
   }
@@ -324,6 +366,7 @@ namespace remotetest
       {
         EXPECT_EQ(OpenRTM::PORT_ERROR, sink->put(cdrData(bad)));
       }
+    EXPECT_TRUE(m_manager->waitForStderr("not a IDL:RTC/TimedString:1.0 value", g_patience));
     EXPECT_EQ(1u, warnings("not a IDL:RTC/TimedString:1.0 value")) << m_manager->stderrText();
 
     // The component is inactive, so the buffer of two fills up.
@@ -353,10 +396,15 @@ namespace remotetest
     CORBA::Object_var readerObject = poa->id_to_reference(readerId.in());
     CORBA::String_var readerIor = testOrb()->object_to_string(readerObject);
 
+    // The reader's port comes second: the out port subscribes to what it published.
+    PortableServer::Servant_var<ForeignInPort> inPort = new ForeignInPort(readerIor.in());
+    PortableServer::ObjectId_var inPortId = poa->activate_object(inPort.in());
+    CORBA::Object_var inPortObject = poa->id_to_reference(inPortId.in());
+    RTC::PortService_var foreignIn = RTC::PortService::_narrow(inPortObject);
     RTC::PortService_var out = port("TextPort0.out");
-    RTC::ConnectorProfile profile =
-      profileFor(out, {{"dataport.corba_cdr.inport_ior", readerIor.in()},
-                       {"dataport.serializer.cdr.endian", "big"}});
+    RTC::ConnectorProfile profile = profileFor(out, {{"dataport.serializer.cdr.endian", "big"}});
+    profile.ports.length(2);
+    profile.ports[1] = RTC::PortService::_duplicate(foreignIn.in());
     ASSERT_EQ(RTC::RTC_OK, out->connect(profile));
 
     std::string texts;
@@ -370,15 +418,26 @@ namespace remotetest
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
       }
     ASSERT_FALSE(reader->values().empty());
-    // TextPortComp leaves the time stamp at zero.
-    EXPECT_EQ((Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 'h', 'i', 0}), reader->values().front());
+    // TextPortComp leaves the time stamp unset: the string after it tells the byte order.
+    const Bytes first = reader->values().front();
+    ASSERT_EQ(15u, first.size());
+    EXPECT_EQ((Bytes{0, 0, 0, 3, 'h', 'i', 0}), Bytes(first.begin() + 8, first.end()));
 
     // The reader goes away: the writer drops the connection with one warning and writes on.
     poa->deactivate_object(readerId.in());
     EXPECT_TRUE(m_manager->waitForStdout("unconnected", g_patience)) << m_manager->stderrText();
+    EXPECT_TRUE(m_manager->waitForStderr("gone; connection dropped", g_patience));
     EXPECT_EQ(1u, warnings("gone; connection dropped")) << m_manager->stderrText();
     RTC::ConnectorProfileList_var listed = out->get_connector_profiles();
     EXPECT_EQ(0u, listed->length());
     EXPECT_EQ(RTC::ACTIVE_STATE, m_context->get_component_state(m_component));
+    // Its port is told, so that a reader that only hung does not wait on a dropped connection.
+    const auto toldBy = std::chrono::steady_clock::now() + g_patience;
+    while (inPort->told().empty() && std::chrono::steady_clock::now() < toldBy)
+      {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+    EXPECT_EQ((std::vector<std::string>{profile.connector_id.in()}), inPort->told());
+    poa->deactivate_object(inPortId.in());
   }
 }
