@@ -27,14 +27,15 @@ namespace RTC
       Fail
     };
 
+    template <typename Interface>
     Outcome tryResolve(NamingClient& client, const CosNaming::Name& name, const std::string& path,
-                       RTCRemote::ComponentControl_var& component, std::string& error)
+                       typename Interface::_var_type& component, std::string& error)
     {
       const std::string where = " at the naming service at " + client.server();
       try
         {
           CORBA::Object_var object = client.resolve(name);
-          component = RTCRemote::ComponentControl::_narrow(object);
+          component = Interface::_narrow(object);
           if (CORBA::is_nil(component))
             {
               error = path + where + " is not a component";
@@ -71,27 +72,45 @@ namespace RTC
     }
   }
 
+  namespace
+  {
+    template <typename Interface>
+    typename Interface::_ptr_type resolve(CORBA::ORB_ptr orb, const std::string& server,
+                                          const std::string& path,
+                                          std::chrono::milliseconds patience, std::string& error)
+    {
+      const std::string fullPath = componentPath(path);
+      const CosNaming::Name name = toNamingName(fullPath);
+      NamingClient client(orb, server);
+      const auto deadline = std::chrono::steady_clock::now() + patience;
+      while (true)
+        {
+          typename Interface::_var_type component;
+          Outcome outcome = tryResolve<Interface>(client, name, fullPath, component, error);
+          if (outcome == Outcome::Found) { return component._retn(); }
+          if (outcome == Outcome::Fail) { break; }
+          const auto now = std::chrono::steady_clock::now();
+          if (now >= deadline) { break; }
+          // Polling: the naming service cannot notify us of a new binding.
+          std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+            deadline - now, std::chrono::milliseconds(200)));
+        }
+      return Interface::_nil();
+    }
+  }
+
+  RTC::RTObject_ptr resolveRtObject(CORBA::ORB_ptr orb, const std::string& server,
+                                    const std::string& path, std::chrono::milliseconds patience,
+                                    std::string& error)
+  {
+    return resolve<RTC::RTObject>(orb, server, path, patience, error);
+  }
+
   RTCRemote::ComponentControl_ptr resolveComponent(CORBA::ORB_ptr orb, const std::string& server,
                                                    const std::string& path,
                                                    std::chrono::milliseconds patience,
                                                    std::string& error)
   {
-    const std::string fullPath = componentPath(path);
-    const CosNaming::Name name = toNamingName(fullPath);
-    NamingClient client(orb, server);
-    const auto deadline = std::chrono::steady_clock::now() + patience;
-    while (true)
-      {
-        RTCRemote::ComponentControl_var component;
-        Outcome outcome = tryResolve(client, name, fullPath, component, error);
-        if (outcome == Outcome::Found) { return component._retn(); }
-        if (outcome == Outcome::Fail) { break; }
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= deadline) { break; }
-        // Polling: the naming service cannot notify us of a new binding.
-        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
-          deadline - now, std::chrono::milliseconds(200)));
-      }
-    return RTCRemote::ComponentControl::_nil();
+    return resolve<RTCRemote::ComponentControl>(orb, server, path, patience, error);
   }
 }

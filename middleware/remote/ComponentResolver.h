@@ -5,6 +5,7 @@
 
 #include <omniORB4/CORBA.h>
 #include <rtm/idl/ComponentControl.hh>
+#include <rtm/idl/RtcInterfaces.hh>
 
 #include <chrono>
 #include <string>
@@ -15,6 +16,10 @@ namespace RTC
   // `server` ("host" or "host:port"). Retries until `patience` has passed while the name is
   // not bound, the naming service does not answer, or the bound component does not answer (a
   // stale entry of a process that died). Nil with a one-line `error` on failure.
+  RTC::RTObject_ptr resolveRtObject(CORBA::ORB_ptr orb, const std::string& server,
+                                    const std::string& path, std::chrono::milliseconds patience,
+                                    std::string& error);
+  // The same for the old private protocol, until its tool is replaced.
   RTCRemote::ComponentControl_ptr resolveComponent(CORBA::ORB_ptr orb, const std::string& server,
                                                    const std::string& path,
                                                    std::chrono::milliseconds patience,

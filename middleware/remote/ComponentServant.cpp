@@ -2,35 +2,38 @@
 
 #include <rtm/RTObject.h>
 
-#include "CallTimeouts.h"
-#include "ConnectionBuffer.h"
 #include "ComponentCore.h"
 #include "CorbaRemoteLayer.h"
-#include "ManagerImpl.h"
+#include "NameValues.h"
 #include "PeriodicExecutionContext.h"
-#include "PortConnect.h"
-#include "ProfileConversion.h"
-#include "RemoteConnector.h"
 
-#include <set>
+#include <chrono>
 
 namespace RTC
 {
   namespace
   {
-    [[noreturn]] void refuse(const std::string& reason)
+    // As long as a remote deactivation may wait (see ExecutionContextServant).
+    const std::chrono::milliseconds g_exitPatience(10000);
+
+    template <typename Servant>
+    CORBA::Object_ptr activate(PortableServer::POA_ptr poa, Servant* servant,
+                               PortableServer::ObjectId_var& id)
     {
-      throw RTCRemote::ControlError(reason.c_str());
+      id = poa->activate_object(servant);
+      return poa->id_to_reference(id.in());
     }
 
-    const RTCRemote::PortProfile* findPort(const RTCRemote::ComponentProfile& profile,
-                                           const std::string& name)
+    void deactivate(PortableServer::POA_ptr poa, const PortableServer::ObjectId& id)
     {
-      for (CORBA::ULong i = 0; i < profile.ports.length(); ++i)
+      try
         {
-          if (name == profile.ports[i].name.in()) { return &profile.ports[i]; }
+          poa->deactivate_object(id);
         }
-      return nullptr;
+      catch (const CORBA::Exception&)
+        {
+          // The POA is already being destroyed with the ORB.
+        }
     }
   }
 
@@ -42,316 +45,150 @@ namespace RTC
 
   void ComponentServant::serve(PortableServer::POA_ptr poa)
   {
-    for (InPortBase* port : m_component.core().inPorts())
-      {
-        InPortObject& object = m_inPorts[port->getName()];
-        object.servant = new InPortServant(*port, m_lifetime);
-        object.id = poa->activate_object(object.servant.in());
-        CORBA::Object_var reference = poa->id_to_reference(object.id.in());
-        object.reference = RTCRemote::InPortEndpoint::_narrow(reference);
-      }
-    m_id = poa->activate_object(this);
-    CORBA::Object_var reference = poa->id_to_reference(m_id.in());
-    m_self = RTCRemote::ComponentControl::_narrow(reference);
+    CORBA::Object_var self = activate(poa, this, m_id);
+    m_self = OpenRTM::DataFlowComponent::_narrow(self);
+
+    m_context.servant = new ExecutionContextServant(m_component, m_lifetime);
+    CORBA::Object_var context = activate(poa, m_context.servant.in(), m_context.id);
+    m_contextRef = RTC::ExecutionContextService::_narrow(context);
+    m_context.servant->setReferences(m_contextRef.in(), m_self.in());
+
+    m_configuration.servant = new ConfigurationServant(m_component, m_lifetime);
+    CORBA::Object_var configuration =
+      activate(poa, m_configuration.servant.in(), m_configuration.id);
+    m_configurationRef = SDOPackage::Configuration::_narrow(configuration);
+
+    auto addPort = [&](InPortBase* in, OutPortBase* out) {
+      Object<PortServant> port;
+      port.servant = new PortServant(m_layer.orb(), poa, m_instanceName, in, out, m_lifetime);
+      CORBA::Object_var object = activate(poa, port.servant.in(), port.id);
+      RTC::PortService_var reference = RTC::PortService::_narrow(object);
+      port.servant->setReferences(reference.in(), m_self.in());
+      m_ports.push_back(port);
+    };
+    for (InPortBase* in : m_component.core().inPorts()) { addPort(in, nullptr); }
+    for (OutPortBase* out : m_component.core().outPorts()) { addPort(nullptr, out); }
   }
 
   void ComponentServant::retire(PortableServer::POA_ptr poa)
   {
-    // Writers of other processes drop their ends now rather than find the reader gone later.
-    for (auto& port : m_inPorts)
-      {
-        for (auto& writer : port.second.servant->forgetAllWriters())
-          {
-            try
-              {
-                writer.second->closeConnection(writer.first.c_str());
-              }
-            catch (const CORBA::Exception&)
-              {
-                // That writer is gone as well.
-              }
-          }
-      }
+    // Peers drop their ends now rather than find this one gone later.
+    for (auto& port : m_ports) { port.servant->disconnectAllOnExit(); }
     m_lifetime->retire();
+    deactivate(poa, m_id.in());
+    deactivate(poa, m_context.id.in());
+    deactivate(poa, m_configuration.id.in());
+    for (auto& port : m_ports) { deactivate(poa, port.id.in()); }
+  }
+
+  OpenRTM::DataFlowComponent_ptr ComponentServant::reference()
+  {
+    return OpenRTM::DataFlowComponent::_duplicate(m_self.in());
+  }
+
+  PortServant* ComponentServant::port(const std::string& name)
+  {
+    const std::string full = m_instanceName + "." + name;
+    for (auto& port : m_ports)
+      {
+        if (port.servant->name() == full) { return port.servant.in(); }
+      }
+    return nullptr;
+  }
+
+  void ComponentServant::dropAbandonedConnections()
+  {
     try
       {
-        poa->deactivate_object(m_id.in());
-        for (auto& port : m_inPorts) { poa->deactivate_object(port.second.id.in()); }
+        for (auto& port : m_ports) { port.servant->dropAbandonedConnections(); }
       }
-    catch (const CORBA::Exception&)
+    catch (const CORBA::OBJECT_NOT_EXIST&)
       {
-        // The POA is already being destroyed with the ORB.
+        // Retired meanwhile.
       }
   }
 
-  RTCRemote::ComponentControl_ptr ComponentServant::reference()
+  // ---- actions: not offered remotely
+
+  RTC::ReturnCode_t ComponentServant::on_initialize()
   {
-    return RTCRemote::ComponentControl::_duplicate(m_self.in());
+    notOffered();
+  }
+  RTC::ReturnCode_t ComponentServant::on_finalize()
+  {
+    notOffered();
+  }
+  RTC::ReturnCode_t ComponentServant::on_startup(RTC::ExecutionContextHandle_t)
+  {
+    notOffered();
+  }
+  RTC::ReturnCode_t ComponentServant::on_shutdown(RTC::ExecutionContextHandle_t)
+  {
+    notOffered();
+  }
+  RTC::ReturnCode_t ComponentServant::on_activated(RTC::ExecutionContextHandle_t)
+  {
+    notOffered();
+  }
+  RTC::ReturnCode_t ComponentServant::on_deactivated(RTC::ExecutionContextHandle_t)
+  {
+    notOffered();
+  }
+  RTC::ReturnCode_t ComponentServant::on_aborting(RTC::ExecutionContextHandle_t)
+  {
+    notOffered();
+  }
+  RTC::ReturnCode_t ComponentServant::on_error(RTC::ExecutionContextHandle_t)
+  {
+    notOffered();
+  }
+  RTC::ReturnCode_t ComponentServant::on_reset(RTC::ExecutionContextHandle_t)
+  {
+    notOffered();
+  }
+  RTC::ReturnCode_t ComponentServant::on_execute(RTC::ExecutionContextHandle_t)
+  {
+    notOffered();
+  }
+  RTC::ReturnCode_t ComponentServant::on_state_update(RTC::ExecutionContextHandle_t)
+  {
+    notOffered();
+  }
+  RTC::ReturnCode_t ComponentServant::on_rate_changed(RTC::ExecutionContextHandle_t)
+  {
+    notOffered();
+  }
+  RTC::ReturnCode_t ComponentServant::initialize()
+  {
+    notOffered();
+  }
+  RTC::ReturnCode_t ComponentServant::finalize()
+  {
+    notOffered();
+  }
+  RTC::ExecutionContextHandle_t ComponentServant::attach_context(RTC::ExecutionContext_ptr)
+  {
+    notOffered();
+  }
+  RTC::ReturnCode_t ComponentServant::detach_context(RTC::ExecutionContextHandle_t)
+  {
+    notOffered();
   }
 
-  std::string ComponentServant::portText(const std::string& port) const
+  // ---- lifecycle and contexts
+
+  bool ComponentServant::isOwnContext(RTC::ExecutionContext_ptr context)
   {
-    return m_instanceName + "." + port;
+    return !CORBA::is_nil(context) && context->_is_equivalent(m_contextRef.in());
   }
 
-  ComponentServant::InPortObject* ComponentServant::inPortObject(const std::string& port)
-  {
-    auto found = m_inPorts.find(port);
-    return found == m_inPorts.end() ? nullptr : &found->second;
-  }
-
-  RTCRemote::ComponentProfile* ComponentServant::getProfile()
-  {
-    ServantLifetime::Use use(*m_lifetime);
-    return makeProfile(m_component, m_layer.processToken());
-  }
-
-  RTCRemote::LifeCycleState ComponentServant::getState()
-  {
-    ServantLifetime::Use use(*m_lifetime);
-    return toRemote(m_component.core().state());
-  }
-
-  void ComponentServant::changeState(const std::string& verb, StateRequest request)
-  {
-    PeriodicExecutionContext* context = m_component.core().executionContext();
-    const LifeCycleState before = m_component.core().state();
-    const ReturnCode_t result = context != nullptr ? (context->*request)() : PRECONDITION_NOT_MET;
-    if (result == RTC_OK) { return; }
-    if (result == PRECONDITION_NOT_MET)
-      {
-        refuse("cannot " + verb + " " + m_instanceName + ": it is " + toString(before));
-      }
-    refuse("cannot " + verb + " " + m_instanceName + ": its callback failed; it is now " +
-           toString(m_component.core().state()));
-  }
-
-  void ComponentServant::activate()
-  {
-    ServantLifetime::Use use(*m_lifetime);
-    changeState("activate", &PeriodicExecutionContext::activate);
-  }
-
-  void ComponentServant::deactivate()
-  {
-    ServantLifetime::Use use(*m_lifetime);
-    changeState("deactivate", &PeriodicExecutionContext::deactivate);
-  }
-
-  void ComponentServant::reset()
-  {
-    ServantLifetime::Use use(*m_lifetime);
-    changeState("reset", &PeriodicExecutionContext::reset);
-  }
-
-  void ComponentServant::setConfiguration(const char* setName, const char* param, const char* value)
-  {
-    ServantLifetime::Use use(*m_lifetime);
-    ConfigAdmin& config = m_component.core().config();
-    const std::string name(param);
-    std::set<std::string> known;
-    for (const ConfigAdmin::Parameter& parameter : config.parameters())
-      {
-        known.insert(parameter.name);
-      }
-    for (const auto& entry : config.activeValues()) { known.insert(entry.first); }
-    if (known.count(name) == 0)
-      {
-        refuse(m_instanceName + " has no configuration parameter '" + name + "'");
-      }
-    std::string set(setName);
-    if (set.empty()) { set = config.activeSet(); }
-    // Recorded only: ConfigAdmin::update() applies it on the execution context at activation.
-    config.setValue(set, name, value);
-  }
-
-  RTCRemote::ConnectionSettings*
-  ComponentServant::connect(const char* localPortName, RTCRemote::ComponentControl_ptr peerArgument,
-                            const char* peerPortName, const RTCRemote::NameValueList& properties)
+  CORBA::Boolean ComponentServant::is_alive(RTC::ExecutionContext_ptr context)
   {
     ServantLifetime::Use use(*m_lifetime);
-    LocalEnd local;
-    local.port = localPortName;
-    local.out = m_component.core().outPort(local.port);
-    local.in = m_component.core().inPort(local.port);
-    if (local.out == nullptr && local.in == nullptr)
-      {
-        refuse(m_instanceName + " has no port '" + local.port + "'");
-      }
-    if (CORBA::is_nil(peerArgument))
-      {
-        refuse("no peer component to connect " + portText(local.port) + " with");
-      }
-
-    RTCRemote::ComponentControl_var peer = RTCRemote::ComponentControl::_duplicate(peerArgument);
-    CallTimeouts::apply(peer.in(), CallTimeouts::peer);
-    RTCRemote::ComponentProfile_var peerProfile;
-    try
-      {
-        peerProfile = peer->getProfile();
-      }
-    catch (const CORBA::SystemException& e)
-      {
-        refuse("the peer of " + portText(local.port) + " does not answer (" + e._name() + ")");
-      }
-    const std::string peerPort(peerPortName);
-    const std::string peerText = std::string(peerProfile->instanceName.in()) + "." + peerPort;
-    checkPeerPort(local, peerProfile.in(), peerPort, peerText);
-
-    ConnectionSettings settings;
-    std::string error;
-    const std::string outText = local.out != nullptr ? portText(local.port) : peerText;
-    const std::string inText = local.out != nullptr ? peerText : portText(local.port);
-    if (!makeConnectionSettings(fromRemote(properties), outText, inText, settings, error))
-      {
-        refuse(error);
-      }
-
-    if (m_layer.processToken() == peerProfile->processToken.in())
-      {
-        connectInThisProcess(local, peerProfile->instanceName.in(), peerPort, settings);
-      }
-    else
-      {
-        try
-          {
-            connectToOtherProcess(local, peer.in(), peerPort, settings);
-          }
-        catch (const CORBA::SystemException& e)
-          {
-            refuse(peerText + " does not answer (" + e._name() + ")");
-          }
-      }
-    return new RTCRemote::ConnectionSettings(toRemote(settings));
+    return isOwnContext(context);
   }
 
-  void ComponentServant::checkPeerPort(const LocalEnd& local,
-                                       const RTCRemote::ComponentProfile& peerProfile,
-                                       const std::string& peerPort, const std::string& peerText)
-  {
-    const RTCRemote::PortProfile* peerPortProfile = findPort(peerProfile, peerPort);
-    if (peerPortProfile == nullptr)
-      {
-        refuse(std::string(peerProfile.instanceName.in()) + " has no port '" + peerPort + "'");
-      }
-    const bool peerIsOut = peerPortProfile->direction == RTCRemote::OUT_PORT;
-    if ((local.out != nullptr) == peerIsOut)
-      {
-        refuse("cannot connect " + portText(local.port) + " and " + peerText + ": both are " +
-               (peerIsOut ? "out" : "in") + " ports");
-      }
-    const std::string localType =
-      local.out != nullptr ? local.out->dataType() : local.in->dataType();
-    if (localType != peerPortProfile->dataType.in())
-      {
-        refuse("cannot connect " + portText(local.port) + " and " + peerText +
-               ": data types differ (" + localType + " and " + peerPortProfile->dataType.in() +
-               ")");
-      }
-  }
-
-  void ComponentServant::connectInThisProcess(const LocalEnd& local,
-                                              const std::string& peerInstance,
-                                              const std::string& peerPort,
-                                              const ConnectionSettings& settings)
-  {
-    RTObject_impl* other = m_layer.manager().findComponent(peerInstance);
-    if (other == nullptr) { refuse(peerInstance + " is gone"); }
-    OutPortBase* otherOut = other->core().outPort(peerPort);
-    InPortBase* otherIn = other->core().inPort(peerPort);
-    std::string error;
-    bool made = local.out != nullptr
-                  ? otherIn != nullptr && connectInProcess(*local.out, *otherIn, settings, error)
-                  : otherOut != nullptr && connectInProcess(*otherOut, *local.in, settings, error);
-    if (!made) { refuse(error.empty() ? peerInstance + "." + peerPort + " is gone" : error); }
-  }
-
-  void ComponentServant::connectToOtherProcess(const LocalEnd& local,
-                                               RTCRemote::ComponentControl_ptr peer,
-                                               const std::string& peerPort,
-                                               const ConnectionSettings& settings)
-  {
-    if (local.out != nullptr)
-      {
-        RTCRemote::InPortEndpoint_var reader =
-          peer->openInConnection(peerPort.c_str(), toRemote(settings), m_self.in());
-        local.out->addConnector(std::make_shared<RemoteConnector>(settings, reader.in()));
-        return;
-      }
-    InPortObject* object = inPortObject(local.port);
-    if (object == nullptr)
-      {
-        refuse(portText(local.port) + " was added after start-up and cannot be reached");
-      }
-    local.in->addConnection(settings);
-    object->servant->rememberWriter(settings.id, peer);
-    try
-      {
-        peer->openOutConnection(peerPort.c_str(), toRemote(settings), object->reference.in());
-      }
-    catch (...)
-      {
-        RTCRemote::ComponentControl_var forgotten = object->servant->forgetWriter(settings.id);
-        local.in->removeConnection(settings.id);
-        throw;
-      }
-  }
-
-  bool ComponentServant::closeLocalEnd(const std::string& connectionId)
-  {
-    std::vector<RTCRemote::ComponentControl_var> writers;
-    return removeLocalEnds(connectionId, writers);
-  }
-
-  bool ComponentServant::removeLocalEnds(const std::string& connectionId,
-                                         std::vector<RTCRemote::ComponentControl_var>& writers)
-  {
-    bool found = false;
-    // An out port's connector removes the reader's end itself (in this process or remotely).
-    for (OutPortBase* port : m_component.core().outPorts())
-      {
-        if (port->removeConnector(connectionId)) { found = true; }
-      }
-    for (InPortBase* port : m_component.core().inPorts())
-      {
-        if (!port->removeConnection(connectionId)) { continue; }
-        found = true;
-        InPortObject* object = inPortObject(port->getName());
-        writers.push_back(object != nullptr ? object->servant->forgetWriter(connectionId)
-                                            : RTCRemote::ComponentControl::_nil());
-      }
-    return found;
-  }
-
-  void ComponentServant::disconnect(const char* connectionIdText)
-  {
-    ServantLifetime::Use use(*m_lifetime);
-    const std::string connectionId(connectionIdText);
-    std::vector<RTCRemote::ComponentControl_var> writers;
-    if (!removeLocalEnds(connectionId, writers))
-      {
-        refuse(m_instanceName + " has no connection '" + connectionId + "'");
-      }
-    // Each removed in-port end has a writer to tell: in this process, or in another one.
-    for (RTCRemote::ComponentControl_var& writer : writers)
-      {
-        if (CORBA::is_nil(writer))
-          {
-            m_layer.closeInProcess(connectionId);
-            continue;
-          }
-        try
-          {
-            writer->closeConnection(connectionId.c_str());
-          }
-        catch (const CORBA::Exception&)
-          {
-            // The writer is gone; its end went with it.
-          }
-      }
-  }
-
-  void ComponentServant::exit()
+  RTC::ReturnCode_t ComponentServant::exit()
   {
     ServantLifetime::Use use(*m_lifetime);
     // The caller learns that onDeactivated has returned; finalising happens after the reply.
@@ -359,74 +196,89 @@ namespace RTC
       {
         if (PeriodicExecutionContext* context = m_component.core().executionContext())
           {
-            context->deactivate();
+            context->transition(PeriodicExecutionContext::Transition::Deactivate, g_exitPatience);
           }
       }
     m_layer.requestExit(m_instanceName);
+    return RTC::RTC_OK;
   }
 
-  RTCRemote::InPortEndpoint_ptr
-  ComponentServant::openInConnection(const char* port,
-                                     const RTCRemote::ConnectionSettings& settings,
-                                     RTCRemote::ComponentControl_ptr writer)
+  RTC::ExecutionContext_ptr ComponentServant::get_context(RTC::ExecutionContextHandle_t handle)
   {
     ServantLifetime::Use use(*m_lifetime);
-    InPortBase* in = m_component.core().inPort(port);
-    InPortObject* object = inPortObject(port);
-    if (in == nullptr || object == nullptr)
-      {
-        refuse(m_instanceName + " has no in port '" + port + "'");
-      }
-    ConnectionSettings local = fromRemote(settings);
-    in->addConnection(local);
-    object->servant->rememberWriter(local.id, writer);
-    return RTCRemote::InPortEndpoint::_duplicate(object->reference.in());
+    if (handle != 0) { return RTC::ExecutionContext::_nil(); }
+    return RTC::ExecutionContextService::_duplicate(m_contextRef.in());
   }
 
-  void ComponentServant::openOutConnection(const char* port,
-                                           const RTCRemote::ConnectionSettings& settings,
-                                           RTCRemote::InPortEndpoint_ptr reader)
+  RTC::ExecutionContextList* ComponentServant::get_owned_contexts()
   {
     ServantLifetime::Use use(*m_lifetime);
-    OutPortBase* out = m_component.core().outPort(port);
-    if (out == nullptr) { refuse(m_instanceName + " has no out port '" + port + "'"); }
-    if (CORBA::is_nil(reader)) { refuse("no reader to connect " + portText(port) + " with"); }
-    out->addConnector(std::make_shared<RemoteConnector>(fromRemote(settings), reader));
+    RTC::ExecutionContextList_var list = new RTC::ExecutionContextList;
+    list->length(1);
+    list[0] = RTC::ExecutionContextService::_duplicate(m_contextRef.in());
+    return list._retn();
   }
 
-  CORBA::Boolean ComponentServant::closeConnection(const char* connectionId)
+  RTC::ExecutionContextList* ComponentServant::get_participating_contexts()
   {
     ServantLifetime::Use use(*m_lifetime);
-    return closeLocalEnd(connectionId);
+    return new RTC::ExecutionContextList;
   }
 
-  CORBA::Boolean ComponentServant::hasConnection(const char* connectionIdText)
+  RTC::ExecutionContextHandle_t
+  ComponentServant::get_context_handle(RTC::ExecutionContext_ptr context)
   {
     ServantLifetime::Use use(*m_lifetime);
-    const std::string connectionId(connectionIdText);
-    for (OutPortBase* port : m_component.core().outPorts())
-      {
-        for (const ConnectionStatus& status : port->connections())
-          {
-            if (status.settings.id == connectionId) { return true; }
-          }
-      }
-    for (InPortBase* port : m_component.core().inPorts())
-      {
-        if (port->findConnection(connectionId)) { return true; }
-      }
-    return false;
+    return isOwnContext(context) ? 0 : -1;
   }
 
-  void ComponentServant::dropAbandonedConnections()
+  // ---- profile and ports
+
+  RTC::ComponentProfile* ComponentServant::get_component_profile()
   {
-    try
+    ServantLifetime::Use use(*m_lifetime);
+    const coil::Properties& properties = m_component.core().properties();
+    RTC::ComponentProfile_var profile = new RTC::ComponentProfile;
+    profile->instance_name = CORBA::string_dup(m_instanceName.c_str());
+    profile->type_name = CORBA::string_dup(properties.getProperty("type_name").c_str());
+    profile->description = CORBA::string_dup(properties.getProperty("description").c_str());
+    profile->version = CORBA::string_dup(properties.getProperty("version").c_str());
+    profile->vendor = CORBA::string_dup(properties.getProperty("vendor").c_str());
+    profile->category = CORBA::string_dup(properties.getProperty("category").c_str());
+    profile->port_profiles.length(static_cast<CORBA::ULong>(m_ports.size()));
+    for (CORBA::ULong i = 0; i < profile->port_profiles.length(); ++i)
       {
-        for (auto& port : m_inPorts) { port.second.servant->dropAbandonedConnections(); }
+        RTC::PortProfile_var port = m_ports[i].servant->get_port_profile();
+        profile->port_profiles[i] = port.in();
       }
-    catch (const CORBA::OBJECT_NOT_EXIST&)
-      {
-        // Retired meanwhile.
-      }
+    profile->properties = toNameValues(properties);
+    return profile._retn();
+  }
+
+  RTC::PortServiceList* ComponentServant::get_ports()
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    RTC::PortServiceList_var list = new RTC::PortServiceList;
+    list->length(static_cast<CORBA::ULong>(m_ports.size()));
+    for (CORBA::ULong i = 0; i < list->length(); ++i) { list[i] = m_ports[i].servant->reference(); }
+    return list._retn();
+  }
+
+  char* ComponentServant::get_sdo_id()
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    return CORBA::string_dup(m_instanceName.c_str());
+  }
+
+  char* ComponentServant::get_sdo_type()
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    return CORBA::string_dup(m_component.core().properties().getProperty("description").c_str());
+  }
+
+  SDOPackage::Configuration_ptr ComponentServant::get_configuration()
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    return SDOPackage::Configuration::_duplicate(m_configurationRef.in());
   }
 }

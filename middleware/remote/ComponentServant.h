@@ -1,19 +1,18 @@
-// The remote face of one component: profile, state changes, configuration, connections and
-// exit, as ComponentControl.idl describes. Calls arrive on ORB threads; state changes are
-// carried out by the component's execution context, and the call returns once they are done.
+// The remote face of one component, as OpenRTM-aist components present themselves: an
+// OpenRTM::DataFlowComponent with its profile, its ports, one owned periodic execution context
+// and its configuration, each a CORBA object of its own. Operations we do not offer raise
+// NO_IMPLEMENT.
 #ifndef RTM_REMOTE_COMPONENTSERVANT_H
 #define RTM_REMOTE_COMPONENTSERVANT_H
 
-#include <rtm/InPortBase.h>
-#include <rtm/OutPortBase.h>
-#include <rtm/PortConnection.h>
-#include <rtm/RTC.h>
-#include <rtm/idl/ComponentControl.hh>
+#include <rtm/idl/OpenRtmInterfaces.hh>
 
-#include "InPortServant.h"
+#include "ConfigurationServant.h"
+#include "ExecutionContextServant.h"
+#include "NoImplement.h"
+#include "PortServant.h"
 #include "ServantLifetime.h"
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,87 +20,80 @@
 namespace RTC
 {
   class CorbaRemoteLayer;
-  class PeriodicExecutionContext;
   class RTObject_impl;
 
-  class ComponentServant : public POA_RTCRemote::ComponentControl
+  class ComponentServant : public NoImplement<POA_OpenRTM::DataFlowComponent>
   {
   public:
     ComponentServant(CorbaRemoteLayer& layer, RTObject_impl& component);
 
-    // Activates this object and one object per in port in `poa`.
+    // Activates this object and those of its ports, context and configuration in `poa`.
     void serve(PortableServer::POA_ptr poa);
-    // Lets writers of remote connections into this component drop them, refuses further
-    // calls, waits for the calls inside to leave, and deactivates the objects. The component
-    // may be deleted afterwards.
+    // Disconnects the ports (telling the peers), refuses further calls, waits for the calls
+    // inside to leave, and deactivates the objects. The component may be deleted afterwards.
     void retire(PortableServer::POA_ptr poa);
-    RTCRemote::ComponentControl_ptr reference();
-
-    RTCRemote::ComponentProfile* getProfile() override;
-    RTCRemote::LifeCycleState getState() override;
-    void activate() override;
-    void deactivate() override;
-    void reset() override;
-    void setConfiguration(const char* setName, const char* param, const char* value) override;
-    RTCRemote::ConnectionSettings* connect(const char* localPort,
-                                           RTCRemote::ComponentControl_ptr peer,
-                                           const char* peerPort,
-                                           const RTCRemote::NameValueList& properties) override;
-    void disconnect(const char* connectionId) override;
-    void exit() override;
-    RTCRemote::InPortEndpoint_ptr openInConnection(const char* port,
-                                                   const RTCRemote::ConnectionSettings& settings,
-                                                   RTCRemote::ComponentControl_ptr writer) override;
-    void openOutConnection(const char* port, const RTCRemote::ConnectionSettings& settings,
-                           RTCRemote::InPortEndpoint_ptr reader) override;
-    CORBA::Boolean closeConnection(const char* connectionId) override;
-    CORBA::Boolean hasConnection(const char* connectionId) override;
-
-    // See InPortServant::dropAbandonedConnections; nothing once the component is retired.
+    OpenRTM::DataFlowComponent_ptr reference();
+    // The port servant of local port `name`; null when there is none.
+    PortServant* port(const std::string& name);
+    // See PortServant::dropAbandonedConnections; nothing once the component is retired.
     void dropAbandonedConnections();
 
+    // ComponentAction and DataFlowComponentAction: the context calls them in-process.
+    RTC::ReturnCode_t on_initialize() override;
+    RTC::ReturnCode_t on_finalize() override;
+    RTC::ReturnCode_t on_startup(RTC::ExecutionContextHandle_t) override;
+    RTC::ReturnCode_t on_shutdown(RTC::ExecutionContextHandle_t) override;
+    RTC::ReturnCode_t on_activated(RTC::ExecutionContextHandle_t) override;
+    RTC::ReturnCode_t on_deactivated(RTC::ExecutionContextHandle_t) override;
+    RTC::ReturnCode_t on_aborting(RTC::ExecutionContextHandle_t) override;
+    RTC::ReturnCode_t on_error(RTC::ExecutionContextHandle_t) override;
+    RTC::ReturnCode_t on_reset(RTC::ExecutionContextHandle_t) override;
+    RTC::ReturnCode_t on_execute(RTC::ExecutionContextHandle_t) override;
+    RTC::ReturnCode_t on_state_update(RTC::ExecutionContextHandle_t) override;
+    RTC::ReturnCode_t on_rate_changed(RTC::ExecutionContextHandle_t) override;
+
+    // LightweightRTObject
+    RTC::ReturnCode_t initialize() override;
+    RTC::ReturnCode_t finalize() override;
+    CORBA::Boolean is_alive(RTC::ExecutionContext_ptr context) override;
+    // Deactivates the component, returns, and then finalises it.
+    RTC::ReturnCode_t exit() override;
+    RTC::ExecutionContextHandle_t attach_context(RTC::ExecutionContext_ptr) override;
+    RTC::ReturnCode_t detach_context(RTC::ExecutionContextHandle_t) override;
+    RTC::ExecutionContext_ptr get_context(RTC::ExecutionContextHandle_t handle) override;
+    RTC::ExecutionContextList* get_owned_contexts() override;
+    RTC::ExecutionContextList* get_participating_contexts() override;
+    RTC::ExecutionContextHandle_t get_context_handle(RTC::ExecutionContext_ptr context) override;
+
+    // RTObject
+    RTC::ComponentProfile* get_component_profile() override;
+    RTC::PortServiceList* get_ports() override;
+
+    // SDO
+    char* get_sdo_id() override;
+    char* get_sdo_type() override;
+    SDOPackage::Configuration_ptr get_configuration() override;
+
   private:
-    struct InPortObject
+    template <typename Servant> struct Object
     {
-      PortableServer::Servant_var<InPortServant> servant;
+      PortableServer::Servant_var<Servant> servant;
       PortableServer::ObjectId_var id;
-      RTCRemote::InPortEndpoint_var reference;
     };
 
-    // The port of this component being connected: exactly one of `out` and `in` is set.
-    struct LocalEnd
-    {
-      std::string port;
-      OutPortBase* out = nullptr;
-      InPortBase* in = nullptr;
-    };
-    // Refuses a missing peer port, two ports of one direction and different data types.
-    void checkPeerPort(const LocalEnd& local, const RTCRemote::ComponentProfile& peerProfile,
-                       const std::string& peerPort, const std::string& peerText);
-    void connectInThisProcess(const LocalEnd& local, const std::string& peerInstance,
-                              const std::string& peerPort, const ConnectionSettings& settings);
-    // Makes both ends; when the peer fails, nothing is left at this end. May throw CORBA system exceptions.
-    void connectToOtherProcess(const LocalEnd& local, RTCRemote::ComponentControl_ptr peer,
-                               const std::string& peerPort, const ConnectionSettings& settings);
-
-    typedef ReturnCode_t (PeriodicExecutionContext::*StateRequest)();
-    void changeState(const std::string& verb, StateRequest request);
-    bool closeLocalEnd(const std::string& connectionId);
-    // Removes this component's ends of a connection; `writers` gets the writer of each removed
-    // in-port end (nil when it is in this process). False when there was none.
-    bool removeLocalEnds(const std::string& connectionId,
-                         std::vector<RTCRemote::ComponentControl_var>& writers);
-    InPortObject* inPortObject(const std::string& port);
-    std::string portText(const std::string& port) const;
+    bool isOwnContext(RTC::ExecutionContext_ptr context);
 
     CorbaRemoteLayer& m_layer;
     RTObject_impl& m_component;
     const std::string m_instanceName;
     std::shared_ptr<ServantLifetime> m_lifetime;
-    // Filled by serve() before any call can arrive, then only read.
     PortableServer::ObjectId_var m_id;
-    RTCRemote::ComponentControl_var m_self;
-    std::map<std::string, InPortObject> m_inPorts;
+    OpenRTM::DataFlowComponent_var m_self;
+    Object<ExecutionContextServant> m_context;
+    RTC::ExecutionContextService_var m_contextRef;
+    Object<ConfigurationServant> m_configuration;
+    SDOPackage::Configuration_var m_configurationRef;
+    std::vector<Object<PortServant>> m_ports;
   };
 }
 

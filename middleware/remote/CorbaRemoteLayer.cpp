@@ -8,11 +8,10 @@
 #include "Log.h"
 #include "ManagerImpl.h"
 #include "NamingPath.h"
-#include "ProfileConversion.h"
+#include "NameValues.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <random>
 #include <unistd.h>
 
 namespace RTC
@@ -27,12 +26,18 @@ namespace RTC
       return value == "NO" || value == "no" || value == "No";
     }
 
-    std::string makeProcessToken()
+    const char* returnCodeName(RTC::ReturnCode_t code)
     {
-      std::random_device device;
-      char salt[32];
-      std::snprintf(salt, sizeof(salt), "%08x%08x", device(), device());
-      return localHostName() + "/" + std::to_string(::getpid()) + "/" + salt;
+      switch (code)
+        {
+        case RTC::RTC_OK: return "RTC_OK";
+        case RTC::RTC_ERROR: return "RTC_ERROR";
+        case RTC::BAD_PARAMETER: return "BAD_PARAMETER";
+        case RTC::UNSUPPORTED: return "UNSUPPORTED";
+        case RTC::OUT_OF_RESOURCES: return "OUT_OF_RESOURCES";
+        case RTC::PRECONDITION_NOT_MET: return "PRECONDITION_NOT_MET";
+        }
+      return "unknown return code";
     }
 
     std::chrono::milliseconds updateInterval(const coil::Properties& config)
@@ -45,7 +50,7 @@ namespace RTC
   }
 
   CorbaRemoteLayer::CorbaRemoteLayer(ManagerImpl& manager, CORBA::ORB_ptr orb)
-    : m_manager(manager), m_orb(CORBA::ORB::_duplicate(orb)), m_processToken(makeProcessToken()),
+    : m_manager(manager), m_orb(CORBA::ORB::_duplicate(orb)),
       m_watchInterval(updateInterval(manager.config()))
   {
     CORBA::Object_var object = m_orb->resolve_initial_references("RootPOA");
@@ -109,7 +114,7 @@ namespace RTC
   void CorbaRemoteLayer::componentAdded(RTObject_impl& component)
   {
     const std::string name = component.core().instanceName();
-    RTCRemote::ComponentControl_var reference;
+    OpenRTM::DataFlowComponent_var reference;
     {
       // Servants are counted, made and released only under m_mutex (see the header).
       std::lock_guard<std::mutex> lock(m_mutex);
@@ -153,8 +158,7 @@ namespace RTC
     m_servants.erase(name);
   }
 
-  RTCRemote::ComponentControl_ptr CorbaRemoteLayer::reference(const ComponentAddress& address,
-                                                              std::string& error)
+  RTC::RTObject_ptr CorbaRemoteLayer::reference(const ComponentAddress& address, std::string& error)
   {
     if (!address.remote)
       {
@@ -162,52 +166,152 @@ namespace RTC
         auto found = m_servants.find(address.path);
         if (found != m_servants.end()) { return found->second->reference(); }
         error = "no component named '" + address.path + "' in this process";
-        return RTCRemote::ComponentControl::_nil();
+        return RTC::RTObject::_nil();
       }
-    RTCRemote::ComponentControl_var component =
-      resolveComponent(m_orb.in(), address.nameServer, address.path, g_peerPatience, error);
+    RTC::RTObject_var component =
+      resolveRtObject(m_orb.in(), address.nameServer, address.path, g_peerPatience, error);
     CallTimeouts::apply(component.in(), CallTimeouts::control);
     return component._retn();
+  }
+
+  bool CorbaRemoteLayer::findPort(const PortAddress& address, PortEnd& end, std::string& error)
+  {
+    if (!address.component.remote)
+      {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto found = m_servants.find(address.component.path);
+        PortServant* port = found != m_servants.end() ? found->second->port(address.port) : nullptr;
+        if (port == nullptr)
+          {
+            error = "no port " + address.text() + " in this process";
+            return false;
+          }
+        end.reference = port->reference();
+        end.name = port->name();
+        end.dataType = port->dataType();
+        end.out = port->isOut();
+        end.known = true;
+        return true;
+      }
+    RTC::RTObject_var component = reference(address.component, error);
+    if (CORBA::is_nil(component)) { return false; }
+    // OpenRTM-aist names its ports "<instance>.<port>"; the instance is the path's last part.
+    const std::string& path = address.component.path;
+    const std::string wanted = path.substr(path.rfind('/') + 1) + "." + address.port;
+    const std::string suffix = "." + address.port;
+    try
+      {
+        RTC::PortServiceList_var ports = component->get_ports();
+        for (CORBA::ULong i = 0; i < ports->length(); ++i)
+          {
+            RTC::PortService_var port = RTC::PortService::_duplicate(ports[i]);
+            CallTimeouts::apply(port.in(), CallTimeouts::peer);
+            RTC::PortProfile_var profile = port->get_port_profile();
+            const std::string name = profile->name.in();
+            const bool exact = name == wanted;
+            const bool likely =
+              name.size() > suffix.size() &&
+              name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+            if (!exact && !(likely && CORBA::is_nil(end.reference))) { continue; }
+            end.reference = port._retn();
+            end.name = name;
+            end.dataType = stringOr(profile->properties, "dataport.data_type");
+            const std::string kind = stringOr(profile->properties, "port.port_type");
+            end.known = kind == "DataOutPort" || kind == "DataInPort";
+            end.out = kind == "DataOutPort";
+            if (exact) { break; }
+          }
+      }
+    catch (const CORBA::SystemException& e)
+      {
+        error = address.component.text() + " does not answer (" + e._name() + ")";
+        return false;
+      }
+    if (CORBA::is_nil(end.reference))
+      {
+        error = address.component.text() + " has no port '" + address.port + "'";
+        return false;
+      }
+    return true;
   }
 
   bool CorbaRemoteLayer::connect(const PortAddress& first, const PortAddress& second,
                                  const coil::Properties& properties, std::string& error)
   {
-    RTCRemote::ComponentControl_var a = reference(first.component, error);
-    if (CORBA::is_nil(a)) { return false; }
-    RTCRemote::ComponentControl_var b = reference(second.component, error);
-    if (CORBA::is_nil(b)) { return false; }
+    PortEnd a;
+    PortEnd b;
+    if (!findPort(first, a, error) || !findPort(second, b, error)) { return false; }
+    if (a.known && b.known && a.out == b.out)
+      {
+        error = "cannot connect " + a.name + " and " + b.name + ": both are " +
+                (a.out ? "out" : "in") + " ports";
+        return false;
+      }
+    if (!a.dataType.empty() && !b.dataType.empty() && a.dataType != b.dataType)
+      {
+        error = "cannot connect " + a.name + " and " + b.name + ": data types differ (" +
+                a.dataType + " and " + b.dataType + ")";
+        return false;
+      }
+
+    RTC::ConnectorProfile profile;
+    profile.name = CORBA::string_dup(
+      properties.getProperty("name", properties.getProperty("dataport.name", a.name + "_" + b.name))
+        .c_str());
+    profile.connector_id = CORBA::string_dup("");
+    profile.ports.length(2);
+    profile.ports[0] = RTC::PortService::_duplicate(a.reference.in());
+    profile.ports[1] = RTC::PortService::_duplicate(b.reference.in());
+    // Keys may be given without the "dataport." prefix, which is added, as OpenRTM-aist does.
+    coil::Properties connector;
+    connector.setProperty("dataport.dataflow_type", "push");
+    connector.setProperty("dataport.interface_type", "corba_cdr");
+    for (const std::string& key : properties.propertyNames())
+      {
+        if (key == "name") { continue; }
+        const std::string full = key.compare(0, 9, "dataport.") == 0 ? key : "dataport." + key;
+        connector.setProperty(full, properties.getProperty(key));
+      }
+    profile.properties = toNameValues(connector);
+
+    RTC::ReturnCode_t result = RTC::RTC_ERROR;
     try
       {
-        RTCRemote::ConnectionSettings_var made =
-          a->connect(first.port.c_str(), b.in(), second.port.c_str(), toRemote(properties));
-        Log::info("connected " + std::string(made->outPort.in()) + " to " + made->inPort.in() +
-                  " (" + made->name.in() + ")");
-        return true;
-      }
-    catch (const RTCRemote::ControlError& e)
-      {
-        error = e.reason.in();
+        CallTimeouts::apply(a.reference.in(), CallTimeouts::control);
+        result = a.reference->connect(profile);
       }
     catch (const CORBA::SystemException& e)
       {
-        error = first.component.text() + " does not answer (" + e._name() + ")";
+        error = a.name + " does not answer (" + e._name() + ")";
+        return false;
       }
-    return false;
+    if (result != RTC::RTC_OK)
+      {
+        error = "connecting " + a.name + " and " + b.name + " was refused (" +
+                returnCodeName(result) + ")";
+        return false;
+      }
+    Log::info("connected " + a.name + " and " + b.name + " (" + profile.connector_id.in() + ")");
+    return true;
   }
 
   bool CorbaRemoteLayer::activate(const ComponentAddress& address, std::string& error)
   {
-    RTCRemote::ComponentControl_var component = reference(address, error);
+    RTC::RTObject_var component = reference(address, error);
     if (CORBA::is_nil(component)) { return false; }
     try
       {
-        component->activate();
-        return true;
-      }
-    catch (const RTCRemote::ControlError& e)
-      {
-        error = e.reason.in();
+        RTC::ExecutionContextList_var contexts = component->get_owned_contexts();
+        if (contexts->length() == 0)
+          {
+            error = address.text() + " has no execution context";
+            return false;
+          }
+        RTC::ExecutionContext_var context = RTC::ExecutionContext::_duplicate(contexts[0]);
+        CallTimeouts::apply(context.in(), CallTimeouts::control);
+        const RTC::ReturnCode_t result = context->activate_component(component.in());
+        if (result == RTC::RTC_OK) { return true; }
+        error = "activation of " + address.text() + " was refused (" + returnCodeName(result) + ")";
       }
     catch (const CORBA::SystemException& e)
       {
@@ -221,21 +325,6 @@ namespace RTC
     std::lock_guard<std::mutex> lock(m_exitMutex);
     if (m_exitsClosed) { return; }   // the manager is shutting down and finalises it anyway
     m_exits.emplace_back([this, instanceName] { m_manager.exitComponent(instanceName); });
-  }
-
-  void CorbaRemoteLayer::closeInProcess(const std::string& connectionId)
-  {
-    for (RTObject_impl* component : m_manager.components())
-      {
-        for (OutPortBase* port : component->core().outPorts())
-          {
-            port->removeConnector(connectionId);
-          }
-        for (InPortBase* port : component->core().inPorts())
-          {
-            port->removeConnection(connectionId);
-          }
-      }
   }
 
   void CorbaRemoteLayer::shutdown()

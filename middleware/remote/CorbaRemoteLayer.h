@@ -1,10 +1,9 @@
-// The remote layer on omniORB: each component and each in port becomes a CORBA object in
-// the root POA, each component is registered in the naming services under naming.formats,
-// and connections and activations reach components of other processes through them.
+// The remote layer on omniORB: each component, with its ports, execution context and
+// configuration, becomes CORBA objects in the root POA as OpenRTM-aist's components are; each
+// component is registered in the naming services under naming.formats; connections and
+// activations use OpenRTM-aist's interfaces, so peers may be components of either middleware.
 #ifndef RTM_REMOTE_CORBAREMOTELAYER_H
 #define RTM_REMOTE_CORBAREMOTELAYER_H
-
-#include <rtm/idl/ComponentControl.hh>
 
 #include "ComponentServant.h"
 #include "NameRegistrar.h"
@@ -36,16 +35,23 @@ namespace RTC
 
     // For the servants.
     ManagerImpl& manager() { return m_manager; }
-    // Tells components apart from those of other processes.
-    const std::string& processToken() const { return m_processToken; }
+    CORBA::ORB_ptr orb() { return m_orb.in(); }
     // Finalises the component on a thread of its own (the caller is an ORB call).
     void requestExit(const std::string& instanceName);
-    // Removes both ends of a connection between two components of this process.
-    void closeInProcess(const std::string& connectionId);
 
   private:
+    struct PortEnd
+    {
+      RTC::PortService_var reference;
+      std::string name;       // "<instance>.<port>"
+      std::string dataType;   // empty when the peer does not say
+      bool out = false;
+      bool known = false;   // whether the direction is known
+    };
+
     // This process's component by instance name, or one of another process found by naming path.
-    RTCRemote::ComponentControl_ptr reference(const ComponentAddress& address, std::string& error);
+    RTC::RTObject_ptr reference(const ComponentAddress& address, std::string& error);
+    bool findPort(const PortAddress& address, PortEnd& end, std::string& error);
     std::vector<std::string> namingPaths(RTObject_impl& component) const;
     // Background thread: drops reader ends of remote connections whose writer has gone.
     void watchConnections();
@@ -53,7 +59,6 @@ namespace RTC
     ManagerImpl& m_manager;
     CORBA::ORB_var m_orb;
     PortableServer::POA_var m_poa;
-    const std::string m_processToken;
     std::vector<std::string> m_formats;
     std::unique_ptr<NameRegistrar> m_registrar;   // null with naming.enable NO
 

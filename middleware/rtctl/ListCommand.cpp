@@ -1,59 +1,94 @@
 // rtctl ls: every component in the naming service with its state, ports and connections.
 #include "Commands.h"
 
-#include "ProfileConversion.h"
+#include "ComponentPorts.h"
+#include "Lifecycle.h"
+#include "RtcText.h"
 #include "ToolError.h"
 
 #include <algorithm>
-#include <cstring>
 #include <iostream>
+#include <sstream>
 
 namespace rtctl
 {
   namespace
   {
-    void printConnection(const RTCRemote::ConnectionProfile& connection)
+    // "A.out -> B.in": out ports first, whatever order the connector lists its ports in.
+    std::string connectionEnds(const RTC::ConnectorProfile& connector, PortDirectory& directory)
     {
-      const RTCRemote::ConnectionSettings& settings = connection.settings;
-      std::cout << "       " << settings.outPort.in() << " -> " << settings.inPort.in()
-                << "  name=" << settings.name.in() << " id=" << settings.id.in()
-                << " buffer=" << settings.bufferLength << ","
-                << (settings.overwriteWhenFull ? "overwrite" : "do_nothing")
-                << " buffered=" << connection.buffered << " dropped=" << connection.dropped << "\n";
+      std::string outs;
+      std::string others;
+      for (CORBA::ULong i = 0; i < connector.ports.length(); ++i)
+        {
+          const PortView& port = directory.lookUp(connector.ports[i].in());
+          std::string& side = port.direction == PortDirection::Out ? outs : others;
+          side += (side.empty() ? "" : ",") + port.name;
+        }
+      return (outs.empty() ? "?" : outs) + " -> " + (others.empty() ? "?" : others);
     }
 
-    void printComponent(const std::string& path, const RTCRemote::ComponentProfile& profile)
+    void printConnection(std::ostream& out, const RTC::ConnectorProfile& connector,
+                         PortDirectory& directory)
     {
-      std::cout << path << "  " << RTC::stateName(profile.state) << "\n";
-      std::size_t width = 0;
-      for (CORBA::ULong i = 0; i < profile.ports.length(); ++i)
+      const SDOPackage::NVList& properties = connector.properties;
+      // OpenRTM-aist's defaults when the connector does not say.
+      out << "       " << connectionEnds(connector, directory) << "  name=" << connector.name.in()
+          << " id=" << connector.connector_id.in()
+          << " buffer=" << stringOr(properties, "dataport.buffer.length", "8") << ","
+          << stringOr(properties, "dataport.buffer.write.full_policy", "overwrite");
+      // What our middleware's in ports report; other components' ports say nothing of it.
+      std::string dropped;
+      if (findString(properties, "dataport.inkorvane.dropped", dropped))
         {
-          width = std::max(width, std::strlen(profile.ports[i].name.in()));
+          out << " dropped=" << dropped;
         }
-      for (CORBA::ULong i = 0; i < profile.ports.length(); ++i)
+      out << "\n";
+    }
+
+    void printPorts(std::ostream& out, const std::vector<PortView>& ports, PortDirectory& directory)
+    {
+      std::size_t width = 0;
+      for (const PortView& port : ports) { width = std::max(width, port.shortName.size()); }
+      for (const PortView& port : ports)
         {
-          const RTCRemote::PortProfile& port = profile.ports[i];
-          const std::string name(port.name.in());
-          std::cout << "  " << (port.direction == RTCRemote::OUT_PORT ? "out " : "in  ") << name
-                    << std::string(width - name.size() + 2, ' ') << port.dataType.in() << "\n";
-          for (CORBA::ULong c = 0; c < port.connections.length(); ++c)
+          const char* direction = port.direction == PortDirection::Out  ? "out "
+                                  : port.direction == PortDirection::In ? "in  "
+                                                                        : "svc ";
+          out << "  " << direction << port.shortName
+              << std::string(width - port.shortName.size() + 2, ' ')
+              << (port.dataType.empty() ? port.portType : port.dataType) << "\n";
+          RTC::ConnectorProfileList_var connectors = port.reference->get_connector_profiles();
+          for (CORBA::ULong c = 0; c < connectors->length(); ++c)
             {
-              printConnection(port.connections[c]);
+              printConnection(out, connectors[c], directory);
             }
         }
+    }
+
+    // Everything about one component, or a CORBA exception: nothing is printed half-way.
+    std::string describeComponent(ToolContext& context, const std::string& path,
+                                  PortDirectory& directory)
+    {
+      RTC::RTObject_var component = context.find(path);
+      std::ostringstream out;
+      const std::vector<PortView> ports = readPorts(component.in());
+      for (const PortView& port : ports) { directory.add(port); }
+      out << path << "  " << stateName(readState(component.in(), path)) << "\n";
+      printPorts(out, ports, directory);
+      return out.str();
     }
   }
 
   int listCommand(ToolContext& context, const Arguments& arguments)
   {
     if (!arguments.positional.empty()) { throw ToolError("ls: takes no arguments", true); }
+    PortDirectory directory;
     for (const std::string& path : context.componentPaths())
       {
         try
           {
-            RTCRemote::ComponentControl_var component = context.find(path, g_queryTimeout);
-            RTCRemote::ComponentProfile_var profile = component->getProfile();
-            printComponent(path, profile.in());
+            std::cout << describeComponent(context, path, directory);
           }
         catch (const CORBA::SystemException& e)
           {

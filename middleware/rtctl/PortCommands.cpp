@@ -1,8 +1,10 @@
-// rtctl connect and disconnect: both ends are checked before anything changes.
+// rtctl connect and disconnect, through the ports' own connect and disconnect as OpenRTM-aist's
+// tools use them. Both ends are checked before anything changes.
 #include "Commands.h"
 
-#include "PortConnect.h"
-#include "ProfileConversion.h"
+#include "ComponentPorts.h"
+#include "ConnectorSettings.h"
+#include "RtcText.h"
 #include "ToolError.h"
 
 #include <iostream>
@@ -17,9 +19,7 @@ namespace rtctl
       std::string text;
       std::string component;
       std::string port;
-      RTCRemote::ComponentControl_var reference;
-      RTCRemote::ComponentProfile_var profile;
-      const RTCRemote::PortProfile* portProfile = nullptr;
+      PortView view;
     };
 
     PortEnd parsePortEnd(const std::string& text, const std::string& command)
@@ -38,25 +38,23 @@ namespace rtctl
 
     void lookUp(ToolContext& context, PortEnd& end)
     {
-      end.reference = context.find(end.component, g_controlTimeout);
-      end.profile = context.profile(end.reference.in(), end.component, g_controlTimeout);
-      std::string names;
-      for (CORBA::ULong i = 0; i < end.profile->ports.length(); ++i)
+      RTC::RTObject_var component = context.find(end.component);
+      std::vector<PortView> ports;
+      try
         {
-          const RTCRemote::PortProfile& port = end.profile->ports[i];
-          if (end.port == port.name.in()) { end.portProfile = &port; }
-          names += std::string(names.empty() ? "" : ", ") + port.name.in();
+          ports = readPorts(component.in());
         }
-      if (end.portProfile == nullptr)
+      catch (const CORBA::SystemException& e)
+        {
+          throw ToolError(ToolContext::describe(end.component, e, g_queryTimeout));
+        }
+      const PortView* found = findPort(ports, end.port);
+      if (found == nullptr)
         {
           throw ToolError(end.component + " has no port '" + end.port +
-                          "' (its ports: " + (names.empty() ? "none" : names) + ")");
+                          "' (its ports: " + portNames(ports) + ")");
         }
-    }
-
-    bool isOut(const PortEnd& end)
-    {
-      return end.portProfile->direction == RTCRemote::OUT_PORT;
+      end.view = *found;
     }
 
     void lookUpPair(ToolContext& context, const Arguments& arguments, const std::string& command,
@@ -72,64 +70,101 @@ namespace rtctl
       lookUp(context, b);
     }
 
-    coil::Properties connectionProperties(const Arguments& arguments)
+    void checkConnectable(const PortEnd& a, const PortEnd& b)
     {
-      coil::Properties properties;
-      auto found = arguments.options.find("-p");
-      if (found == arguments.options.end()) { return properties; }
-      for (const std::string& pair : found->second)
+      const std::string both = "cannot connect " + a.text + " and " + b.text + ": ";
+      for (const PortEnd* end : {&a, &b})
         {
-          std::string::size_type equals = pair.find('=');
-          if (equals == std::string::npos || equals == 0)
+          if (end->view.direction == PortDirection::Other)
             {
-              throw ToolError("connect: -p needs key=value, got '" + pair + "'", true);
+              throw ToolError(both + end->text + " is not a data port (" +
+                              (end->view.portType.empty() ? "no port type" : end->view.portType) +
+                              ")");
             }
-          properties.setProperty(pair.substr(0, equals), pair.substr(equals + 1));
         }
-      return properties;
+      if (a.view.direction == b.view.direction)
+        {
+          throw ToolError(both + "both are " +
+                          (a.view.direction == PortDirection::Out ? "out" : "in") + " ports");
+        }
+      if (!sameDataType(a.view.dataType, b.view.dataType))
+        {
+          throw ToolError(both + "data types differ (" + a.view.dataType + " and " +
+                          b.view.dataType + ")");
+        }
+    }
+
+    // A connector that joins the two ports, with a port that lists it: the one to ask.
+    struct SharedConnector
+    {
+      std::string id;
+      std::string name;
+      const PortEnd* listedBy;
+    };
+
+    std::vector<SharedConnector> sharedConnectors(const PortEnd& a, const PortEnd& b)
+    {
+      std::vector<SharedConnector> shared;
+      for (const PortEnd* end : {&a, &b})
+        {
+          const PortEnd& other = end == &a ? b : a;
+          RTC::ConnectorProfileList_var connectors = end->view.reference->get_connector_profiles();
+          for (CORBA::ULong i = 0; i < connectors->length(); ++i)
+            {
+              const RTC::ConnectorProfile& connector = connectors[i];
+              bool joins = false;
+              for (CORBA::ULong p = 0; p < connector.ports.length(); ++p)
+                {
+                  joins = joins || (!CORBA::is_nil(connector.ports[p]) &&
+                                    connector.ports[p]->_is_equivalent(other.view.reference));
+                }
+              const std::string id(connector.connector_id.in());
+              bool known = false;
+              for (const SharedConnector& entry : shared) { known = known || entry.id == id; }
+              if (joins && !known) { shared.push_back({id, connector.name.in(), end}); }
+            }
+        }
+      return shared;
     }
   }
 
   int connectCommand(ToolContext& context, const Arguments& arguments)
   {
-    const coil::Properties properties = connectionProperties(arguments);
+    auto found = arguments.options.find("-p");
+    const ConnectorSettings settings = parseConnectorSettings(
+      found == arguments.options.end() ? std::vector<std::string>() : found->second);
     PortEnd a;
     PortEnd b;
     lookUpPair(context, arguments, "connect", a, b);
-    if (isOut(a) == isOut(b))
-      {
-        throw ToolError("cannot connect " + a.text + " and " + b.text + ": both are " +
-                        (isOut(a) ? "out" : "in") + " ports");
-      }
-    if (std::string(a.portProfile->dataType.in()) != b.portProfile->dataType.in())
-      {
-        throw ToolError("cannot connect " + a.text + " and " + b.text + ": data types differ (" +
-                        a.portProfile->dataType.in() + " and " + b.portProfile->dataType.in() +
-                        ")");
-      }
-    // The component checks the properties again; checking here keeps a bad one from going out.
-    RTC::ConnectionSettings settings;
-    std::string error;
-    if (!RTC::makeConnectionSettings(properties, a.text, b.text, settings, error))
-      {
-        throw ToolError(error);
-      }
+    checkConnectable(a, b);
 
+    const PortEnd& out = a.view.direction == PortDirection::Out ? a : b;
+    const PortEnd& in = &out == &a ? b : a;
+    RTC::ConnectorProfile profile;
+    profile.name =
+      (settings.name.empty() ? out.view.name + "_" + in.view.name : settings.name).c_str();
+    profile.connector_id = "";
+    profile.ports.length(2);
+    profile.ports[0] = RTC::PortService::_duplicate(a.view.reference.in());
+    profile.ports[1] = RTC::PortService::_duplicate(b.view.reference.in());
+    profile.properties = settings.properties;
+
+    RTC::ReturnCode_t result = RTC::RTC_ERROR;
     try
       {
-        RTCRemote::ConnectionSettings_var made = a.reference->connect(
-          a.port.c_str(), b.reference.in(), b.port.c_str(), RTC::toRemote(properties));
-        std::cout << "connected " << made->outPort.in() << " -> " << made->inPort.in()
-                  << "  name=" << made->name.in() << " id=" << made->id.in() << std::endl;
-      }
-    catch (const RTCRemote::ControlError& e)
-      {
-        throw ToolError(e.reason.in());
+        result = a.view.reference->connect(profile);
       }
     catch (const CORBA::SystemException& e)
       {
-        throw ToolError(ToolContext::describe(a.component, e, g_controlTimeout));
+        throw ToolError(ToolContext::describe(a.text, e, g_queryTimeout));
       }
+    if (result != RTC::RTC_OK)
+      {
+        throw ToolError("cannot connect " + a.text + " and " + b.text + ": the ports refused (" +
+                        returnCodeName(result) + ")");
+      }
+    std::cout << "connected " << out.view.name << " -> " << in.view.name
+              << "  name=" << profile.name.in() << " id=" << profile.connector_id.in() << std::endl;
     return 0;
   }
 
@@ -138,36 +173,34 @@ namespace rtctl
     PortEnd a;
     PortEnd b;
     lookUpPair(context, arguments, "disconnect", a, b);
-    // Both ends of one connection carry the same id.
-    std::vector<std::pair<std::string, std::string>> shared;   // id, name
-    for (CORBA::ULong i = 0; i < a.portProfile->connections.length(); ++i)
+    std::vector<SharedConnector> shared;
+    try
       {
-        const RTCRemote::ConnectionSettings& mine = a.portProfile->connections[i].settings;
-        for (CORBA::ULong j = 0; j < b.portProfile->connections.length(); ++j)
-          {
-            if (std::string(mine.id.in()) == b.portProfile->connections[j].settings.id.in())
-              {
-                shared.emplace_back(mine.id.in(), mine.name.in());
-              }
-          }
+        shared = sharedConnectors(a, b);
+      }
+    catch (const CORBA::SystemException& e)
+      {
+        throw ToolError(ToolContext::describe(a.text, e, g_queryTimeout));
       }
     if (shared.empty()) { throw ToolError("no connection between " + a.text + " and " + b.text); }
-    for (const auto& connection : shared)
+    for (const SharedConnector& connector : shared)
       {
+        const PortEnd& end = *connector.listedBy;
+        RTC::ReturnCode_t result = RTC::RTC_ERROR;
         try
           {
-            a.reference->disconnect(connection.first.c_str());
-            std::cout << "disconnected " << connection.second << "  id=" << connection.first
-                      << std::endl;
-          }
-        catch (const RTCRemote::ControlError& e)
-          {
-            throw ToolError(e.reason.in());
+            result = end.view.reference->disconnect(connector.id.c_str());
           }
         catch (const CORBA::SystemException& e)
           {
-            throw ToolError(ToolContext::describe(a.component, e, g_controlTimeout));
+            throw ToolError(ToolContext::describe(end.text, e, g_queryTimeout));
           }
+        if (result != RTC::RTC_OK)
+          {
+            throw ToolError("cannot disconnect " + connector.name + " (id " + connector.id +
+                            "): " + end.text + " refused (" + returnCodeName(result) + ")");
+          }
+        std::cout << "disconnected " << connector.name << "  id=" << connector.id << std::endl;
       }
     return 0;
   }

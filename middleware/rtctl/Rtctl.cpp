@@ -23,9 +23,10 @@ namespace rtctl
       {"ls",
        "ls",
        "Lists every component registered in the naming service: its naming path and state, each\n"
-       "port with direction and data type, and each connection with its name, id, buffer\n"
-       "(length, full policy), values waiting at the reader (buffered) and values lost to a full\n"
-       "buffer (dropped). A component that no longer answers is shown as UNREACHABLE.\n",
+       "port with direction and data type, and each connection with its name, id and buffer\n"
+       "(length, full policy) and, at in ports of the built-in middleware, the values lost to a\n"
+       "full buffer (dropped). A component that does not answer, or an object that is not a\n"
+       "component, is shown as UNREACHABLE.\n",
        {},
        listCommand},
       {"connect",
@@ -35,7 +36,9 @@ namespace rtctl
        "  -p buffer.write.full_policy=overwrite     a full buffer drops its oldest value "
        "(default)\n"
        "  -p buffer.write.full_policy=do_nothing    a full buffer drops the new value\n"
+       "  -p subscription_type=flush|new|periodic   how the writer sends (default flush)\n"
        "  -p name=TEXT                              the connection's name\n"
+       "Other keys go to the connector profile as they are; 'dataport.' is added when missing.\n"
        "Prints the connection's name and id.\n",
        {"-p"},
        connectCommand},
@@ -81,8 +84,8 @@ namespace rtctl
       {"exit",
        "exit NAME... [--timeout S]",
        "Deactivates each component, waits until onDeactivated has returned (at most S seconds,\n"
-       "default 30), then lets its manager finalise it. A process whose last component exits\n"
-       "ends (with manager.shutdown_nortcs YES, the default).\n",
+       "default 30), then asks it to exit: its manager finalises it. A process whose last\n"
+       "component exits ends (with manager.shutdown_nortcs YES, the default).\n",
        {"--timeout"},
        exitCommand},
     };

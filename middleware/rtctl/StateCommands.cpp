@@ -1,21 +1,19 @@
 // rtctl activate, deactivate, reset, exit, state and wait.
 #include "Commands.h"
 
-#include "ProfileConversion.h"
+#include "Lifecycle.h"
+#include "RtcText.h"
 #include "ToolError.h"
 
-#include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <iostream>
+#include <memory>
 #include <thread>
 
 namespace rtctl
 {
   namespace
   {
-    typedef void (RTCRemote::_objref_ComponentControl::*Request)();
-
     CORBA::ULong timeoutOption(const Arguments& arguments, CORBA::ULong fallback)
     {
       const std::string text = arguments.option("--timeout");
@@ -24,83 +22,53 @@ namespace rtctl
     }
 
     // Every name is looked up before the first request goes out.
-    int requestEach(ToolContext& context, const Arguments& arguments, const std::string& command,
-                    Request request, CORBA::ULong timeout)
+    std::vector<std::unique_ptr<ControlledComponent>>
+    findEach(ToolContext& context, const Arguments& arguments, const std::string& command)
     {
       if (arguments.positional.empty())
         {
           throw ToolError(command + ": expects at least one component NAME", true);
         }
-      std::vector<RTCRemote::ComponentControl_var> components;
+      const CORBA::ULong timeout = timeoutOption(arguments, g_controlTimeout);
+      std::vector<std::unique_ptr<ControlledComponent>> components;
       for (const std::string& name : arguments.positional)
         {
-          components.emplace_back(context.find(name, timeout));
+          RTC::RTObject_var component = context.find(name);
+          components.emplace_back(new ControlledComponent(component.in(), name, timeout));
         }
-      for (std::size_t i = 0; i < components.size(); ++i)
-        {
-          try
-            {
-              (components[i].in()->*request)();
-            }
-          catch (const RTCRemote::ControlError& e)
-            {
-              throw ToolError(e.reason.in());
-            }
-          catch (const CORBA::SystemException& e)
-            {
-              throw ToolError(ToolContext::describe(arguments.positional[i], e, timeout));
-            }
-        }
-      return 0;
+      return components;
     }
 
-    bool parseState(std::string text, RTCRemote::LifeCycleState& state)
+    int changeEach(ToolContext& context, const Arguments& arguments, const std::string& command,
+                   Transition transition)
     {
-      std::transform(text.begin(), text.end(), text.begin(),
-                     [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-      if (text.size() > 6 && text.compare(text.size() - 6, 6, "_STATE") == 0)
+      for (auto& component : findEach(context, arguments, command))
         {
-          text.resize(text.size() - 6);
+          component->change(transition);
         }
-      for (RTCRemote::LifeCycleState candidate :
-           {RTCRemote::CREATED_STATE, RTCRemote::INACTIVE_STATE, RTCRemote::ACTIVE_STATE,
-            RTCRemote::ERROR_STATE})
-        {
-          if (text == RTC::stateName(candidate))
-            {
-              state = candidate;
-              return true;
-            }
-        }
-      return false;
+      return 0;
     }
   }
 
   int activateCommand(ToolContext& context, const Arguments& arguments)
   {
-    return requestEach(context, arguments, "activate",
-                       &RTCRemote::_objref_ComponentControl::activate,
-                       timeoutOption(arguments, g_controlTimeout));
+    return changeEach(context, arguments, "activate", Transition::Activate);
   }
 
   int deactivateCommand(ToolContext& context, const Arguments& arguments)
   {
-    // The call returns once onDeactivated has returned on the component's execution context.
-    return requestEach(context, arguments, "deactivate",
-                       &RTCRemote::_objref_ComponentControl::deactivate,
-                       timeoutOption(arguments, g_controlTimeout));
+    return changeEach(context, arguments, "deactivate", Transition::Deactivate);
   }
 
   int resetCommand(ToolContext& context, const Arguments& arguments)
   {
-    return requestEach(context, arguments, "reset", &RTCRemote::_objref_ComponentControl::reset,
-                       timeoutOption(arguments, g_controlTimeout));
+    return changeEach(context, arguments, "reset", Transition::Reset);
   }
 
   int exitCommand(ToolContext& context, const Arguments& arguments)
   {
-    return requestEach(context, arguments, "exit", &RTCRemote::_objref_ComponentControl::exit,
-                       timeoutOption(arguments, g_controlTimeout));
+    for (auto& component : findEach(context, arguments, "exit")) { component->exit(); }
+    return 0;
   }
 
   int stateCommand(ToolContext& context, const Arguments& arguments)
@@ -110,10 +78,10 @@ namespace rtctl
         throw ToolError("state: expects one component NAME", true);
       }
     const std::string& name = arguments.positional[0];
-    RTCRemote::ComponentControl_var component = context.find(name, g_queryTimeout);
+    RTC::RTObject_var component = context.find(name);
     try
       {
-        std::cout << RTC::stateName(component->getState()) << std::endl;
+        std::cout << stateName(readState(component.in(), name)) << std::endl;
       }
     catch (const CORBA::SystemException& e)
       {
@@ -129,7 +97,7 @@ namespace rtctl
         throw ToolError("wait: expects a component NAME and a STATE", true);
       }
     const std::string& name = arguments.positional[0];
-    RTCRemote::LifeCycleState wanted;
+    RTC::LifeCycleState wanted;
     if (!parseState(arguments.positional[1], wanted))
       {
         throw ToolError("wait: STATE must be CREATED, INACTIVE, ACTIVE or ERROR, got '" +
@@ -145,10 +113,10 @@ namespace rtctl
       {
         try
           {
-            RTCRemote::ComponentControl_var component = context.find(name, g_queryTimeout);
-            RTCRemote::LifeCycleState state = component->getState();
+            RTC::RTObject_var component = context.find(name);
+            const RTC::LifeCycleState state = readState(component.in(), name);
             if (state == wanted) { return 0; }
-            last = std::string("it is ") + RTC::stateName(state);
+            last = std::string("it is ") + stateName(state);
           }
         catch (const ToolError& e)
           {
@@ -161,7 +129,7 @@ namespace rtctl
         if (std::chrono::steady_clock::now() >= deadline) { break; }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
       }
-    throw ToolError(name + " did not become " + RTC::stateName(wanted) + " within " +
+    throw ToolError(name + " did not become " + stateName(wanted) + " within " +
                     secondsText(timeout) + " s (" + last + ")");
   }
 }

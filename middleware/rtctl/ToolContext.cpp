@@ -1,8 +1,9 @@
 #include "ToolContext.h"
 
-#include "ComponentResolver.h"
 #include "NamingPath.h"
 #include "ToolError.h"
+
+#include <OpenRtmInterfaces.hh>
 
 #include <algorithm>
 #include <omniORB4/minorCode.h>
@@ -13,14 +14,26 @@ namespace rtctl
   {
     CORBA::ORB_ptr initClientOrb()
     {
-      // Bounded naming and profile calls; a host that does not answer fails within 2 s.
-      std::vector<std::string> arguments = {"rtctl", "-ORBclientCallTimeOutPeriod", "5000",
+      // Every call is bounded; a host that does not answer fails within 2 s.
+      std::vector<std::string> arguments = {"rtctl", "-ORBclientCallTimeOutPeriod",
+                                            std::to_string(g_queryTimeout),
                                             "-ORBclientConnectTimeOutPeriod", "2000"};
       std::vector<char*> argv;
       for (std::string& argument : arguments) { argv.push_back(&argument[0]); }
       argv.push_back(nullptr);
       int argc = static_cast<int>(arguments.size());
       return CORBA::ORB_init(argc, argv.data());
+    }
+
+    std::string componentPath(const std::string& path)
+    {
+      const std::string suffix = ".rtc";
+      if (path.size() >= suffix.size() &&
+          path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0)
+        {
+          return path;
+        }
+      return path + suffix;
     }
 
     bool timedOut(const CORBA::SystemException& e)
@@ -73,8 +86,7 @@ namespace rtctl
     return "the naming service at " + m_nameServer + " does not answer (" + e._name() + ")";
   }
 
-  RTCRemote::ComponentControl_ptr ToolContext::resolvePath(const std::string& path,
-                                                           CORBA::ULong timeoutMs)
+  RTC::RTObject_ptr ToolContext::resolvePath(const std::string& path)
   {
     CORBA::Object_var object;
     try
@@ -83,7 +95,7 @@ namespace rtctl
       }
     catch (const CosNaming::NamingContext::NotFound&)
       {
-        return RTCRemote::ComponentControl::_nil();
+        return RTC::RTObject::_nil();
       }
     catch (const CORBA::SystemException& e)
       {
@@ -93,26 +105,29 @@ namespace rtctl
       {
         throw ToolError("cannot look up " + path + " (" + e._name() + ")");
       }
-    RTCRemote::ComponentControl_var component;
+    RTC::RTObject_var component;
     try
       {
-        component = RTCRemote::ComponentControl::_narrow(object);
+        // OpenRTM-aist's components and ours present this type: known here, it takes no call.
+        // Other types are asked whether they are components.
+        OpenRTM::DataFlowComponent_var dataFlow = OpenRTM::DataFlowComponent::_narrow(object);
+        component = CORBA::is_nil(dataFlow) ? RTC::RTObject::_narrow(object)
+                                            : RTC::RTObject::_duplicate(dataFlow.in());
       }
     catch (const CORBA::SystemException& e)
       {
         throw ToolError(describe(path, e, g_queryTimeout));
       }
     if (CORBA::is_nil(component)) { throw ToolError(path + " is not a component"); }
-    omniORB::setClientCallTimeout(component.in(), timeoutMs);
     return component._retn();
   }
 
-  RTCRemote::ComponentControl_ptr ToolContext::find(const std::string& name, CORBA::ULong timeoutMs)
+  RTC::RTObject_ptr ToolContext::find(const std::string& name)
   {
     std::vector<std::string> candidates;
-    if (name.find('/') != std::string::npos || RTC::componentPath(name) == name)
+    if (name.find('/') != std::string::npos || componentPath(name) == name)
       {
-        candidates.push_back(RTC::componentPath(name));
+        candidates.push_back(componentPath(name));
       }
     else
       {
@@ -121,7 +136,7 @@ namespace rtctl
       }
     for (const std::string& path : candidates)
       {
-        RTCRemote::ComponentControl_var component = resolvePath(path, timeoutMs);
+        RTC::RTObject_var component = resolvePath(path);
         if (!CORBA::is_nil(component)) { return component._retn(); }
       }
     std::string message = "no component '" + name + "' at the naming service at " + m_nameServer;
@@ -184,18 +199,5 @@ namespace rtctl
       }
     std::sort(paths.begin(), paths.end());
     return paths;
-  }
-
-  RTCRemote::ComponentProfile* ToolContext::profile(RTCRemote::ComponentControl_ptr component,
-                                                    const std::string& name, CORBA::ULong timeoutMs)
-  {
-    try
-      {
-        return component->getProfile();
-      }
-    catch (const CORBA::SystemException& e)
-      {
-        throw ToolError(describe(name, e, timeoutMs));
-      }
   }
 }

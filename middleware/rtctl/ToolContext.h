@@ -4,7 +4,7 @@
 #define RTCTL_TOOLCONTEXT_H
 
 #include <omniORB4/CORBA.h>
-#include <rtm/idl/ComponentControl.hh>
+#include <RtcInterfaces.hh>
 
 #include "NamingClient.h"
 
@@ -26,23 +26,18 @@ namespace rtctl
     const std::string& nameServer() const { return m_nameServer; }
 
     // A component by instance name (looked up as "<this host>.host_cxt/NAME.rtc", then
-    // "NAME.rtc") or by naming path ("a.host_cxt/NAME.rtc"; ".rtc" may be left out when the
-    // path has a '/'). Calls on it time out after `timeoutMs`. Throws ToolError.
-    RTCRemote::ComponentControl_ptr find(const std::string& name, CORBA::ULong timeoutMs);
+    // "NAME.rtc") or by naming path ("a.host_cxt/NAME.rtc"; ".rtc" may be left out). Throws
+    // ToolError when nothing is bound there or the object bound is not an RTC::RTObject.
+    RTC::RTObject_ptr find(const std::string& name);
     // The naming paths of every component bound below the root context. Throws ToolError.
     std::vector<std::string> componentPaths();
-
-    // Calls getProfile(), turning failures into ToolErrors that name `name`; `timeoutMs` as
-    // given to find().
-    RTCRemote::ComponentProfile* profile(RTCRemote::ComponentControl_ptr component,
-                                         const std::string& name, CORBA::ULong timeoutMs);
 
     // One line for a failed call on `name`; `timeoutMs` is the call time-out that applied.
     static std::string describe(const std::string& name, const CORBA::SystemException& e,
                                 CORBA::ULong timeoutMs);
 
   private:
-    RTCRemote::ComponentControl_ptr resolvePath(const std::string& path, CORBA::ULong timeoutMs);
+    RTC::RTObject_ptr resolvePath(const std::string& path);
     void collect(CosNaming::NamingContext_ptr context, const std::string& prefix, int depth,
                  std::vector<std::string>& paths);
     std::string unreachable(const CORBA::SystemException& e) const;
@@ -55,7 +50,8 @@ namespace rtctl
   // "2", "0.5": milliseconds as seconds for messages.
   std::string secondsText(CORBA::ULong milliseconds);
 
-  // Time-outs of the tool's calls, in milliseconds.
+  // Every remote call is bounded by the ORB's client call time-out (g_queryTimeout); calls
+  // that may wait for a component's callbacks get their own, longer bound.
   const CORBA::ULong g_queryTimeout = 5000;
   const CORBA::ULong g_controlTimeout = 30000;
 }

@@ -11,7 +11,6 @@ namespace RTC
         std::string::size_type dot = key.find('.');
         if (dot == std::string::npos || dot == 0 || dot + 1 == key.size()) { continue; }
         std::string set = key.substr(0, dot);
-        if (set.compare(0, 2, "__") == 0) { continue; }
         m_sets[set][key.substr(dot + 1)] = conf.getProperty(key);
       }
     const std::string& active = componentProperties.getProperty("configuration.active_config");
@@ -82,8 +81,29 @@ namespace RTC
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     std::vector<std::string> names;
-    for (const auto& set : m_sets) { names.push_back(set.first); }
+    for (const auto& set : m_sets)
+      {
+        if (set.first.compare(0, 2, "__") != 0) { names.push_back(set.first); }
+      }
     return names;
+  }
+
+  std::map<std::string, std::map<std::string, std::string>> ConfigAdmin::sets()
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_sets;
+  }
+
+  bool ConfigAdmin::hasSet(const std::string& set)
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_sets.count(set) != 0;
+  }
+
+  void ConfigAdmin::addSet(const std::string& set)
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_sets[set];
   }
 
   std::map<std::string, std::string> ConfigAdmin::activeValues()

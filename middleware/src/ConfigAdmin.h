@@ -26,8 +26,9 @@ namespace RTC
       std::string value;   // the text last applied
     };
 
-    // Takes the sets from `conf.<set>.<param>` keys (sets starting with "__" are tool hints)
-    // and the active set from `configuration.active_config`.
+    // Takes the sets from `conf.<set>.<param>` keys (sets starting with "__" are tool hints,
+    // kept for tools to read but never applied) and the active set from
+    // `configuration.active_config`.
     void load(const coil::Properties& componentProperties);
 
     // Binds a parameter and applies the default set's value (else the given default).
@@ -39,7 +40,12 @@ namespace RTC
     void setValue(const std::string& set, const std::string& param, const std::string& value);
     bool activateSet(const std::string& set);
     std::string activeSet();
+    // The sets a component may activate (hidden ones left out).
     std::vector<std::string> setNames();
+    // Every set with its values, hidden ones included.
+    std::map<std::string, std::map<std::string, std::string>> sets();
+    bool hasSet(const std::string& set);
+    void addSet(const std::string& set);
     // Parameter name -> value of the active set, for bound and unbound parameters.
     std::map<std::string, std::string> activeValues();
     std::vector<Parameter> parameters();

@@ -6,17 +6,24 @@ namespace RTC
 
   bool ConnectionBuffer::push(const EncodedValue& value)
   {
+    return store(EncodedValue(value)) != Stored::Closed;
+  }
+
+  ConnectionBuffer::Stored ConnectionBuffer::store(EncodedValue&& value)
+  {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_closed) { return false; }
+    if (m_closed) { return Stored::Closed; }
     const std::size_t capacity = m_settings.bufferLength == 0 ? 1 : m_settings.bufferLength;
+    Stored result = Stored::Yes;
     if (m_values.size() >= capacity)
       {
         ++m_dropped;
-        if (!m_settings.overwriteWhenFull) { return true; }
+        if (!m_settings.overwriteWhenFull) { return Stored::Dropped; }
         m_values.pop_front();
+        result = Stored::Overwrote;
       }
-    m_values.push_back(value);
-    return true;
+    m_values.push_back(std::move(value));
+    return result;
   }
 
   bool ConnectionBuffer::pop(EncodedValue& value)

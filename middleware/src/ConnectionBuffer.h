@@ -22,6 +22,15 @@ namespace RTC
     // Queues a value. When full, overwrite drops the oldest value and do_nothing drops this
     // one; either way one dropped value is counted. False once the connection is closed.
     bool push(const EncodedValue& value);
+    enum class Stored
+    {
+      Yes,
+      Overwrote,   // full: the oldest value was dropped for it
+      Dropped,     // full under do_nothing: this value was dropped
+      Closed
+    };
+    // The same, taking the bytes over, with what happened.
+    Stored store(EncodedValue&& value);
     bool pop(EncodedValue& value);
     bool empty();
 

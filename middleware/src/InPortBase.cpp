@@ -89,6 +89,12 @@ namespace RTC
     return found;
   }
 
+  bool InPortBase::acceptEncoded(EncodedValue&, bool swapped)
+  {
+    // Without the type nothing can be checked or swapped.
+    return !swapped;
+  }
+
   std::vector<ConnectionStatus> InPortBase::connections()
   {
     std::lock_guard<std::mutex> lock(m_mutex);

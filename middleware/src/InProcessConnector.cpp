@@ -8,10 +8,10 @@ namespace RTC
   {
   }
 
-  bool InProcessConnector::deliver(const EncodedValue& value)
+  bool InProcessConnector::deliver(OutgoingValue& value)
   {
     std::shared_ptr<ConnectionBuffer> buffer = m_buffer.lock();
-    return buffer && buffer->push(value);
+    return buffer && buffer->push(value.native());
   }
 
   void InProcessConnector::close()

@@ -16,7 +16,7 @@ namespace RTC
     InProcessConnector(const ConnectionSettings& settings,
                        const std::weak_ptr<ConnectionBuffer>& buffer);
 
-    bool deliver(const EncodedValue& value) override;
+    bool deliver(OutgoingValue& value) override;
     void close() override;
     ConnectionStatus status() override;
 

@@ -277,14 +277,13 @@ namespace RTC
   bool ManagerImpl::connect(const PortAddress& first, const PortAddress& second,
                             const coil::Properties& properties, std::string& error)
   {
+    // With the remote layer, connections in this process too are made through the ports'
+    // connect protocol, so that they show in the ports' connector profiles.
+    if (m_remote) { return m_remote->connect(first, second, properties, error); }
     if (first.component.remote || second.component.remote)
       {
-        if (!m_remote)
-          {
-            error = "components of other processes need the naming service, which is not enabled";
-            return false;
-          }
-        return m_remote->connect(first, second, properties, error);
+        error = "components of other processes need the remote layer, which is not there";
+        return false;
       }
     RTObject_impl* a = findComponent(first.component.path);
     RTObject_impl* b = findComponent(second.component.path);

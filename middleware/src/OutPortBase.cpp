@@ -71,7 +71,7 @@ namespace RTC
     return result;
   }
 
-  bool OutPortBase::deliverToAll(const EncodedValue& value)
+  bool OutPortBase::deliverToAll(OutgoingValue& value)
   {
     std::vector<std::shared_ptr<OutPortConnector>> connectors;
     {

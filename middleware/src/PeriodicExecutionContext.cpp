@@ -97,15 +97,31 @@ namespace RTC
     return submit([this] { return doReset(); });
   }
 
-  void PeriodicExecutionContext::runBetweenCallbacks(const std::function<void()>& action)
+  ReturnCode_t PeriodicExecutionContext::transition(Transition which,
+                                                    std::chrono::milliseconds patience)
   {
-    submit([action] {
-      action();
-      return RTC_OK;
-    });
+    switch (which)
+      {
+      case Transition::Activate: return submit([this] { return doActivate(); }, patience);
+      case Transition::Deactivate: return submit([this] { return doDeactivate(); }, patience);
+      case Transition::Reset: return submit([this] { return doReset(); }, patience);
+      }
+    return BAD_PARAMETER;
   }
 
-  ReturnCode_t PeriodicExecutionContext::submit(const Request& request)
+  void PeriodicExecutionContext::runBetweenCallbacks(const std::function<void()>& action,
+                                                     std::chrono::milliseconds patience)
+  {
+    submit(
+      [action] {
+        action();
+        return RTC_OK;
+      },
+      patience);
+  }
+
+  ReturnCode_t PeriodicExecutionContext::submit(const Request& request,
+                                                std::chrono::milliseconds patience)
   {
     auto done = std::make_shared<std::promise<ReturnCode_t>>();
     std::future<ReturnCode_t> result = done->get_future();
@@ -120,6 +136,10 @@ namespace RTC
       m_wake.notify_all();
     }
     if (onOwnThread) { return RTC_OK; }   // waiting here would wait for ourselves
+    if (patience.count() >= 0 && result.wait_for(patience) != std::future_status::ready)
+      {
+        return RTC_ERROR;
+      }
     return result.get();
   }
 

@@ -41,18 +41,33 @@ namespace RTC
     ReturnCode_t deactivate();
     ReturnCode_t reset();
 
+    enum class Transition
+    {
+      Activate,
+      Deactivate,
+      Reset
+    };
+    // The same, waiting at most `patience`: RTC_ERROR when the transition has not completed
+    // by then (it still completes later). For callers that must not hang.
+    ReturnCode_t transition(Transition which, std::chrono::milliseconds patience);
+
     LifeCycleState state() const;
     double rate() const;
     UniqueId id() const { return m_id; }
     // True on the thread of any execution context of this process.
     static bool onExecutionContextThread();
-    // Runs `action` on the execution context thread between callbacks and waits for it.
-    void runBetweenCallbacks(const std::function<void()>& action);
+    // Runs `action` on the execution context thread between callbacks and waits for it, at
+    // most `patience` when that is not negative (the action still runs later, unless the
+    // context stops first).
+    void runBetweenCallbacks(const std::function<void()>& action,
+                             std::chrono::milliseconds patience = std::chrono::milliseconds(-1));
 
   private:
     typedef std::function<ReturnCode_t()> Request;
 
-    ReturnCode_t submit(const Request& request);
+    // Negative `patience`: wait as long as it takes.
+    ReturnCode_t submit(const Request& request,
+                        std::chrono::milliseconds patience = std::chrono::milliseconds(-1));
     void run();
     void serveRequests(std::unique_lock<std::mutex>& lock);
     void executeCycle();

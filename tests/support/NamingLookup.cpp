@@ -41,13 +41,18 @@ namespace testsupport
       return name;
     }
 
+    CosNaming::NamingContext_ptr rootContext(const std::string& address)
+    {
+      CORBA::Object_var object =
+        testOrb()->string_to_object(("corbaloc::" + address + "/NameService").c_str());
+      return CosNaming::NamingContext::_narrow(object);
+    }
+
     bool bound(const std::string& address, const CosNaming::Name& name)
     {
       try
         {
-          CORBA::Object_var object =
-            testOrb()->string_to_object(("corbaloc::" + address + "/NameService").c_str());
-          CosNaming::NamingContext_var root = CosNaming::NamingContext::_narrow(object);
+          CosNaming::NamingContext_var root = rootContext(address);
           if (CORBA::is_nil(root)) { return false; }
           CORBA::Object_var found = root->resolve(name);
           return !CORBA::is_nil(found);
@@ -70,5 +75,20 @@ namespace testsupport
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
       }
     return true;
+  }
+
+  bool bindRootContextAs(const std::string& address, const std::string& path)
+  {
+    try
+      {
+        CosNaming::NamingContext_var root = rootContext(address);
+        if (CORBA::is_nil(root)) { return false; }
+        root->rebind(toName(path), root.in());
+        return true;
+      }
+    catch (const CORBA::Exception&)
+      {
+        return false;
+      }
   }
 }

@@ -12,6 +12,10 @@ namespace testsupport
   // service at `address` ("127.0.0.1:2809"); false on timeout.
   bool waitForName(const std::string& address, const std::string& path,
                    std::chrono::milliseconds timeout);
+
+  // Binds the naming service's own root context as an object under `path` (at the root): an
+  // entry that looks like a component's but is not one. False when that fails.
+  bool bindRootContextAs(const std::string& address, const std::string& path);
 }
 
 #endif

@@ -31,6 +31,13 @@ namespace RTC
       return decodeValue(encoded, m_value);
     }
 
+    bool acceptEncoded(EncodedValue& value, bool swapped) override
+    {
+      DataType decoded;
+      if (!decodeValue(value, decoded, swapped)) { return false; }
+      return !swapped || encodeValue(decoded, value);
+    }
+
   private:
     DataType& m_value;
   };

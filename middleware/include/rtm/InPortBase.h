@@ -35,6 +35,9 @@ namespace RTC
     std::shared_ptr<ConnectionBuffer> findConnection(const std::string& id);
     bool removeConnection(const std::string& id);
     std::vector<ConnectionStatus> connections();
+    // Whether `value` is exactly one value of this port's type, in this machine's byte order
+    // or (`swapped`) in the other one; a swapped value is turned into this machine's order.
+    virtual bool acceptEncoded(EncodedValue& value, bool swapped);
 
   protected:
     // Takes the oldest value of the first connection; false when there is none.

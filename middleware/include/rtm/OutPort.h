@@ -22,10 +22,16 @@ namespace RTC
     {
       EncodedValue encoded;
       if (!encodeValue(value, encoded)) { return false; }
-      return deliverToAll(encoded);
+      OutgoingValue outgoing(encoded, &encodeSwapped, &value);
+      return deliverToAll(outgoing);
     }
 
   private:
+    static bool encodeSwapped(const void* value, EncodedValue& out)
+    {
+      return encodeValue(*static_cast<const DataType*>(value), out, true);
+    }
+
     DataType& m_value;
   };
 }

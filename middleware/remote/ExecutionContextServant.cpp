@@ -1,0 +1,143 @@
+#include "ExecutionContextServant.h"
+
+#include <rtm/RTObject.h>
+
+#include "ComponentCore.h"
+#include "NameValues.h"
+#include "PeriodicExecutionContext.h"
+
+#include <chrono>
+#include <sstream>
+
+namespace RTC
+{
+  namespace
+  {
+    // How long a remote state change may keep its caller. onDeactivated of a component that
+    // closes a connection may take seconds; a context stuck in a callback must not hang the
+    // caller for good.
+    const std::chrono::milliseconds g_transitionPatience(10000);
+
+    std::string rateText(double rate)
+    {
+      std::ostringstream text;
+      text << rate;
+      return text.str();
+    }
+  }
+
+  ExecutionContextServant::ExecutionContextServant(RTObject_impl& component,
+                                                   const std::shared_ptr<ServantLifetime>& lifetime)
+    : m_component(component), m_lifetime(lifetime)
+  {
+  }
+
+  void ExecutionContextServant::setReferences(RTC::ExecutionContextService_ptr self,
+                                              RTC::RTObject_ptr owner)
+  {
+    m_self = RTC::ExecutionContextService::_duplicate(self);
+    m_owner = RTC::RTObject::_duplicate(owner);
+  }
+
+  RTC::ExecutionContextService_ptr ExecutionContextServant::reference()
+  {
+    return RTC::ExecutionContextService::_duplicate(m_self.in());
+  }
+
+  bool ExecutionContextServant::isOurs(RTC::LightweightRTObject_ptr comp)
+  {
+    return !CORBA::is_nil(comp) && comp->_is_equivalent(m_owner.in());
+  }
+
+  CORBA::Boolean ExecutionContextServant::is_running()
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    PeriodicExecutionContext* context = m_component.core().executionContext();
+    return context != nullptr && context->running();
+  }
+
+  RTC::ReturnCode_t ExecutionContextServant::start()
+  {
+    notOffered();
+  }
+
+  RTC::ReturnCode_t ExecutionContextServant::stop()
+  {
+    notOffered();
+  }
+
+  CORBA::Double ExecutionContextServant::get_rate()
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    PeriodicExecutionContext* context = m_component.core().executionContext();
+    return context != nullptr ? context->rate() : 0.0;
+  }
+
+  RTC::ReturnCode_t ExecutionContextServant::set_rate(CORBA::Double)
+  {
+    notOffered();
+  }
+
+  RTC::ReturnCode_t ExecutionContextServant::add_component(RTC::LightweightRTObject_ptr)
+  {
+    notOffered();
+  }
+
+  RTC::ReturnCode_t ExecutionContextServant::remove_component(RTC::LightweightRTObject_ptr)
+  {
+    notOffered();
+  }
+
+  RTC::ReturnCode_t ExecutionContextServant::change(RTC::LightweightRTObject_ptr comp, int which)
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    if (!isOurs(comp)) { return RTC::BAD_PARAMETER; }
+    PeriodicExecutionContext* context = m_component.core().executionContext();
+    if (context == nullptr) { return RTC::PRECONDITION_NOT_MET; }
+    return context->transition(static_cast<PeriodicExecutionContext::Transition>(which),
+                               g_transitionPatience);
+  }
+
+  RTC::ReturnCode_t ExecutionContextServant::activate_component(RTC::LightweightRTObject_ptr comp)
+  {
+    return change(comp, static_cast<int>(PeriodicExecutionContext::Transition::Activate));
+  }
+
+  RTC::ReturnCode_t ExecutionContextServant::deactivate_component(RTC::LightweightRTObject_ptr comp)
+  {
+    return change(comp, static_cast<int>(PeriodicExecutionContext::Transition::Deactivate));
+  }
+
+  RTC::ReturnCode_t ExecutionContextServant::reset_component(RTC::LightweightRTObject_ptr comp)
+  {
+    return change(comp, static_cast<int>(PeriodicExecutionContext::Transition::Reset));
+  }
+
+  RTC::LifeCycleState
+  ExecutionContextServant::get_component_state(RTC::LightweightRTObject_ptr comp)
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    if (!isOurs(comp)) { return RTC::CREATED_STATE; }
+    return m_component.core().state();
+  }
+
+  RTC::ExecutionKind ExecutionContextServant::get_kind()
+  {
+    return RTC::PERIODIC;
+  }
+
+  RTC::ExecutionContextProfile* ExecutionContextServant::get_profile()
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    RTC::ExecutionContextProfile_var profile = new RTC::ExecutionContextProfile;
+    profile->kind = RTC::PERIODIC;
+    profile->rate = get_rate();
+    profile->owner = RTC::RTObject::_duplicate(m_owner.in());
+    setString(profile->properties, "type", "PeriodicExecutionContext");
+    setString(profile->properties, "rate", rateText(profile->rate));
+    setString(profile->properties, "sync_transition", "YES");
+    setString(profile->properties, "transition_timeout",
+              rateText(g_transitionPatience.count() / 1000.0));
+    return profile._retn();
+  }
+}

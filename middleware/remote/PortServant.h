@@ -1,0 +1,127 @@
+// The remote face of one data port, as OpenRTM-aist's ports present themselves: its profile,
+// and the connect protocol on connector profiles (connect, the chained notify_connect, and
+// disconnect). An in port publishes one InPortCdr object per connection; an out port
+// subscribes to the one its peer published and puts each written value into it.
+//
+// Calls arrive on ORB threads. No lock is held while another port is called, so a peer may
+// call back (OpenRTM-aist 1.2 asks every port for its connector profiles while connecting).
+#ifndef RTM_REMOTE_PORTSERVANT_H
+#define RTM_REMOTE_PORTSERVANT_H
+
+#include <rtm/InPortBase.h>
+#include <rtm/OutPortBase.h>
+#include <rtm/PortConnection.h>
+#include <rtm/idl/RtcInterfaces.hh>
+
+#include "InPortCdrServant.h"
+#include "NoImplement.h"
+#include "ServantLifetime.h"
+
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace RTC
+{
+  class ConnectionBuffer;
+
+  class PortServant : public NoImplement<POA_RTC::PortService>
+  {
+  public:
+    // Exactly one of `in` and `out` is set.
+    PortServant(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa, const std::string& instanceName,
+                InPortBase* in, OutPortBase* out, const std::shared_ptr<ServantLifetime>& lifetime);
+
+    // Once activated: its own reference and its component's.
+    void setReferences(RTC::PortService_ptr self, RTC::RTObject_ptr owner);
+    RTC::PortService_ptr reference();
+    // "<instance>.<port>"
+    const std::string& name() const { return m_name; }
+    bool isOut() const { return m_out != nullptr; }
+    const std::string& dataType() const;
+
+    RTC::PortProfile* get_port_profile() override;
+    // Never raises; lists a connection only once its notify_connect has completed here.
+    RTC::ConnectorProfileList* get_connector_profiles() override;
+    RTC::ConnectorProfile* get_connector_profile(const char* connectorId) override;
+    RTC::ReturnCode_t connect(RTC::ConnectorProfile& profile) override;
+    RTC::ReturnCode_t disconnect(const char* connectorId) override;
+    RTC::ReturnCode_t disconnect_all() override;
+    RTC::ReturnCode_t notify_connect(RTC::ConnectorProfile& profile) override;
+    RTC::ReturnCode_t notify_disconnect(const char* connectorId) override;
+
+    // Before the component goes: disconnects everything, telling the peers (bounded).
+    void disconnectAllOnExit();
+    // Drops in-port connections whose writer is gone or no longer lists them, with one
+    // warning each; tells the peers of out-port connections dropped since. Calls the peers,
+    // so it may take a call time-out per peer.
+    void dropAbandonedConnections();
+
+  private:
+    struct Connection
+    {
+      RTC::ConnectorProfile profile;
+      std::shared_ptr<ConnectionBuffer> buffer;   // in port
+      PortableServer::ObjectId_var sinkId;        // in port: its InPortCdr object
+      bool hasSink = false;
+      unsigned misses = 0;   // watcher: times the writer did not list it
+    };
+    // What notify_connect reads from the connector properties.
+    struct Agreement
+    {
+      ConnectionSettings settings;
+      bool swapped = false;   // the peer's byte order is not ours
+    };
+
+    bool isSelf(RTC::PortService_ptr port);
+    // Index of this port in the profile's port list; -1 when absent.
+    long position(const RTC::ConnectorProfile& profile);
+    bool readAgreement(const RTC::ConnectorProfile& profile, Agreement& agreement,
+                       std::string& problem);
+    bool duplicateLocked(const RTC::ConnectorProfile& profile);
+    RTC::ReturnCode_t refuse(const RTC::ConnectorProfile& profile, const std::string& problem);
+    // In port: a buffer and an InPortCdr object, published in the profile.
+    void publish(RTC::ConnectorProfile& profile, const Agreement& agreement,
+                 Connection& connection);
+    // Out port: the connector to the published sink.
+    bool subscribe(const RTC::ConnectorProfile& profile, const Agreement& agreement,
+                   std::string& problem);
+    void unpublish(Connection& connection);
+    RTC::ReturnCode_t notifyNext(RTC::ConnectorProfile& profile, long index);
+    // Tells the ports of `profile` in turn until one answers (the chain does the rest).
+    RTC::ReturnCode_t disconnectAlong(const RTC::ConnectorProfile& profile, CORBA::ULong timeoutMs);
+    // After a failed connect: every port of `profile` drops what it made of it.
+    void forgetEverywhere(const RTC::ConnectorProfile& profile);
+    void removeOwnEnd(const std::string& connectorId);
+    // Removes this port's end; false when it was not here.
+    bool removeLocal(const std::string& connectorId, Connection& removed);
+    // Connections whose local end has gone meanwhile (a reader that died) are forgotten.
+    void pruneLocked();
+    void fillDropCounts(RTC::ConnectorProfile& profile, const Connection& connection);
+
+    CORBA::ORB_var m_orb;
+    PortableServer::POA_var m_poa;
+    const std::string m_name;
+    InPortBase* const m_in;
+    OutPortBase* const m_out;
+    std::shared_ptr<ServantLifetime> m_lifetime;
+    RTC::PortService_var m_self;
+    RTC::RTObject_var m_owner;
+
+    struct Untold
+    {
+      RTC::ConnectorProfile profile;
+      unsigned attempts;
+    };
+    void tellDroppedPeers();
+
+    std::mutex m_mutex;             // guards the three lists
+    std::vector<Untold> m_untold;   // out port: dropped connections whose peers were not told
+    std::vector<Connection> m_connections;
+    std::set<std::string> m_pending;   // ids inside notify_connect right now
+  };
+}
+
+#endif

@@ -1,0 +1,85 @@
+// LongPortComp: an OpenRTM-aist component with one TimedLong in port named "in", so that a
+// test has a port of another data type than the chain's TimedString ports.
+#include <rtm/idl/BasicDataTypeSkel.h>
+#include <rtm/DataFlowComponentBase.h>
+#include <rtm/DataInPort.h>
+#include <rtm/Manager.h>
+
+#include <cstdlib>
+#include <iostream>
+
+namespace
+{
+  const char* g_profile[] = {"implementation_id",
+                             "LongPort",
+                             "type_name",
+                             "LongPort",
+                             "description",
+                             "one TimedLong in port",
+                             "version",
+                             "1.0.0",
+                             "vendor",
+                             "InKorvane tests",
+                             "category",
+                             "Test",
+                             "activity_type",
+                             "PERIODIC",
+                             "kind",
+                             "DataFlowComponent",
+                             "max_instance",
+                             "1",
+                             "language",
+                             "C++",
+                             "lang_type",
+                             "compile",
+                             ""};
+
+  class LongPort : public RTC::DataFlowComponentBase
+  {
+  public:
+    explicit LongPort(RTC::Manager* manager)
+      : RTC::DataFlowComponentBase(manager), m_in("in", m_value)
+    {
+    }
+
+    RTC::ReturnCode_t onInitialize() override
+    {
+      addInPort("in", m_in);
+      return RTC::RTC_OK;
+    }
+
+  private:
+    RTC::TimedLong m_value;
+    RTC::InPort<RTC::TimedLong> m_in;
+  };
+
+  RTC::RTObject_impl* create(RTC::Manager* manager)
+  {
+    return new LongPort(manager);
+  }
+
+  void destroy(RTC::RTObject_impl* component)
+  {
+    delete component;
+  }
+
+  void moduleInit(RTC::Manager* manager)
+  {
+    coil::Properties profile(g_profile);
+    manager->registerFactory(profile, create, destroy);
+    if (manager->createComponent("LongPort") == 0)
+      {
+        std::cerr << "LongPort: component create failed" << std::endl;
+        std::abort();
+      }
+  }
+}
+
+int main(int argc, char** argv)
+{
+  RTC::Manager* manager = RTC::Manager::init(argc, argv);
+  manager->setModuleInitProc(moduleInit);
+  manager->activateManager();
+  manager->runManager(false);
+  return 0;
+}

@@ -1,0 +1,249 @@
+// rtctl, built on the built-in middleware, driving components built on OpenRTM-aist through
+// OpenRTM-aist's own interfaces: listing, configuring, connecting, activating, deactivating and
+// ending them, and refusing what cannot work.
+#include "NamingLookup.h"
+#include "ProgramFixture.h"
+
+#include <algorithm>
+#include <csignal>
+
+namespace programs
+{
+  struct ToolResult
+  {
+    int status;
+    std::string out;
+    std::string err;
+  };
+
+  class RtctlInterop : public ProgramFixture
+  {
+  protected:
+    void SetUp() override { ASSERT_TRUE(m_naming.ready()) << "omniNames did not start"; }
+
+    ToolResult rtctl(const std::vector<std::string>& arguments)
+    {
+      std::vector<std::string> all = {"-n", m_naming.address()};
+      all.insert(all.end(), arguments.begin(), arguments.end());
+      ChildProcess tool(BUILTIN_RTCTL_PATH, all);
+      if (!tool.wait(g_patience)) { ADD_FAILURE() << "rtctl did not end"; }
+      return {tool.exitCode(), tool.stdoutText(), tool.stderrText()};
+    }
+
+    std::string rtctlOk(const std::vector<std::string>& arguments)
+    {
+      const ToolResult result = rtctl(arguments);
+      std::string command;
+      for (const std::string& argument : arguments) { command += " " + argument; }
+      EXPECT_EQ(0, result.status) << "rtctl" << command << ": " << result.err;
+      return result.out;
+    }
+
+    // An OpenRTM-aist program whose component is registered as <instance>.rtc.
+    std::unique_ptr<ChildProcess> startRegistered(const std::string& path,
+                                                  const std::string& instance,
+                                                  const std::vector<std::string>& extra = {})
+    {
+      std::vector<std::string> options = {
+        "naming.enable:YES", "corba.nameservers:" + m_naming.address(), "naming.formats:%n.rtc"};
+      options.insert(options.end(), extra.begin(), extra.end());
+      std::unique_ptr<ChildProcess> program = startProgram(path, options);
+      EXPECT_TRUE(testsupport::waitForName(m_naming.address(), instance + ".rtc", g_patience))
+        << program->stderrText();
+      return program;
+    }
+
+    testsupport::NamingService m_naming;
+  };
+
+  TEST_F(RtctlInterop, ListsConfiguresConnectsAndControlsOpenRtmComponents)
+  {
+    std::unique_ptr<ChildProcess> simulator = startSimulator();
+    const std::string firstPort = std::to_string(testsupport::freeLowLoopbackPort());
+    std::unique_ptr<ChildProcess> producer =
+      startRegistered(OPENRTM_INKORVANE_COMP_PATH, "InKorvane0",
+                      {"Category.InKorvane.conf.default.Port:" + firstPort});
+    std::unique_ptr<ChildProcess> consumer =
+      startRegistered(OPENRTM_INKORVANE_TEST_COMP_PATH, "InKorvaneTest0");
+
+    std::string ls = rtctlOk({"ls"});
+    EXPECT_NE(ls.find("InKorvane0.rtc  INACTIVE\n  out outPositionData  IDL:RTC/TimedString:1.0\n"),
+              std::string::npos)
+      << ls;
+    EXPECT_NE(
+      ls.find("InKorvaneTest0.rtc  INACTIVE\n  in  inPositionData  IDL:RTC/TimedString:1.0\n"),
+      std::string::npos)
+      << ls;
+    EXPECT_EQ(ls.find(" -> "), std::string::npos) << ls;
+
+    // The configuration: read, set, and taken at the next activation.
+    EXPECT_EQ(rtctlOk({"conf", "InKorvane0", "Port"}), firstPort + "\n");
+    const std::string conf = rtctlOk({"conf", "InKorvane0"});
+    EXPECT_NE(conf.find("active configuration set: default\nconfiguration sets: default\n"),
+              std::string::npos)
+      << conf;
+    EXPECT_NE(conf.find("Port: " + firstPort + "\n"), std::string::npos) << conf;
+    rtctlOk({"conf", "InKorvane0", "Port", std::to_string(m_serverPort)});
+    EXPECT_EQ(rtctlOk({"conf", "InKorvane0", "Port"}), std::to_string(m_serverPort) + "\n");
+
+    // In port first: the order the ports are given in does not matter.
+    EXPECT_NE(rtctlOk({"connect", "InKorvaneTest0:inPositionData", "InKorvane0:outPositionData",
+                       "-p", "buffer.length=16"})
+                .find("connected InKorvane0.outPositionData -> InKorvaneTest0.inPositionData  "
+                      "name=InKorvane0.outPositionData_InKorvaneTest0.inPositionData id="),
+              std::string::npos);
+    ls = rtctlOk({"ls"});
+    EXPECT_EQ(countOf(ls, "InKorvane0.outPositionData -> InKorvaneTest0.inPositionData  name="), 2u)
+      << ls;
+    EXPECT_EQ(countOf(ls, " buffer=16,overwrite\n"), 2u) << ls;
+
+    rtctlOk({"activate", "InKorvaneTest0", "InKorvane0"});
+    EXPECT_EQ(rtctlOk({"state", "InKorvane0"}), "ACTIVE\n");
+    ASSERT_TRUE(consumer->waitForStdoutMatch(
+      [](const std::string& out) { return testsupport::printedValues(out).size() >= 5; },
+      g_patience))
+      << consumer->stdoutText() << producer->stderrText() << simulatorLog();
+    const std::vector<std::string> sent = testsupport::sentReplies(simulatorLog(), 1);
+    const std::vector<std::string> printed = testsupport::printedValues(consumer->stdoutText());
+    // The consumer, no faster than the producer, may skip a value; it invents none.
+    auto next = sent.begin();
+    for (const std::string& value : printed)
+      {
+        next = std::find(next, sent.end(), value);
+        ASSERT_NE(next, sent.end()) << value << " was not sent, or not in this order";
+        ++next;
+      }
+
+    // InKorvane's onDeactivated outlasts OpenRTM-aist's transition time-out; rtctl returns
+    // only once it has ended the session.
+    rtctlOk({"deactivate", "InKorvane0"});
+    EXPECT_NE(simulatorLog().find("RECV 1 Q"), std::string::npos) << simulatorLog();
+    EXPECT_EQ(rtctlOk({"state", "InKorvane0"}), "INACTIVE\n");
+
+    EXPECT_NE(rtctlOk({"disconnect", "InKorvane0:outPositionData", "InKorvaneTest0:inPositionData"})
+                .find("disconnected InKorvane0.outPositionData_InKorvaneTest0.inPositionData"),
+              std::string::npos);
+    EXPECT_EQ(rtctlOk({"ls"}).find(" -> "), std::string::npos);
+
+    // exit deactivates an active component first, with the same wait.
+    rtctlOk({"activate", "InKorvane0"});
+    rtctlOk({"exit", "InKorvane0", "InKorvaneTest0"});
+    EXPECT_NE(simulatorLog().find("RECV 2 Q"), std::string::npos) << simulatorLog();
+    for (ChildProcess* program : {producer.get(), consumer.get()})
+      {
+        ASSERT_TRUE(program->wait(g_patience)) << program->stderrText();
+        EXPECT_EQ(program->exitCode(), 0) << program->stderrText();
+      }
+    EXPECT_EQ(rtctlOk({"ls"}), "");
+  }
+
+  TEST_F(RtctlInterop, RefusesWhatCannotWorkWithOneLineAndChangesNothing)
+  {
+    std::unique_ptr<ChildProcess> producer =
+      startRegistered(OPENRTM_INKORVANE_COMP_PATH, "InKorvane0");
+    std::unique_ptr<ChildProcess> consumer =
+      startRegistered(OPENRTM_INKORVANE_TEST_COMP_PATH, "InKorvaneTest0");
+    std::unique_ptr<ChildProcess> longPort = startRegistered(LONG_PORT_COMP_PATH, "LongPort0");
+
+    struct Case
+    {
+      std::vector<std::string> arguments;
+      std::string message;
+    };
+    const std::vector<Case> cases = {
+      {{"state", "Nobody"}, "no component 'Nobody'"},
+      {{"activate", "InKorvaneTest0", "Nobody"}, "no component 'Nobody'"},
+      {{"connect", "InKorvane0:nope", "InKorvaneTest0:inPositionData"},
+       "InKorvane0 has no port 'nope' (its ports: outPositionData)"},
+      {{"connect", "InKorvane0:outPositionData", "InKorvane0:outPositionData"},
+       "both are out ports"},
+      {{"connect", "LongPort0:in", "InKorvaneTest0:inPositionData"}, "both are in ports"},
+      {{"connect", "InKorvane0:outPositionData", "LongPort0:in"},
+       "data types differ (IDL:RTC/TimedString:1.0 and IDL:RTC/TimedLong:1.0)"},
+      {{"connect", "InKorvane0:outPositionData", "InKorvaneTest0:inPositionData", "-p",
+        "buffer.write.full_policy=sometimes"},
+       "full_policy"},
+      {{"disconnect", "InKorvane0:outPositionData", "InKorvaneTest0:inPositionData"},
+       "no connection between"},
+      {{"deactivate", "InKorvane0"}, "cannot deactivate InKorvane0: it is INACTIVE"},
+      {{"reset", "InKorvane0"}, "cannot reset InKorvane0: it is INACTIVE"},
+      {{"conf", "InKorvane0", "Nope", "1"}, "InKorvane0 has no configuration parameter 'Nope'"},
+      {{"conf", "InKorvane0", "Port", "1", "-s", "nowhere"},
+       "InKorvane0 has no configuration set 'nowhere'"},
+    };
+    for (const Case& c : cases)
+      {
+        std::string command;
+        for (const std::string& argument : c.arguments) { command += " " + argument; }
+        const ToolResult result = rtctl(c.arguments);
+        EXPECT_EQ(result.status, 1) << command << ": " << result.err;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << command << ": " << result.err;
+        EXPECT_EQ(countOf(result.err, "\n"), 1u) << command << ": " << result.err;
+        EXPECT_EQ(result.err.find("rtctl: "), 0u) << command << ": " << result.err;
+      }
+    // Nothing was connected, activated or configured on the way.
+    const std::string ls = rtctlOk({"ls"});
+    EXPECT_EQ(ls.find(" -> "), std::string::npos) << ls;
+    EXPECT_EQ(countOf(ls, "  INACTIVE\n"), 3u) << ls;
+    EXPECT_EQ(rtctlOk({"conf", "InKorvane0"}).find("Nope"), std::string::npos);
+  }
+}
+
+namespace programs
+{
+  TEST_F(RtctlInterop, ListsStaleEntriesAndOtherObjectsAsUnreachable)
+  {
+    std::unique_ptr<ChildProcess> consumer =
+      startRegistered(OPENRTM_INKORVANE_TEST_COMP_PATH, "InKorvaneTest0");
+    // Killed outright, it leaves its name behind.
+    consumer->signal(SIGKILL);
+    ASSERT_TRUE(consumer->wait(g_patience));
+    ASSERT_TRUE(testsupport::bindRootContextAs(m_naming.address(), "Impostor.rtc"));
+
+    const std::string ls = rtctlOk({"ls"});
+    EXPECT_NE(ls.find("Impostor.rtc  UNREACHABLE (Impostor.rtc is not a component)\n"),
+              std::string::npos)
+      << ls;
+    EXPECT_NE(ls.find("InKorvaneTest0.rtc  UNREACHABLE ("), std::string::npos) << ls;
+
+    const ToolResult stale = rtctl({"state", "InKorvaneTest0"});
+    EXPECT_EQ(stale.status, 1);
+    EXPECT_NE(stale.err.find("rtctl: InKorvaneTest0 does not answer"), std::string::npos)
+      << stale.err;
+    const ToolResult impostor = rtctl({"activate", "Impostor"});
+    EXPECT_EQ(impostor.status, 1);
+    EXPECT_EQ(impostor.err, "rtctl: Impostor.rtc is not a component\n");
+  }
+}
+
+namespace programs
+{
+  TEST_F(RtctlInterop, WiresAndEndsAChainOfBuiltinProducerAndOpenRtmConsumer)
+  {
+    std::unique_ptr<ChildProcess> simulator = startSimulator();
+    std::unique_ptr<ChildProcess> producer =
+      startRegistered(BUILTIN_INKORVANE_COMP_PATH, "InKorvane0",
+                      {"Category.InKorvane.conf.default.Port:" + std::to_string(m_serverPort)});
+    std::unique_ptr<ChildProcess> consumer =
+      startRegistered(OPENRTM_INKORVANE_TEST_COMP_PATH, "InKorvaneTest0");
+
+    rtctlOk({"connect", "InKorvane0:outPositionData", "InKorvaneTest0:inPositionData"});
+    rtctlOk({"activate", "InKorvaneTest0", "InKorvane0"});
+    ASSERT_TRUE(consumer->waitForStdoutMatch(
+      [](const std::string& out) { return testsupport::printedValues(out).size() >= 3; },
+      g_patience))
+      << consumer->stdoutText() << producer->stderrText();
+    const std::string ls = rtctlOk({"ls"});
+    // The built-in in port is not in this chain: no counts anywhere.
+    EXPECT_EQ(countOf(ls, "InKorvane0.outPositionData -> InKorvaneTest0.inPositionData"), 2u) << ls;
+    EXPECT_EQ(ls.find("dropped="), std::string::npos) << ls;
+
+    rtctlOk({"exit", "InKorvane0", "InKorvaneTest0"});
+    EXPECT_NE(simulatorLog().find("RECV 1 Q"), std::string::npos) << simulatorLog();
+    for (ChildProcess* program : {producer.get(), consumer.get()})
+      {
+        ASSERT_TRUE(program->wait(g_patience)) << program->stderrText();
+        EXPECT_EQ(program->exitCode(), 0) << program->stderrText();
+      }
+  }
+}
