@@ -105,12 +105,4 @@ namespace RTC
   {
     return resolve<RTC::RTObject>(orb, server, path, patience, error);
   }
-
-  RTCRemote::ComponentControl_ptr resolveComponent(CORBA::ORB_ptr orb, const std::string& server,
-                                                   const std::string& path,
-                                                   std::chrono::milliseconds patience,
-                                                   std::string& error)
-  {
-    return resolve<RTCRemote::ComponentControl>(orb, server, path, patience, error);
-  }
 }

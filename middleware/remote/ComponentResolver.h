@@ -4,7 +4,6 @@
 #define RTM_REMOTE_COMPONENTRESOLVER_H
 
 #include <omniORB4/CORBA.h>
-#include <rtm/idl/ComponentControl.hh>
 #include <rtm/idl/RtcInterfaces.hh>
 
 #include <chrono>
@@ -19,11 +18,6 @@ namespace RTC
   RTC::RTObject_ptr resolveRtObject(CORBA::ORB_ptr orb, const std::string& server,
                                     const std::string& path, std::chrono::milliseconds patience,
                                     std::string& error);
-  // The same for the old private protocol, until its tool is replaced.
-  RTCRemote::ComponentControl_ptr resolveComponent(CORBA::ORB_ptr orb, const std::string& server,
-                                                   const std::string& path,
-                                                   std::chrono::milliseconds patience,
-                                                   std::string& error);
 
   // `path` with ".rtc" on its last segment.
   std::string componentPath(const std::string& path);

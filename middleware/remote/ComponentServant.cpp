@@ -66,8 +66,13 @@ namespace RTC
       port.servant->setReferences(reference.in(), m_self.in());
       m_ports.push_back(port);
     };
-    for (InPortBase* in : m_component.core().inPorts()) { addPort(in, nullptr); }
-    for (OutPortBase* out : m_component.core().outPorts()) { addPort(nullptr, out); }
+    // In the order the component added them, as OpenRTM-aist lists ports.
+    ComponentCore& core = m_component.core();
+    for (const std::string& name : core.portNames())
+      {
+        if (InPortBase* in = core.inPort(name)) { addPort(in, nullptr); }
+        if (OutPortBase* out = core.outPort(name)) { addPort(nullptr, out); }
+      }
   }
 
   void ComponentServant::retire(PortableServer::POA_ptr poa)

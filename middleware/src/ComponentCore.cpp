@@ -1,5 +1,7 @@
 #include "ComponentCore.h"
 
+#include <algorithm>
+
 #include "PeriodicExecutionContext.h"
 
 namespace RTC
@@ -61,13 +63,28 @@ namespace RTC
   bool ComponentCore::addInPort(const std::string& name, InPortBase& port)
   {
     std::lock_guard<std::mutex> lock(m_portsMutex);
-    return addPort(m_inPorts, name, port);
+    return addPort(m_inPorts, name, port) && rememberName(name);
   }
 
   bool ComponentCore::addOutPort(const std::string& name, OutPortBase& port)
   {
     std::lock_guard<std::mutex> lock(m_portsMutex);
-    return addPort(m_outPorts, name, port);
+    return addPort(m_outPorts, name, port) && rememberName(name);
+  }
+
+  bool ComponentCore::rememberName(const std::string& name)
+  {
+    if (std::find(m_portNames.begin(), m_portNames.end(), name) == m_portNames.end())
+      {
+        m_portNames.push_back(name);
+      }
+    return true;
+  }
+
+  std::vector<std::string> ComponentCore::portNames()
+  {
+    std::lock_guard<std::mutex> lock(m_portsMutex);
+    return m_portNames;
   }
 
   InPortBase* ComponentCore::inPort(const std::string& name)

@@ -41,6 +41,8 @@ namespace RTC
     OutPortBase* outPort(const std::string& name);
     std::vector<InPortBase*> inPorts();
     std::vector<OutPortBase*> outPorts();
+    // Port names in the order the component added them, as peers and tools list them.
+    std::vector<std::string> portNames();
 
     void attachExecutionContext(std::unique_ptr<PeriodicExecutionContext> context);
     // Null until the manager has attached one.
@@ -48,12 +50,16 @@ namespace RTC
     LifeCycleState state();
 
   private:
+    // Adds `name` to m_portNames once; the caller holds m_portsMutex.
+    bool rememberName(const std::string& name);
+
     std::string m_instanceName;
     coil::Properties m_properties;
     ConfigAdmin m_config;
     std::mutex m_portsMutex;
     std::vector<std::pair<std::string, InPortBase*>> m_inPorts;
     std::vector<std::pair<std::string, OutPortBase*>> m_outPorts;
+    std::vector<std::string> m_portNames;
     std::unique_ptr<PeriodicExecutionContext> m_context;
   };
 }

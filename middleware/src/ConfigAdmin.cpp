@@ -77,17 +77,6 @@ namespace RTC
     return m_activeSet;
   }
 
-  std::vector<std::string> ConfigAdmin::setNames()
-  {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    std::vector<std::string> names;
-    for (const auto& set : m_sets)
-      {
-        if (set.first.compare(0, 2, "__") != 0) { names.push_back(set.first); }
-      }
-    return names;
-  }
-
   std::map<std::string, std::map<std::string, std::string>> ConfigAdmin::sets()
   {
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -40,8 +40,6 @@ namespace RTC
     void setValue(const std::string& set, const std::string& param, const std::string& value);
     bool activateSet(const std::string& set);
     std::string activeSet();
-    // The sets a component may activate (hidden ones left out).
-    std::vector<std::string> setNames();
     // Every set with its values, hidden ones included.
     std::map<std::string, std::map<std::string, std::string>> sets();
     bool hasSet(const std::string& set);
