@@ -10,7 +10,6 @@
 #include "NamingPath.h"
 #include "NameValues.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -345,7 +344,8 @@ namespace RTC
     if (m_registrar) { m_registrar->stop(); }
   }
 
-  std::unique_ptr<RemoteLayer> createRemoteLayer(ManagerImpl& manager, CORBA::ORB_ptr orb)
+  std::unique_ptr<RemoteLayer> createRemoteLayer(ManagerImpl& manager, CORBA::ORB_ptr orb,
+                                                 std::string& error)
   {
     try
       {
@@ -353,11 +353,9 @@ namespace RTC
       }
     catch (const CORBA::Exception& e)
       {
-        // Without its endpoint no other process could reach this one: better to stop here.
-        std::fprintf(stderr,
-                     "rtm: cannot serve remote calls (%s); is the corba.endpoint port in use?\n",
-                     e._name());
-        std::exit(1);
+        error = std::string("cannot serve remote calls (") + e._name() +
+                "); is the corba.endpoint port in use?";
+        return nullptr;
       }
   }
 }

@@ -27,8 +27,8 @@ namespace RTC
         auto value = set->second.find(binding.parameter.name);
         if (value != set->second.end()) { text = &value->second; }
       }
-    binding.parameter.value =
-      binding.setter(text->c_str()) ? *text : binding.parameter.defaultValue;
+    // A refused text leaves the variable at its default (the setter sees to that).
+    binding.setter(text->c_str());
   }
 
   bool ConfigAdmin::bind(const std::string& name, const std::string& defaultValue,
@@ -109,13 +109,5 @@ namespace RTC
         for (const auto& value : set->second) { values[value.first] = value.second; }
       }
     return values;
-  }
-
-  std::vector<ConfigAdmin::Parameter> ConfigAdmin::parameters()
-  {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    std::vector<Parameter> result;
-    for (const Binding& binding : m_bindings) { result.push_back(binding.parameter); }
-    return result;
   }
 }

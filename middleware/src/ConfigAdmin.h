@@ -19,13 +19,6 @@ namespace RTC
   public:
     typedef std::function<bool(const char*)> Setter;
 
-    struct Parameter
-    {
-      std::string name;
-      std::string defaultValue;
-      std::string value;   // the text last applied
-    };
-
     // Takes the sets from `conf.<set>.<param>` keys (sets starting with "__" are tool hints,
     // kept for tools to read but never applied) and the active set from
     // `configuration.active_config`.
@@ -46,9 +39,14 @@ namespace RTC
     void addSet(const std::string& set);
     // Parameter name -> value of the active set, for bound and unbound parameters.
     std::map<std::string, std::string> activeValues();
-    std::vector<Parameter> parameters();
 
   private:
+    struct Parameter
+    {
+      std::string name;
+      std::string defaultValue;
+    };
+
     struct Binding
     {
       Parameter parameter;

@@ -41,7 +41,11 @@ namespace RTC
 
     // Lives until the process ends: components and static objects may still refer to it.
     Manager* manager = new Manager();
-    manager->m_impl.reset(new ManagerImpl(*manager, config, argc, argv));
+    manager->m_impl.reset(new ManagerImpl(*manager, config));
+    if (!manager->m_impl->startupError().empty())
+      {
+        failStartup(program, manager->m_impl->startupError());
+      }
     g_instance = manager;
     return g_instance;
   }

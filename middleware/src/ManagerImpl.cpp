@@ -43,7 +43,7 @@ namespace RTC
     }
   }
 
-  ManagerImpl::ManagerImpl(Manager& owner, const coil::Properties& config, int, char**)
+  ManagerImpl::ManagerImpl(Manager& owner, const coil::Properties& config)
     : m_owner(owner), m_config(config)
   {
     Log::configure(isYes(m_config.getProperty("logger.enable", "YES")),
@@ -51,7 +51,8 @@ namespace RTC
     // Before the ORB starts threads: they inherit the blocked shutdown signals.
     m_signal.install();
     m_orb = initOrb(m_config);
-    m_remote = createRemoteLayer(*this, m_orb.in());
+    // Without its endpoint no other process could reach this one: Manager::init stops there.
+    m_remote = createRemoteLayer(*this, m_orb.in(), m_startupError);
   }
 
   ManagerImpl::~ManagerImpl()

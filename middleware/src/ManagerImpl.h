@@ -24,8 +24,10 @@ namespace RTC
   class ManagerImpl
   {
   public:
-    ManagerImpl(Manager& owner, const coil::Properties& config, int argc, char** argv);
+    ManagerImpl(Manager& owner, const coil::Properties& config);
     ~ManagerImpl();
+    // Why the manager cannot run (one line), or empty.
+    const std::string& startupError() const { return m_startupError; }
 
     const coil::Properties& config() const { return m_config; }
     CORBA::ORB_ptr orb() { return m_orb.in(); }
@@ -79,6 +81,7 @@ namespace RTC
     coil::Properties m_config;
     CORBA::ORB_var m_orb;
     std::unique_ptr<RemoteLayer> m_remote;
+    std::string m_startupError;
     Manager::ModuleInitProc m_moduleInit = nullptr;
     ShutdownSignal m_signal;
 

@@ -2,7 +2,7 @@
 
 namespace RTC
 {
-  std::unique_ptr<RemoteLayer> createRemoteLayer(ManagerImpl&, CORBA::ORB_ptr)
+  std::unique_ptr<RemoteLayer> createRemoteLayer(ManagerImpl&, CORBA::ORB_ptr, std::string&)
   {
     return nullptr;
   }

@@ -33,8 +33,10 @@ namespace RTC
     virtual void shutdown() = 0;
   };
 
-  // The remote layer of this build; null when the configuration turns it off.
-  std::unique_ptr<RemoteLayer> createRemoteLayer(ManagerImpl& manager, CORBA::ORB_ptr orb);
+  // The remote layer of this build; null when the configuration turns it off, or when it cannot
+  // serve (then `error` says why in one line).
+  std::unique_ptr<RemoteLayer> createRemoteLayer(ManagerImpl& manager, CORBA::ORB_ptr orb,
+                                                 std::string& error);
 }
 
 #endif

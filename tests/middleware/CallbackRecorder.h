@@ -19,13 +19,12 @@ namespace testsupport
     {
       std::string name;
       std::thread::id thread;
-      std::chrono::steady_clock::time_point time;
     };
 
     void record(const std::string& name)
     {
       std::lock_guard<std::mutex> lock(m_mutex);
-      m_events.push_back(Event{name, std::this_thread::get_id(), std::chrono::steady_clock::now()});
+      m_events.push_back(Event{name, std::this_thread::get_id()});
       m_changed.notify_all();
     }
 

@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 using testsupport::fieldOf;
@@ -203,3 +204,22 @@ INSTANTIATE_TEST_SUITE_P(
   [](const ::testing::TestParamInfo<BadOptions>& options) {
     return std::string(options.param.name);
   });
+
+TEST(ProbeProcess, EndpointPortInUseIsOneLineAndFailureStatus)
+{
+  unsigned short port = 0;
+  const int holder = testsupport::listenOnFreeLowPort(port);
+  testsupport::ChildProcess probe(
+    PROBE_COMP_PATH,
+    {"-o", "naming.enable:NO", "-o", "corba.endpoint:127.0.0.1:" + std::to_string(port)});
+  ASSERT_TRUE(probe.wait(probeTimeout));
+  ::close(holder);
+  EXPECT_EQ(0, probe.termSignal()) << "no crash";
+  EXPECT_EQ(1, probe.exitCode());
+  // omniORB reports the failed bind itself; ours is the one last line after it.
+  const std::string error = probe.stderrText();
+  ASSERT_FALSE(error.empty());
+  const std::string last = error.substr(error.rfind('\n', error.size() - 2) + 1);
+  EXPECT_EQ(0u, last.find("ProbeComp: cannot serve remote calls")) << error;
+  EXPECT_EQ("", probe.stdoutText());
+}
