@@ -25,20 +25,6 @@ namespace RTC
       return value == "NO" || value == "no" || value == "No";
     }
 
-    const char* returnCodeName(RTC::ReturnCode_t code)
-    {
-      switch (code)
-        {
-        case RTC::RTC_OK: return "RTC_OK";
-        case RTC::RTC_ERROR: return "RTC_ERROR";
-        case RTC::BAD_PARAMETER: return "BAD_PARAMETER";
-        case RTC::UNSUPPORTED: return "UNSUPPORTED";
-        case RTC::OUT_OF_RESOURCES: return "OUT_OF_RESOURCES";
-        case RTC::PRECONDITION_NOT_MET: return "PRECONDITION_NOT_MET";
-        }
-      return "unknown return code";
-    }
-
     std::chrono::milliseconds updateInterval(const coil::Properties& config)
     {
       double seconds =
@@ -287,7 +273,7 @@ namespace RTC
     if (result != RTC::RTC_OK)
       {
         error = "connecting " + a.name + " and " + b.name + " was refused (" +
-                returnCodeName(result) + ")";
+                RTC::toString(result) + ")";
         return false;
       }
     Log::info("connected " + a.name + " and " + b.name + " (" + profile.connector_id.in() + ")");
@@ -310,7 +296,7 @@ namespace RTC
         CallTimeouts::apply(context.in(), CallTimeouts::control);
         const RTC::ReturnCode_t result = context->activate_component(component.in());
         if (result == RTC::RTC_OK) { return true; }
-        error = "activation of " + address.text() + " was refused (" + returnCodeName(result) + ")";
+        error = "activation of " + address.text() + " was refused (" + RTC::toString(result) + ")";
       }
     catch (const CORBA::SystemException& e)
       {

@@ -110,8 +110,9 @@ namespace rtctl
         if (now != from) { return now; }
         if (Clock::now() >= deadline)
           {
-            throw ToolError(m_name + " did not become " + stateName(wanted) + " within " +
-                            secondsText(m_timeoutMs) + " s (it is still " + stateName(now) + ")");
+            throw ToolError(m_name + " did not become " + RTC::toString(wanted) + " within " +
+                            secondsText(m_timeoutMs) + " s (it is still " + RTC::toString(now) +
+                            ")");
           }
         std::this_thread::sleep_for(g_pollInterval);
       }
@@ -144,11 +145,11 @@ namespace rtctl
     const std::string refused = std::string("cannot ") + text.verb + " " + m_name;
     if (result == RTC::PRECONDITION_NOT_MET)
       {
-        throw ToolError(refused + ": it is " + stateName(state()));
+        throw ToolError(refused + ": it is " + RTC::toString(state()));
       }
     if (result != RTC::RTC_OK && result != RTC::RTC_ERROR)
       {
-        throw ToolError(refused + ": its execution context refused (" + returnCodeName(result) +
+        throw ToolError(refused + ": its execution context refused (" + RTC::toString(result) +
                         ")");
       }
     // RTC_OK: done, or accepted and still under way. RTC_ERROR: the callback failed (the state
@@ -156,7 +157,7 @@ namespace rtctl
     const RTC::LifeCycleState reached = waitToLeave(text.from, text.to, deadline);
     if (reached != text.to)
       {
-        throw ToolError(refused + ": its callback failed; it is now " + stateName(reached));
+        throw ToolError(refused + ": its callback failed; it is now " + RTC::toString(reached));
       }
   }
 
@@ -178,11 +179,11 @@ namespace rtctl
       }
     if (result == RTC::PRECONDITION_NOT_MET)
       {
-        throw ToolError("cannot exit " + m_name + ": it is " + stateName(state()));
+        throw ToolError("cannot exit " + m_name + ": it is " + RTC::toString(state()));
       }
     if (result != RTC::RTC_OK)
       {
-        throw ToolError("cannot exit " + m_name + ": it refused (" + returnCodeName(result) + ")");
+        throw ToolError("cannot exit " + m_name + ": it refused (" + RTC::toString(result) + ")");
       }
     // Its manager finalizes it and removes its names soon after; scripts that go on may
     // rely on that. A component that lingers is not an error: it did accept the exit.

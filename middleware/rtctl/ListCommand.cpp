@@ -74,7 +74,7 @@ namespace rtctl
       std::ostringstream out;
       const std::vector<PortView> ports = readPorts(component.in());
       for (const PortView& port : ports) { directory.add(port); }
-      out << path << "  " << stateName(readState(component.in(), path)) << "\n";
+      out << path << "  " << RTC::toString(readState(component.in(), path)) << "\n";
       printPorts(out, ports, directory);
       return out.str();
     }

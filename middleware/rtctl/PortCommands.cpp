@@ -161,7 +161,7 @@ namespace rtctl
     if (result != RTC::RTC_OK)
       {
         throw ToolError("cannot connect " + a.text + " and " + b.text + ": the ports refused (" +
-                        returnCodeName(result) + ")");
+                        RTC::toString(result) + ")");
       }
     std::cout << "connected " << out.view.name << " -> " << in.view.name
               << "  name=" << profile.name.in() << " id=" << profile.connector_id.in() << std::endl;
@@ -198,7 +198,7 @@ namespace rtctl
         if (result != RTC::RTC_OK)
           {
             throw ToolError("cannot disconnect " + connector.name + " (id " + connector.id +
-                            "): " + end.text + " refused (" + returnCodeName(result) + ")");
+                            "): " + end.text + " refused (" + RTC::toString(result) + ")");
           }
         std::cout << "disconnected " << connector.name << "  id=" << connector.id << std::endl;
       }

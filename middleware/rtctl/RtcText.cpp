@@ -34,18 +34,6 @@ namespace rtctl
     list[at].value <<= value.c_str();
   }
 
-  const char* stateName(RTC::LifeCycleState state)
-  {
-    switch (state)
-      {
-      case RTC::CREATED_STATE: return "CREATED";
-      case RTC::INACTIVE_STATE: return "INACTIVE";
-      case RTC::ACTIVE_STATE: return "ACTIVE";
-      case RTC::ERROR_STATE: return "ERROR";
-      default: return "UNKNOWN";
-      }
-  }
-
   bool parseState(std::string text, RTC::LifeCycleState& state)
   {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -57,26 +45,12 @@ namespace rtctl
     for (RTC::LifeCycleState candidate :
          {RTC::CREATED_STATE, RTC::INACTIVE_STATE, RTC::ACTIVE_STATE, RTC::ERROR_STATE})
       {
-        if (text == stateName(candidate))
+        if (text == RTC::toString(candidate))
           {
             state = candidate;
             return true;
           }
       }
     return false;
-  }
-
-  const char* returnCodeName(RTC::ReturnCode_t code)
-  {
-    switch (code)
-      {
-      case RTC::RTC_OK: return "RTC_OK";
-      case RTC::RTC_ERROR: return "RTC_ERROR";
-      case RTC::BAD_PARAMETER: return "BAD_PARAMETER";
-      case RTC::UNSUPPORTED: return "UNSUPPORTED";
-      case RTC::OUT_OF_RESOURCES: return "OUT_OF_RESOURCES";
-      case RTC::PRECONDITION_NOT_MET: return "PRECONDITION_NOT_MET";
-      default: return "unknown return code";
-      }
   }
 }

@@ -4,6 +4,7 @@
 #define RTCTL_RTCTEXT_H
 
 #include <RtcInterfaces.hh>
+#include <rtm/RTC.h>
 
 #include <string>
 
@@ -16,12 +17,8 @@ namespace rtctl
   // Appends `key` with a string any, as OpenRTM-aist's tools do.
   void appendString(SDOPackage::NVList& list, const std::string& key, const std::string& value);
 
-  // "CREATED", "INACTIVE", "ACTIVE", "ERROR".
-  const char* stateName(RTC::LifeCycleState state);
   // Case-insensitive, with or without "_STATE"; false for anything else.
   bool parseState(std::string text, RTC::LifeCycleState& state);
-  // "RTC_OK", "BAD_PARAMETER", ...
-  const char* returnCodeName(RTC::ReturnCode_t code);
 }
 
 #endif

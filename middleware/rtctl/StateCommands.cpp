@@ -81,7 +81,7 @@ namespace rtctl
     RTC::RTObject_var component = context.find(name);
     try
       {
-        std::cout << stateName(readState(component.in(), name)) << std::endl;
+        std::cout << RTC::toString(readState(component.in(), name)) << std::endl;
       }
     catch (const CORBA::SystemException& e)
       {
@@ -116,7 +116,7 @@ namespace rtctl
             RTC::RTObject_var component = context.find(name);
             const RTC::LifeCycleState state = readState(component.in(), name);
             if (state == wanted) { return 0; }
-            last = std::string("it is ") + stateName(state);
+            last = std::string("it is ") + RTC::toString(state);
           }
         catch (const ToolError& e)
           {
@@ -129,7 +129,7 @@ namespace rtctl
         if (std::chrono::steady_clock::now() >= deadline) { break; }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
       }
-    throw ToolError(name + " did not become " + stateName(wanted) + " within " +
+    throw ToolError(name + " did not become " + RTC::toString(wanted) + " within " +
                     secondsText(timeout) + " s (" + last + ")");
   }
 }

@@ -1,5 +1,7 @@
 #include "ToolContext.h"
 
+#include "ComponentResolver.h"
+
 #include "NamingPath.h"
 #include "ToolError.h"
 
@@ -23,17 +25,6 @@ namespace rtctl
       argv.push_back(nullptr);
       int argc = static_cast<int>(arguments.size());
       return CORBA::ORB_init(argc, argv.data());
-    }
-
-    std::string componentPath(const std::string& path)
-    {
-      const std::string suffix = ".rtc";
-      if (path.size() >= suffix.size() &&
-          path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0)
-        {
-          return path;
-        }
-      return path + suffix;
     }
 
     bool timedOut(const CORBA::SystemException& e)
@@ -125,9 +116,9 @@ namespace rtctl
   RTC::RTObject_ptr ToolContext::find(const std::string& name)
   {
     std::vector<std::string> candidates;
-    if (name.find('/') != std::string::npos || componentPath(name) == name)
+    if (name.find('/') != std::string::npos || RTC::componentPath(name) == name)
       {
-        candidates.push_back(componentPath(name));
+        candidates.push_back(RTC::componentPath(name));
       }
     else
       {

@@ -15,7 +15,10 @@ namespace RTC
   // Handle of an execution context as seen by a component.
   typedef ExecutionContextHandle_t UniqueId;
 
+  // "CREATED", "INACTIVE", "ACTIVE", "ERROR": the names the middleware and its tool print.
   const char* toString(LifeCycleState state);
+  // "RTC_OK", "BAD_PARAMETER", ...
+  const char* toString(ReturnCode_t code);
 }
 
 #endif
