@@ -2,17 +2,6 @@
 
 namespace remotetest
 {
-  std::size_t countOf(const std::string& text, const std::string& part)
-  {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos;
-         at = text.find(part, at + part.size()))
-      {
-        ++count;
-      }
-    return count;
-  }
-
   void RemoteFixture::SetUp()
   {
     ASSERT_TRUE(m_naming.ready()) << "omniNames did not start";

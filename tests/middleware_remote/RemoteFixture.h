@@ -3,6 +3,7 @@
 #ifndef TESTS_MIDDLEWARE_REMOTE_REMOTEFIXTURE_H
 #define TESTS_MIDDLEWARE_REMOTE_REMOTEFIXTURE_H
 
+#include "ChainOutput.h"
 #include "ChildProcess.h"
 #include "HexText.h"
 
@@ -29,7 +30,7 @@ namespace remotetest
   };
 
   using hextext::toHex;
-  std::size_t countOf(const std::string& text, const std::string& part);
+  using testsupport::countOf;
 
   class RemoteFixture : public ::testing::Test
   {
