@@ -9,6 +9,7 @@
 #include "ManagerImpl.h"
 #include "NamingPath.h"
 #include "NameValues.h"
+#include "TextUtil.h"
 
 #include <cstdlib>
 #include <unistd.h>
@@ -46,9 +47,9 @@ namespace RTC
     const coil::Properties& config = manager.config();
     if (!isNo(config.getProperty("naming.enable", "YES")))
       {
-        m_formats = splitList(config.getProperty("naming.formats", "%h.host_cxt/%n.rtc"), ',');
+        m_formats = split(config.getProperty("naming.formats", "%h.host_cxt/%n.rtc"), ',');
         std::vector<std::string> servers =
-          splitList(config.getProperty("corba.nameservers", "localhost"), ',');
+          split(config.getProperty("corba.nameservers", "localhost"), ',');
         if (!m_formats.empty() && !servers.empty())
           {
             m_registrar.reset(new NameRegistrar(m_orb.in(), servers, m_watchInterval));

@@ -1,21 +1,12 @@
 #include "NamingPath.h"
 
+#include "TextUtil.h"
+
 #include <sstream>
 #include <unistd.h>
 
 namespace RTC
 {
-  namespace
-  {
-    std::string trim(const std::string& text)
-    {
-      const char* blanks = " \t\r\n";
-      std::string::size_type first = text.find_first_not_of(blanks);
-      if (first == std::string::npos) { return std::string(); }
-      return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-    }
-  }
-
   std::string expandNamingFormat(const std::string& format, const NamingFields& fields)
   {
     std::string result;
@@ -81,19 +72,6 @@ namespace RTC
     std::string address = trim(server);
     if (address.find(':') == std::string::npos) { address += ":2809"; }
     return "corbaloc::" + address + "/NameService";
-  }
-
-  std::vector<std::string> splitList(const std::string& text, char separator)
-  {
-    std::vector<std::string> items;
-    std::stringstream stream(text);
-    std::string item;
-    while (std::getline(stream, item, separator))
-      {
-        item = trim(item);
-        if (!item.empty()) { items.push_back(item); }
-      }
-    return items;
   }
 
   std::string localHostName()

@@ -7,7 +7,6 @@
 #include <omniORB4/Naming.hh>
 
 #include <string>
-#include <vector>
 
 namespace RTC
 {
@@ -30,9 +29,6 @@ namespace RTC
 
   // "host" or "host:port" (default port 2809) -> "corbaloc::host:port/NameService".
   std::string nameServiceLocation(const std::string& server);
-
-  // Splits at `separator`, trims blanks, drops empty items.
-  std::vector<std::string> splitList(const std::string& text, char separator);
 
   std::string localHostName();
 }

@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "TextUtil.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -61,12 +63,6 @@ namespace RTC
                     error = "option -o needs \"key:value\", got '" + argument + "'";
                     return false;
                   }
-                auto trim = [](std::string text) {
-                  const char* blanks = " \t";
-                  std::string::size_type first = text.find_first_not_of(blanks);
-                  if (first == std::string::npos) { return std::string(); }
-                  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-                };
                 std::string key = trim(argument.substr(0, colon));
                 if (key.empty())
                   {

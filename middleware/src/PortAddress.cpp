@@ -1,29 +1,12 @@
 #include "PortAddress.h"
 
-#include <sstream>
+#include "TextUtil.h"
 
 namespace RTC
 {
   namespace
   {
     const std::string g_scheme = "rtcname://";
-
-    std::string trim(const std::string& text)
-    {
-      const char* blanks = " \t";
-      std::string::size_type first = text.find_first_not_of(blanks);
-      if (first == std::string::npos) { return std::string(); }
-      return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-    }
-
-    std::vector<std::string> split(const std::string& text, char separator)
-    {
-      std::vector<std::string> parts;
-      std::stringstream stream(text);
-      std::string part;
-      while (std::getline(stream, part, separator)) { parts.push_back(trim(part)); }
-      return parts;
-    }
   }
 
   std::string ComponentAddress::text() const
@@ -84,7 +67,6 @@ namespace RTC
   {
     for (const std::string& item : split(text, ','))
       {
-        if (item.empty()) { continue; }
         std::string::size_type question = item.find('?');
         if (question == std::string::npos)
           {
@@ -126,7 +108,6 @@ namespace RTC
   {
     for (const std::string& item : split(text, ','))
       {
-        if (item.empty()) { continue; }
         ComponentAddress address;
         if (!parseComponentAddress(item, address, error)) { return false; }
         components.push_back(address);

@@ -1,19 +1,13 @@
 #include <coil/Properties.h>
 
+#include "TextUtil.h"
+
 namespace coil
 {
   namespace
   {
     const std::string g_empty;
-
-    std::string trim(const std::string& text)
-    {
-      const char* blanks = " \t\r\n";
-      std::string::size_type first = text.find_first_not_of(blanks);
-      if (first == std::string::npos) { return std::string(); }
-      std::string::size_type last = text.find_last_not_of(blanks);
-      return text.substr(first, last - first + 1);
-    }
+    using RTC::trim;
   }
 
   Properties::Properties() = default;
