@@ -5,6 +5,7 @@
 #include "CallTimeouts.h"
 #include "ComponentCore.h"
 #include "ComponentResolver.h"
+#include "ConnectorRules.h"
 #include "Log.h"
 #include "ManagerImpl.h"
 #include "NamingPath.h"
@@ -173,10 +174,9 @@ namespace RTC
             return false;
           }
         end.reference = port->reference();
-        end.name = port->name();
-        end.dataType = port->dataType();
-        end.out = port->isOut();
-        end.known = true;
+        end.facts.name = port->name();
+        end.facts.dataType = port->dataType();
+        end.facts.portType = port->isOut() ? "DataOutPort" : "DataInPort";
         return true;
       }
     RTC::RTObject_var component = reference(address.component, error);
@@ -200,11 +200,9 @@ namespace RTC
               name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
             if (!exact && !(likely && CORBA::is_nil(end.reference))) { continue; }
             end.reference = port._retn();
-            end.name = name;
-            end.dataType = stringOr(profile->properties, "dataport.data_type");
-            const std::string kind = stringOr(profile->properties, "port.port_type");
-            end.known = kind == "DataOutPort" || kind == "DataInPort";
-            end.out = kind == "DataOutPort";
+            end.facts.name = name;
+            end.facts.dataType = stringOr(profile->properties, "dataport.data_type");
+            end.facts.portType = stringOr(profile->properties, "port.port_type");
             if (exact) { break; }
           }
       }
@@ -227,37 +225,24 @@ namespace RTC
     PortEnd a;
     PortEnd b;
     if (!findPort(first, a, error) || !findPort(second, b, error)) { return false; }
-    if (a.known && b.known && a.out == b.out)
+    const std::string& aName = a.facts.name;
+    const std::string& bName = b.facts.name;
+    // A port of OpenRTM-aist takes a buffer value it does not know silently as its default.
+    const coil::Properties connector = connectorProperties(properties);
+    ConnectorTerms terms;
+    if (!checkPairing(a.facts, b.facts, error) || !readBufferTerms(connector, terms, error))
       {
-        error = "cannot connect " + a.name + " and " + b.name + ": both are " +
-                (a.out ? "out" : "in") + " ports";
-        return false;
-      }
-    if (!a.dataType.empty() && !b.dataType.empty() && a.dataType != b.dataType)
-      {
-        error = "cannot connect " + a.name + " and " + b.name + ": data types differ (" +
-                a.dataType + " and " + b.dataType + ")";
+        error = cannotConnect(aName, bName, error);
         return false;
       }
 
     RTC::ConnectorProfile profile;
-    profile.name = CORBA::string_dup(
-      properties.getProperty("name", properties.getProperty("dataport.name", a.name + "_" + b.name))
-        .c_str());
+    profile.name =
+      CORBA::string_dup(connectorValue(properties, "name", aName + "_" + bName).c_str());
     profile.connector_id = CORBA::string_dup("");
     profile.ports.length(2);
     profile.ports[0] = RTC::PortService::_duplicate(a.reference.in());
     profile.ports[1] = RTC::PortService::_duplicate(b.reference.in());
-    // Keys may be given without the "dataport." prefix, which is added, as OpenRTM-aist does.
-    coil::Properties connector;
-    connector.setProperty("dataport.dataflow_type", "push");
-    connector.setProperty("dataport.interface_type", "corba_cdr");
-    for (const std::string& key : properties.propertyNames())
-      {
-        if (key == "name") { continue; }
-        const std::string full = key.compare(0, 9, "dataport.") == 0 ? key : "dataport." + key;
-        connector.setProperty(full, properties.getProperty(key));
-      }
     profile.properties = toNameValues(connector);
 
     RTC::ReturnCode_t result = RTC::RTC_ERROR;
@@ -268,16 +253,17 @@ namespace RTC
       }
     catch (const CORBA::SystemException& e)
       {
-        error = a.name + " does not answer (" + e._name() + ")";
+        error = aName + " does not answer (" + e._name() + ")";
         return false;
       }
     if (result != RTC::RTC_OK)
       {
-        error = "connecting " + a.name + " and " + b.name + " was refused (" +
-                RTC::toString(result) + ")";
+        error = cannotConnect(
+          aName, bName,
+          portsRefused(RTC::toString(result), stringOr(profile.properties, g_refusalKey)));
         return false;
       }
-    Log::info("connected " + a.name + " and " + b.name + " (" + profile.connector_id.in() + ")");
+    Log::info("connected " + aName + " and " + bName + " (" + profile.connector_id.in() + ")");
     return true;
   }
 

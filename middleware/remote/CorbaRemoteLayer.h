@@ -6,6 +6,7 @@
 #define RTM_REMOTE_CORBAREMOTELAYER_H
 
 #include "ComponentServant.h"
+#include "ConnectorRules.h"
 #include "NameRegistrar.h"
 #include "RemoteLayer.h"
 
@@ -43,10 +44,7 @@ namespace RTC
     struct PortEnd
     {
       RTC::PortService_var reference;
-      std::string name;       // "<instance>.<port>"
-      std::string dataType;   // empty when the peer does not say
-      bool out = false;
-      bool known = false;   // whether the direction is known
+      PortFacts facts;   // named "<instance>.<port>"
     };
 
     // This process's component by instance name, or one of another process found by naming path.

@@ -3,15 +3,15 @@
 #include "CallTimeouts.h"
 #include "CdrConnector.h"
 #include "ConnectionBuffer.h"
+#include "ConnectorRules.h"
 #include "InProcessConnector.h"
 #include "Log.h"
 #include "NameValues.h"
-#include "PortConnect.h"
+#include "TextUtil.h"
 
 #include <omniORB4/minorCode.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 namespace RTC
@@ -23,33 +23,6 @@ namespace RTC
     const char* const g_endian = "dataport.serializer.cdr.endian";
     // Our own key: values the in port's full buffer lost on this connection.
     const char* const g_dropped = "dataport.inkorvane.dropped";
-
-    std::string lowerTrimmed(const std::string& text)
-    {
-      const std::string::size_type begin = text.find_first_not_of(" \t");
-      if (begin == std::string::npos) { return std::string(); }
-      const std::string::size_type end = text.find_last_not_of(" \t");
-      std::string result = text.substr(begin, end - begin + 1);
-      std::transform(result.begin(), result.end(), result.begin(),
-                     [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-      return result;
-    }
-
-    // The first word of a comma-separated list.
-    std::string firstWord(const std::string& text)
-    {
-      return lowerTrimmed(text.substr(0, text.find(',')));
-    }
-
-    // "IDL:RTC/TimedString:1.0" and "RTC/TimedString" name the same type.
-    std::string plainTypeName(const std::string& type)
-    {
-      std::string plain = type;
-      if (plain.compare(0, 4, "IDL:") == 0) { plain = plain.substr(4); }
-      const std::string::size_type version = plain.rfind(':');
-      if (version != std::string::npos) { plain = plain.substr(0, version); }
-      return plain;
-    }
 
     // A nil port in a profile from outside shows as BAD_PARAM, like a port that does not answer.
     RTC::PortService_ptr duplicateWithTimeout(RTC::PortService_ptr object, CORBA::ULong timeoutMs)
@@ -243,50 +216,18 @@ namespace RTC
   bool PortServant::readAgreement(const RTC::ConnectorProfile& profile, Agreement& agreement,
                                   std::string& problem)
   {
-    const SDOPackage::NVList& properties = profile.properties;
-    const std::string interfaceType = lowerTrimmed(stringOr(properties, "dataport.interface_type"));
-    if (interfaceType != "corba_cdr")
-      {
-        problem = interfaceType.empty()
-                    ? "no dataport.interface_type given"
-                    : "interface type '" + interfaceType + "' is not supported (only corba_cdr)";
-        return false;
-      }
-    const std::string flow = lowerTrimmed(stringOr(properties, "dataport.dataflow_type", "push"));
-    if (flow != "push")
-      {
-        problem = "data flow type '" + flow + "' is not supported (only push)";
-        return false;
-      }
-    if (isOut())
-      {
-        const std::string subscription =
-          lowerTrimmed(stringOr(properties, "dataport.subscription_type", "flush"));
-        if (subscription != "flush")
-          {
-            problem = "subscription type '" + subscription + "' is not supported (only flush)";
-            return false;
-          }
-      }
-    const std::string type = stringOr(properties, "dataport.data_type");
-    if (!type.empty() && plainTypeName(type) != plainTypeName(dataType()))
-      {
-        problem = "data type " + type + " does not match this port's " + dataType();
-        return false;
-      }
-    const std::string endian = firstWord(stringOr(properties, g_endian, "little"));
-    if (endian != "little" && endian != "big")
-      {
-        problem = "CDR byte order '" + endian + "' is unknown (little or big)";
-        return false;
-      }
-    agreement.swapped = (endian == "little") != nativeLittleEndian();
-    const std::string peer = "peer";
-    if (!makeConnectionSettings(toProperties(properties), isOut() ? m_name : peer,
-                                isOut() ? peer : m_name, agreement.settings, problem))
+    const coil::Properties properties = toProperties(profile.properties);
+    ConnectorTerms terms;
+    if (!readConnectorTerms(properties, isOut() ? ConnectorEnd::Writer : ConnectorEnd::Reader,
+                            terms, problem) ||
+        !checkDataTypes(connectorValue(properties, "data_type"), dataType(), problem))
       {
         return false;
       }
+    agreement.swapped = terms.littleEndian != nativeLittleEndian();
+    agreement.settings = terms.settings;
+    agreement.settings.outPort = isOut() ? m_name : "peer";
+    agreement.settings.inPort = isOut() ? "peer" : m_name;
     agreement.settings.id = profile.connector_id.in();
     agreement.settings.name = displayName(profile);
     return true;
@@ -297,7 +238,7 @@ namespace RTC
     const std::string id = profile.connector_id.in();
     if (m_pending.count(id) != 0) { return true; }
     const bool allowDuplicates =
-      lowerTrimmed(stringOr(profile.properties, "dataport.allow_dup_connection")) == "yes";
+      toLower(trim(stringOr(profile.properties, "dataport.allow_dup_connection"))) == "yes";
     for (const Connection& existing : m_connections)
       {
         if (id == existing.profile.connector_id.in()) { return true; }
@@ -322,10 +263,10 @@ namespace RTC
     return false;
   }
 
-  RTC::ReturnCode_t PortServant::refuse(const RTC::ConnectorProfile& profile,
-                                        const std::string& problem)
+  RTC::ReturnCode_t PortServant::refuse(RTC::ConnectorProfile& profile, const std::string& problem)
   {
     Log::warn("port " + m_name + ": connection '" + displayName(profile) + "' refused: " + problem);
+    setString(profile.properties, g_refusalKey, problem);
     return RTC::BAD_PARAMETER;
   }
 

@@ -81,7 +81,8 @@ namespace RTC
     bool readAgreement(const RTC::ConnectorProfile& profile, Agreement& agreement,
                        std::string& problem);
     bool duplicateLocked(const RTC::ConnectorProfile& profile);
-    RTC::ReturnCode_t refuse(const RTC::ConnectorProfile& profile, const std::string& problem);
+    // Logs the refusal and names it in the profile, which carries it back to the caller.
+    RTC::ReturnCode_t refuse(RTC::ConnectorProfile& profile, const std::string& problem);
     // In port: a buffer and an InPortCdr object, published in the profile.
     void publish(RTC::ConnectorProfile& profile, const Agreement& agreement,
                  Connection& connection);

@@ -4,30 +4,6 @@
 
 namespace rtctl
 {
-  namespace
-  {
-    // "IDL:RTC/TimedString:1.0" -> "RTC/TimedString"; a bare name stays as it is.
-    std::string typeName(const std::string& dataType)
-    {
-      std::string name = dataType;
-      if (name.compare(0, 4, "IDL:") == 0)
-        {
-          name = name.substr(4);
-          const std::string::size_type version = name.rfind(':');
-          if (version != std::string::npos) { name.resize(version); }
-        }
-      std::string::size_type scope;
-      while ((scope = name.find("::")) != std::string::npos) { name.replace(scope, 2, "/"); }
-      return name;
-    }
-
-    std::string lastSegment(const std::string& name)
-    {
-      const std::string::size_type slash = name.rfind('/');
-      return slash == std::string::npos ? name : name.substr(slash + 1);
-    }
-  }
-
   PortView describePort(RTC::PortService_ptr port)
   {
     PortView view;
@@ -68,18 +44,6 @@ namespace rtctl
     std::string names;
     for (const PortView& view : ports) { names += (names.empty() ? "" : ", ") + view.shortName; }
     return names.empty() ? "none" : names;
-  }
-
-  bool sameDataType(const std::string& a, const std::string& b)
-  {
-    const std::string left = typeName(a);
-    const std::string right = typeName(b);
-    if (left == right) { return true; }
-    // Only a name without its module may match any module's type of that name.
-    const bool leftBare = left.find('/') == std::string::npos;
-    const bool rightBare = right.find('/') == std::string::npos;
-    return (leftBare || rightBare) && leftBare != rightBare &&
-           lastSegment(left) == lastSegment(right);
   }
 
   void PortDirectory::add(const PortView& port)

@@ -37,10 +37,6 @@ namespace rtctl
   // "out, in" (short names), or "none".
   std::string portNames(const std::vector<PortView>& ports);
 
-  // Whether two ports carry the same data type. OpenRTM-aist reports repository ids
-  // ("IDL:RTC/TimedString:1.0"); older components report the bare type name ("TimedString").
-  bool sameDataType(const std::string& a, const std::string& b);
-
   // Names the ports found in connector profiles: ports seen before by equivalence of their
   // references, others by asking them once.
   class PortDirectory

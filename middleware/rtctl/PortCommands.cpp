@@ -3,6 +3,7 @@
 #include "Commands.h"
 
 #include "ComponentPorts.h"
+#include "ConnectorRules.h"
 #include "ConnectorSettings.h"
 #include "RtcText.h"
 #include "ToolError.h"
@@ -70,27 +71,14 @@ namespace rtctl
       lookUp(context, b);
     }
 
+    // The shared rules, so that the words are those a port of ours would log.
     void checkConnectable(const PortEnd& a, const PortEnd& b)
     {
-      const std::string both = "cannot connect " + a.text + " and " + b.text + ": ";
-      for (const PortEnd* end : {&a, &b})
+      std::string refusal;
+      if (!RTC::checkPairing({a.text, a.view.portType, a.view.dataType},
+                             {b.text, b.view.portType, b.view.dataType}, refusal))
         {
-          if (end->view.direction == PortDirection::Other)
-            {
-              throw ToolError(both + end->text + " is not a data port (" +
-                              (end->view.portType.empty() ? "no port type" : end->view.portType) +
-                              ")");
-            }
-        }
-      if (a.view.direction == b.view.direction)
-        {
-          throw ToolError(both + "both are " +
-                          (a.view.direction == PortDirection::Out ? "out" : "in") + " ports");
-        }
-      if (!sameDataType(a.view.dataType, b.view.dataType))
-        {
-          throw ToolError(both + "data types differ (" + a.view.dataType + " and " +
-                          b.view.dataType + ")");
+          throw ToolError(RTC::cannotConnect(a.text, b.text, refusal));
         }
     }
 
@@ -160,8 +148,10 @@ namespace rtctl
       }
     if (result != RTC::RTC_OK)
       {
-        throw ToolError("cannot connect " + a.text + " and " + b.text + ": the ports refused (" +
-                        RTC::toString(result) + ")");
+        throw ToolError(
+          RTC::cannotConnect(a.text, b.text,
+                             RTC::portsRefused(RTC::toString(result),
+                                               stringOr(profile.properties, RTC::g_refusalKey))));
       }
     std::cout << "connected " << out.view.name << " -> " << in.view.name
               << "  name=" << profile.name.in() << " id=" << profile.connector_id.in() << std::endl;

@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "ComponentCore.h"
+#include "ConnectorRules.h"
 #include "GuardedCall.h"
 #include "Log.h"
 #include "Orb.h"
@@ -286,32 +287,50 @@ namespace RTC
         error = "components of other processes need the remote layer, which is not there";
         return false;
       }
-    RTObject_impl* a = findComponent(first.component.path);
-    RTObject_impl* b = findComponent(second.component.path);
-    if (a == nullptr || b == nullptr)
-      {
-        error = "no component named '" + (a == nullptr ? first : second).component.path + "'";
-        return false;
-      }
     // Either order is accepted: the out port is whichever end is one.
-    OutPortBase* out = a->core().outPort(first.port);
-    InPortBase* in = b->core().inPort(second.port);
-    std::string outName = first.text();
-    std::string inName = second.text();
-    if (out == nullptr && in == nullptr)
+    OutPortBase* out = nullptr;
+    InPortBase* in = nullptr;
+    std::string outName;
+    std::string inName;
+    PortFacts facts[2];
+    const PortAddress* ends[2] = {&first, &second};
+    for (int i = 0; i < 2; ++i)
       {
-        out = b->core().outPort(second.port);
-        in = a->core().inPort(first.port);
-        std::swap(outName, inName);
-      }
-    if (out == nullptr || in == nullptr)
-      {
-        error = "cannot connect " + first.text() + " and " + second.text() +
-                ": one must be an out port and the other an in port";
-        return false;
+        const PortAddress& end = *ends[i];
+        RTObject_impl* component = findComponent(end.component.path);
+        if (component == nullptr)
+          {
+            error = "no component named '" + end.component.path + "'";
+            return false;
+          }
+        OutPortBase* outPort = component->core().outPort(end.port);
+        InPortBase* inPort = outPort == nullptr ? component->core().inPort(end.port) : nullptr;
+        if (outPort == nullptr && inPort == nullptr)
+          {
+            error = end.component.text() + " has no port '" + end.port + "'";
+            return false;
+          }
+        facts[i].name = end.text();
+        facts[i].portType = outPort != nullptr ? "DataOutPort" : "DataInPort";
+        facts[i].dataType = outPort != nullptr ? outPort->dataType() : inPort->dataType();
+        if (outPort != nullptr)
+          {
+            out = outPort;
+            outName = end.text();
+          }
+        else
+          {
+            in = inPort;
+            inName = end.text();
+          }
       }
     ConnectionSettings settings;
-    if (!makeConnectionSettings(properties, outName, inName, settings, error)) { return false; }
+    if (!checkPairing(facts[0], facts[1], error) ||
+        !makeConnectionSettings(properties, outName, inName, settings, error))
+      {
+        error = cannotConnect(first.text(), second.text(), error);
+        return false;
+      }
     return connectInProcess(*out, *in, settings, error);
   }
 

@@ -1,6 +1,7 @@
 #include "PortConnect.h"
 
 #include "ConnectionBuffer.h"
+#include "ConnectorRules.h"
 #include "InProcessConnector.h"
 
 #include <atomic>
@@ -11,15 +12,6 @@
 
 namespace RTC
 {
-  namespace
-  {
-    std::string property(const coil::Properties& properties, const std::string& key)
-    {
-      const std::string& plain = properties.getProperty(key);
-      return plain.empty() ? properties.getProperty("dataport." + key) : plain;
-    }
-  }
-
   std::string newConnectionId()
   {
     static std::atomic<unsigned long> counter(0);
@@ -37,42 +29,26 @@ namespace RTC
                               const std::string& inPort, ConnectionSettings& settings,
                               std::string& error)
   {
+    // Both ends are judged here: the writer's rules include the reader's.
+    ConnectorTerms terms;
+    if (!readConnectorTerms(connectorProperties(properties), ConnectorEnd::Writer, terms, error))
+      {
+        return false;
+      }
+    settings = terms.settings;
     settings.outPort = outPort;
     settings.inPort = inPort;
     settings.id = newConnectionId();
-    settings.name = property(properties, "name");
-    if (settings.name.empty()) { settings.name = outPort + "_" + inPort; }
-
-    const std::string length = property(properties, "buffer.length");
-    if (!length.empty())
-      {
-        char* end = nullptr;
-        long value = std::strtol(length.c_str(), &end, 10);
-        if (*end != '\0' || value < 1 || value > 1000000)
-          {
-            error = "buffer.length must be a number from 1 to 1000000, got '" + length + "'";
-            return false;
-          }
-        settings.bufferLength = static_cast<std::size_t>(value);
-      }
-    const std::string policy = property(properties, "buffer.write.full_policy");
-    if (policy.empty() || policy == "overwrite") { settings.overwriteWhenFull = true; }
-    else if (policy == "do_nothing") { settings.overwriteWhenFull = false; }
-    else
-      {
-        error = "buffer.write.full_policy must be overwrite or do_nothing, got '" + policy + "'";
-        return false;
-      }
+    settings.name = connectorValue(properties, "name", outPort + "_" + inPort);
     return true;
   }
 
   bool connectInProcess(OutPortBase& out, InPortBase& in, const ConnectionSettings& settings,
                         std::string& error)
   {
-    if (out.dataType() != in.dataType())
+    if (!checkDataTypes(out.dataType(), in.dataType(), error))
       {
-        error = "data types differ: " + settings.outPort + " carries " + out.dataType() + ", " +
-                settings.inPort + " takes " + in.dataType();
+        error = cannotConnect(settings.outPort, settings.inPort, error);
         return false;
       }
     std::shared_ptr<ConnectionBuffer> buffer = in.addConnection(settings);

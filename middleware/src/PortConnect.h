@@ -11,8 +11,8 @@
 
 namespace RTC
 {
-  // Reads buffer.length and buffer.write.full_policy (also with a "dataport." prefix) and gives
-  // the connection a fresh id and a name. False with `error` on a bad value.
+  // Settings for a connection in this process, by the connector rules of both ends (keys with or
+  // without "dataport."), with a fresh id and a name. False with the rule's refusal in `error`.
   bool makeConnectionSettings(const coil::Properties& properties, const std::string& outPort,
                               const std::string& inPort, ConnectionSettings& settings,
                               std::string& error);

@@ -148,6 +148,33 @@ TEST(ProbeProcess, UnknownNamesInPreconnectAndPreactivationAreReportedAndSkipped
   EXPECT_NE(std::string::npos, errors.find("Nobody0")) << errors;
 }
 
+TEST(ProbeProcess, RefusedPreconnectEntriesAreReportedInTheConnectorRulesWords)
+{
+  // Judged by the manager before asking (pairing, buffer), and by the port itself (transport).
+  auto probe = startProbe({"-o", "manager.components.preconnect:Probe0.out?port=Probe1.out,"
+                                 "Probe0.out?port=Probe1.in&buffer.length=0,"
+                                 "Probe1.in?port=Probe0.out&interface_type=shared_memory"},
+                          {{"PROBE_COUNT", "2"}});
+  ASSERT_TRUE(probe->waitForStderrMatch(
+    [](const std::string& err) { return err.find("shared_memory'\n") != std::string::npos; },
+    probeTimeout))
+    << probe->stderrText();
+  probe->signal(SIGTERM);
+  ASSERT_TRUE(probe->wait(probeTimeout));
+  EXPECT_EQ(0, probe->exitCode());
+  const std::string errors = probe->stderrText();
+  for (const std::string expected :
+       {"cannot connect Probe0.out and Probe1.out: both are out ports",
+        "cannot connect Probe0.out and Probe1.in: buffer.length must be a number from 1 to "
+        "1000000, got '0'",
+        "refused: interface_type must be corba_cdr, got 'shared_memory'",
+        "cannot connect Probe1.in and Probe0.out: interface_type must be corba_cdr, got "
+        "'shared_memory'"})
+    {
+      EXPECT_NE(std::string::npos, errors.find(expected)) << expected << "\n" << errors;
+    }
+}
+
 TEST(ProbeProcess, ThirdInstanceExceedsMaxInstanceAndCreationFails)
 {
   auto probe = startProbe({}, {{"PROBE_COUNT", "3"}});

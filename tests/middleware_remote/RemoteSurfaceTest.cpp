@@ -1,6 +1,7 @@
 // A component of the built-in middleware seen from outside, as OpenRTM-aist components and
 // tools see it: a small CORBA client in this test speaks OpenRTM-aist's interfaces to a
 // TextPortComp, acts as a foreign writer and a foreign reader, and feeds it bad input.
+#include "ConnectorRules.h"
 #include "NameValues.h"
 #include "NamingClient.h"
 #include "NamingPath.h"
@@ -306,6 +307,8 @@ namespace remotetest
       << m_manager->stdoutText();
   }
 
+  // No tool between: what the port itself refuses, in the connector rules' words, is logged and
+  // comes back in the profile.
   TEST_F(RemoteSurface, BadConnectionsAreRefusedWithOneWarningEach)
   {
     RTC::PortService_var in = port("TextPort0.in");
@@ -314,25 +317,46 @@ namespace remotetest
     {
       RTC::PortService_ptr port;
       std::vector<std::pair<std::string, std::string>> properties;
+      std::string reason;   // empty: not a connector rule's, any words
     };
     const Case cases[] = {
-      {in.in(), {{"dataport.interface_type", "shared_memory"}}},
-      {in.in(), {{"dataport.dataflow_type", "pull"}}},
-      {in.in(), {{"dataport.data_type", "IDL:RTC/Time:1.0"}}},
-      {in.in(), {{"dataport.serializer.cdr.endian", "middle"}}},
-      {out.in(), {}},   // neither inport_ior nor inport_ref
-      {out.in(), {{"dataport.corba_cdr.inport_ior", "IOR:not-hex"}}},
-      {out.in(), {{"dataport.corba_cdr.inport_ior", "corbaloc::127.0.0.1:1/nothing"}}},
+      {in.in(),
+       {{"dataport.interface_type", "shared_memory"}},
+       "interface_type must be corba_cdr, got 'shared_memory'"},
+      {in.in(), {{"dataport.dataflow_type", "pull"}}, "dataflow_type must be push, got 'pull'"},
+      {in.in(),
+       {{"dataport.data_type", "IDL:RTC/Time:1.0"}},
+       "data types differ (IDL:RTC/Time:1.0 and IDL:RTC/TimedString:1.0)"},
+      {in.in(),
+       {{"dataport.serializer.cdr.endian", "middle"}},
+       "serializer.cdr.endian must be little or big, got 'middle'"},
+      {in.in(),
+       {{"dataport.buffer.length", "0"}},
+       "buffer.length must be a number from 1 to 1000000, got '0'"},
+      {out.in(),
+       {{"dataport.subscription_type", "periodic"}},
+       "subscription_type must be flush, got 'periodic'"},
+      {out.in(), {}, ""},   // neither inport_ior nor inport_ref
+      {out.in(), {{"dataport.corba_cdr.inport_ior", "IOR:not-hex"}}, ""},
+      {out.in(), {{"dataport.corba_cdr.inport_ior", "corbaloc::127.0.0.1:1/nothing"}}, ""},
     };
     std::size_t expected = 0;
     for (const Case& bad : cases)
       {
         RTC::ConnectorProfile profile = profileFor(bad.port, bad.properties);
-        EXPECT_EQ(RTC::BAD_PARAMETER, bad.port->connect(profile)) << bad.properties.front().second;
+        const std::string what = bad.properties.empty() ? "" : bad.properties.front().second;
+        EXPECT_EQ(RTC::BAD_PARAMETER, bad.port->connect(profile)) << what;
         ++expected;
         EXPECT_TRUE(m_manager->waitForStderrMatch(
           [&](const std::string& err) { return countOf(err, "refused") >= expected; }, g_patience));
         EXPECT_EQ(expected, warnings("refused")) << m_manager->stderrText();
+        std::string reason;
+        EXPECT_TRUE(findString(profile.properties, RTC::g_refusalKey, reason)) << what;
+        if (!bad.reason.empty())
+          {
+            EXPECT_EQ(reason, bad.reason);
+            EXPECT_EQ(1u, warnings("refused: " + bad.reason)) << m_manager->stderrText();
+          }
         RTC::ConnectorProfileList_var listed = bad.port->get_connector_profiles();
         EXPECT_EQ(0u, listed->length());
       }

@@ -1,0 +1,216 @@
+#include "ConnectorRules.h"
+
+#include "TextUtil.h"
+
+#include <cstdlib>
+
+namespace RTC
+{
+  namespace
+  {
+    const std::string g_prefix = "dataport.";
+    const char* const g_outPort = "DataOutPort";
+    const char* const g_inPort = "DataInPort";
+
+    // "KEY must be WHAT, got 'VALUE'": every property refusal reads this way.
+    bool refuse(const std::string& key, const std::string& what, const std::string& value,
+                std::string& refusal)
+    {
+      refusal = key + " must be " + what + ", " +
+                (value.empty() ? std::string("none given") : "got '" + value + "'");
+      return false;
+    }
+
+    // "IDL:RTC/TimedString:1.0" -> "RTC/TimedString"; a bare name stays as it is.
+    std::string typeName(const std::string& dataType)
+    {
+      std::string name = dataType;
+      if (name.compare(0, 4, "IDL:") == 0)
+        {
+          name = name.substr(4);
+          const std::string::size_type version = name.rfind(':');
+          if (version != std::string::npos) { name.resize(version); }
+        }
+      std::string::size_type scope;
+      while ((scope = name.find("::")) != std::string::npos) { name.replace(scope, 2, "/"); }
+      return name;
+    }
+
+    std::string lastSegment(const std::string& name)
+    {
+      const std::string::size_type slash = name.rfind('/');
+      return slash == std::string::npos ? name : name.substr(slash + 1);
+    }
+  }
+
+  std::string dataportKey(const std::string& key)
+  {
+    return key.compare(0, g_prefix.size(), g_prefix) == 0 ? key : g_prefix + key;
+  }
+
+  namespace
+  {
+    bool isGiven(const coil::Properties& properties, const std::string& key)
+    {
+      return properties.hasKey(dataportKey(key)) || properties.hasKey(key);
+    }
+  }
+
+  std::string connectorValue(const coil::Properties& properties, const std::string& key,
+                             const std::string& fallback)
+  {
+    if (!isGiven(properties, key)) { return fallback; }
+    const std::string full = dataportKey(key);
+    return trim(properties.getProperty(properties.hasKey(full) ? full : key));
+  }
+
+  coil::Properties connectorProperties(const coil::Properties& given)
+  {
+    coil::Properties connector;
+    connector.setProperty("dataport.dataflow_type", "push");
+    connector.setProperty("dataport.interface_type", "corba_cdr");
+    connector.setProperty("dataport.subscription_type", "flush");
+    // Plain keys first, so that a prefixed one given as well wins.
+    for (const bool prefixed : {false, true})
+      {
+        for (const std::string& key : given.propertyNames())
+          {
+            if (key == "name" || (dataportKey(key) == key) != prefixed) { continue; }
+            connector.setProperty(dataportKey(key), given.getProperty(key));
+          }
+      }
+    return connector;
+  }
+
+  bool checkBufferLength(const std::string& value, ConnectorTerms& terms, std::string& refusal)
+  {
+    char* end = nullptr;
+    const long length = std::strtol(value.c_str(), &end, 10);
+    if (value.empty() || *end != '\0' || length < 1 || length > 1000000)
+      {
+        return refuse("buffer.length", "a number from 1 to 1000000", value, refusal);
+      }
+    terms.settings.bufferLength = static_cast<std::size_t>(length);
+    return true;
+  }
+
+  bool checkFullPolicy(const std::string& value, ConnectorTerms& terms, std::string& refusal)
+  {
+    const std::string policy = toLower(value);
+    if (policy == "overwrite") { terms.settings.overwriteWhenFull = true; }
+    else if (policy == "do_nothing") { terms.settings.overwriteWhenFull = false; }
+    else { return refuse("buffer.write.full_policy", "overwrite or do_nothing", value, refusal); }
+    return true;
+  }
+
+  bool checkInterfaceType(const std::string& value, std::string& refusal)
+  {
+    if (toLower(value) == "corba_cdr") { return true; }
+    return refuse("interface_type", "corba_cdr", value, refusal);
+  }
+
+  bool checkDataflowType(const std::string& value, std::string& refusal)
+  {
+    const std::string flow = toLower(value);
+    if (flow == "push") { return true; }
+    return refuse("dataflow_type", "push", value, refusal);
+  }
+
+  bool checkByteOrder(const std::string& value, ConnectorTerms& terms, std::string& refusal)
+  {
+    // A list of the orders the writer can use, the preferred first.
+    const std::vector<std::string> orders = split(value, ',');
+    const std::string first = orders.empty() ? std::string() : toLower(orders.front());
+    if (first != "little" && first != "big")
+      {
+        return refuse("serializer.cdr.endian", "little or big", value, refusal);
+      }
+    terms.littleEndian = first == "little";
+    return true;
+  }
+
+  bool checkSubscriptionType(const std::string& value, ConnectorTerms&, std::string& refusal)
+  {
+    const std::string subscription = toLower(value);
+    if (subscription == "flush") { return true; }
+    return refuse("subscription_type", "flush", value, refusal);
+  }
+
+  bool readBufferTerms(const coil::Properties& properties, ConnectorTerms& terms,
+                       std::string& refusal)
+  {
+    // Not given: the buffer's own defaults.
+    const std::string length = "buffer.length";
+    const std::string policy = "buffer.write.full_policy";
+    return (!isGiven(properties, length) ||
+            checkBufferLength(connectorValue(properties, length), terms, refusal)) &&
+           (!isGiven(properties, policy) ||
+            checkFullPolicy(connectorValue(properties, policy), terms, refusal));
+  }
+
+  bool readConnectorTerms(const coil::Properties& properties, ConnectorEnd end,
+                          ConnectorTerms& terms, std::string& refusal)
+  {
+    // The interface type has no default: OpenRTM-aist's ports too refuse a connector that does
+    // not name its transport.
+    return checkInterfaceType(connectorValue(properties, "interface_type"), refusal) &&
+           checkDataflowType(connectorValue(properties, "dataflow_type", "push"), refusal) &&
+           (end == ConnectorEnd::Reader ||
+            checkSubscriptionType(connectorValue(properties, "subscription_type", "flush"), terms,
+                                  refusal)) &&
+           checkByteOrder(connectorValue(properties, "serializer.cdr.endian", "little"), terms,
+                          refusal) &&
+           readBufferTerms(properties, terms, refusal);
+  }
+
+  bool sameDataType(const std::string& a, const std::string& b)
+  {
+    const std::string left = typeName(a);
+    const std::string right = typeName(b);
+    if (left == right) { return true; }
+    // Only a name without its module may match any module's type of that name.
+    const bool leftBare = left.find('/') == std::string::npos;
+    const bool rightBare = right.find('/') == std::string::npos;
+    return (leftBare || rightBare) && leftBare != rightBare &&
+           lastSegment(left) == lastSegment(right);
+  }
+
+  bool checkDataTypes(const std::string& a, const std::string& b, std::string& refusal)
+  {
+    if (a.empty() || b.empty() || sameDataType(a, b)) { return true; }
+    refusal = "data types differ (" + a + " and " + b + ")";
+    return false;
+  }
+
+  bool checkPairing(const PortFacts& a, const PortFacts& b, std::string& refusal)
+  {
+    for (const PortFacts* port : {&a, &b})
+      {
+        if (port->portType != g_outPort && port->portType != g_inPort)
+          {
+            refusal = port->name + " is not a data port (" +
+                      (port->portType.empty() ? std::string("no port type") : port->portType) + ")";
+            return false;
+          }
+      }
+    if (a.portType == b.portType)
+      {
+        refusal = std::string("both are ") + (a.portType == g_outPort ? "out" : "in") + " ports";
+        return false;
+      }
+    return checkDataTypes(a.dataType, b.dataType, refusal);
+  }
+
+  std::string cannotConnect(const std::string& a, const std::string& b, const std::string& refusal)
+  {
+    return "cannot connect " + a + " and " + b + ": " + refusal;
+  }
+
+  // Our own key, beside OpenRTM-aist's, which ignore it.
+  const char* const g_refusalKey = "dataport.inkorvane.refusal";
+
+  std::string portsRefused(const std::string& code, const std::string& reason)
+  {
+    return reason.empty() ? "the ports refused (" + code + ")" : reason;
+  }
+}

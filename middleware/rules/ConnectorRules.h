@@ -1,0 +1,93 @@
+// What a connection between two data ports may ask for, and the one wording of each refusal.
+// The manager's own connects, a port asked to connect from another process and rtctl all judge
+// by these rules, so whichever of them refuses, the operator reads the same words.
+#ifndef RTM_RULES_CONNECTORRULES_H
+#define RTM_RULES_CONNECTORRULES_H
+
+#include <coil/Properties.h>
+#include <rtm/PortConnection.h>
+
+#include <string>
+
+namespace RTC
+{
+  // ---- connector properties
+
+  // "buffer.length" -> "dataport.buffer.length"; a key that has the prefix stays as it is.
+  std::string dataportKey(const std::string& key);
+
+  // The value of connector property `key` (named without the prefix), trimmed, whether it is
+  // given with or without "dataport."; the prefixed key wins. `fallback` when neither is there.
+  std::string connectorValue(const coil::Properties& properties, const std::string& key,
+                             const std::string& fallback = std::string());
+
+  // The properties to send to a port for what an operator or rtc.conf asked: every key with the
+  // prefix, "name" left out (it names the connector profile), and push data flow over corba_cdr
+  // with flush subscription unless given otherwise.
+  coil::Properties connectorProperties(const coil::Properties& given);
+
+  // What a connector asks for, once the rules have taken it.
+  struct ConnectorTerms
+  {
+    ConnectionSettings settings;   // buffer terms; id, name and ports are the caller's
+    bool littleEndian = true;      // serializer.cdr.endian: the first byte order listed
+  };
+
+  // One rule per property: true when `value` is taken, else false with the refusal's words.
+  // Words compare without case; an empty value is refused (a property not given at all takes
+  // its default before the rule sees it).
+  bool checkBufferLength(const std::string& value, ConnectorTerms& terms, std::string& refusal);
+  bool checkFullPolicy(const std::string& value, ConnectorTerms& terms, std::string& refusal);
+  bool checkInterfaceType(const std::string& value, std::string& refusal);
+  bool checkDataflowType(const std::string& value, std::string& refusal);
+  bool checkByteOrder(const std::string& value, ConnectorTerms& terms, std::string& refusal);
+  // How the writer delivers: flush only (write() delivers before it returns). Only the writer's
+  // end judges it; a reader takes whatever its writer does.
+  bool checkSubscriptionType(const std::string& value, ConnectorTerms& terms, std::string& refusal);
+
+  // The buffer rules alone. OpenRTM-aist's ports take another value silently as their default,
+  // so rtctl applies these before it asks a port of any middleware.
+  bool readBufferTerms(const coil::Properties& properties, ConnectorTerms& terms,
+                       std::string& refusal);
+
+  enum class ConnectorEnd
+  {
+    Writer,   // also when both ends are in this process
+    Reader
+  };
+  // Every property rule that our port at `end` applies, in a fixed order: interface type, data
+  // flow, subscription (writer only), byte order, buffer.
+  bool readConnectorTerms(const coil::Properties& properties, ConnectorEnd end,
+                          ConnectorTerms& terms, std::string& refusal);
+
+  // ---- port pairing
+
+  struct PortFacts
+  {
+    std::string name;       // as the refusal names it
+    std::string portType;   // port.port_type: DataOutPort, DataInPort, or another kind
+    std::string dataType;   // dataport.data_type; empty when the port does not say
+  };
+
+  // Whether two ports carry the same data type. OpenRTM-aist reports repository ids
+  // ("IDL:RTC/TimedString:1.0"); older components report the bare type name ("TimedString").
+  bool sameDataType(const std::string& a, const std::string& b);
+  // Types that a port does not report (empty) are not refused: the port itself judges.
+  bool checkDataTypes(const std::string& a, const std::string& b, std::string& refusal);
+  // Two data ports, one out and one in, of the same data type.
+  bool checkPairing(const PortFacts& a, const PortFacts& b, std::string& refusal);
+
+  // ---- reporting
+
+  // "cannot connect A and B: REFUSAL", as the manager and rtctl report a refused connection.
+  std::string cannotConnect(const std::string& a, const std::string& b, const std::string& refusal);
+
+  // The connector property in which a port of ours names why it refused a connection: the
+  // profile, passed in and out along the ports, carries it back to whoever asked.
+  extern const char* const g_refusalKey;
+  // What to report when the ports refused with `code`: the reason a port named, or, from ports
+  // that name none (OpenRTM-aist's), "the ports refused (CODE)".
+  std::string portsRefused(const std::string& code, const std::string& reason);
+}
+
+#endif

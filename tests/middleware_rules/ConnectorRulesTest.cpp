@@ -1,0 +1,199 @@
+// The connector rules that the manager, our ports and rtctl all judge by: what each refuses,
+// in which words, and what each takes.
+#include "ConnectorRules.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace
+{
+  using Pairs = std::map<std::string, std::string>;
+
+  coil::Properties propertiesOf(const Pairs& pairs)
+  {
+    coil::Properties properties;
+    for (const auto& pair : pairs) { properties.setProperty(pair.first, pair.second); }
+    return properties;
+  }
+
+  Pairs pairsOf(const coil::Properties& properties)
+  {
+    Pairs pairs;
+    for (const std::string& key : properties.propertyNames())
+      {
+        pairs[key] = properties.getProperty(key);
+      }
+    return pairs;
+  }
+
+  // What the writer's end says of the connector properties, empty when it takes them.
+  std::string refusalOf(const Pairs& pairs, RTC::ConnectorEnd end = RTC::ConnectorEnd::Writer)
+  {
+    RTC::ConnectorTerms terms;
+    std::string refusal;
+    const bool taken = RTC::readConnectorTerms(propertiesOf(pairs), end, terms, refusal);
+    EXPECT_EQ(taken, refusal.empty()) << refusal;
+    return refusal;
+  }
+
+  const Pairs g_sound = {{"dataport.interface_type", "corba_cdr"}};
+
+  Pairs soundWith(const std::string& key, const std::string& value)
+  {
+    Pairs pairs = g_sound;
+    pairs[key] = value;
+    return pairs;
+  }
+
+  TEST(ConnectorRules, EachPropertyRefusalHasItsOwnWords)
+  {
+    const std::vector<std::pair<Pairs, std::string>> cases = {
+      {{}, "interface_type must be corba_cdr, none given"},
+      {{{"dataport.interface_type", "shared_memory"}},
+       "interface_type must be corba_cdr, got 'shared_memory'"},
+      {soundWith("dataport.dataflow_type", "pull"), "dataflow_type must be push, got 'pull'"},
+      {soundWith("dataport.subscription_type", "periodic"),
+       "subscription_type must be flush, got 'periodic'"},
+      {soundWith("dataport.serializer.cdr.endian", "middle,little"),
+       "serializer.cdr.endian must be little or big, got 'middle,little'"},
+      {soundWith("dataport.serializer.cdr.endian", ","),
+       "serializer.cdr.endian must be little or big, got ','"},
+      {soundWith("dataport.buffer.length", "0"),
+       "buffer.length must be a number from 1 to 1000000, got '0'"},
+      {soundWith("dataport.buffer.length", "1000001"),
+       "buffer.length must be a number from 1 to 1000000, got '1000001'"},
+      {soundWith("dataport.buffer.length", "8x"),
+       "buffer.length must be a number from 1 to 1000000, got '8x'"},
+      {soundWith("dataport.buffer.length", " "),
+       "buffer.length must be a number from 1 to 1000000, none given"},
+      {soundWith("dataport.buffer.write.full_policy", "block"),
+       "buffer.write.full_policy must be overwrite or do_nothing, got 'block'"},
+    };
+    for (const auto& c : cases) { EXPECT_EQ(refusalOf(c.first), c.second); }
+  }
+
+  TEST(ConnectorRules, WordsCompareWithoutCaseAndSetTheTerms)
+  {
+    RTC::ConnectorTerms terms;
+    std::string refusal;
+    ASSERT_TRUE(
+      RTC::readConnectorTerms(propertiesOf({{"dataport.interface_type", " CORBA_CDR "},
+                                            {"dataport.dataflow_type", "Push"},
+                                            {"dataport.subscription_type", "FLUSH"},
+                                            {"dataport.serializer.cdr.endian", "BIG, little"},
+                                            {"dataport.buffer.length", " 16 "},
+                                            {"dataport.buffer.write.full_policy", "Do_Nothing"}}),
+                              RTC::ConnectorEnd::Writer, terms, refusal))
+      << refusal;
+    EXPECT_EQ(terms.settings.bufferLength, 16u);
+    EXPECT_FALSE(terms.settings.overwriteWhenFull);
+    EXPECT_FALSE(terms.littleEndian);
+
+    // What is not given takes the defaults.
+    RTC::ConnectorTerms defaults;
+    ASSERT_TRUE(
+      RTC::readConnectorTerms(propertiesOf(g_sound), RTC::ConnectorEnd::Writer, defaults, refusal));
+    EXPECT_EQ(defaults.settings.bufferLength, 8u);
+    EXPECT_TRUE(defaults.settings.overwriteWhenFull);
+    EXPECT_TRUE(defaults.littleEndian);
+  }
+
+  TEST(ConnectorRules, OnlyTheWritersEndJudgesTheSubscription)
+  {
+    const Pairs newest = soundWith("dataport.subscription_type", "new");
+    EXPECT_EQ(refusalOf(newest, RTC::ConnectorEnd::Reader), "");
+    EXPECT_EQ(refusalOf(newest, RTC::ConnectorEnd::Writer),
+              "subscription_type must be flush, got 'new'");
+    // Everything else the reader judges as the writer does.
+    EXPECT_EQ(refusalOf(soundWith("buffer.length", "0"), RTC::ConnectorEnd::Reader),
+              "buffer.length must be a number from 1 to 1000000, got '0'");
+  }
+
+  TEST(ConnectorRules, TheDataportPrefixIsOptionalAndWinsWhenBothAreGiven)
+  {
+    const coil::Properties plain = propertiesOf({{"buffer.length", " 4 "}});
+    const coil::Properties both =
+      propertiesOf({{"buffer.length", "4"}, {"dataport.buffer.length", "5"}});
+    EXPECT_EQ(RTC::connectorValue(plain, "buffer.length"), "4");
+    EXPECT_EQ(RTC::connectorValue(both, "buffer.length"), "5");
+    EXPECT_EQ(RTC::connectorValue(plain, "buffer.write.full_policy", "overwrite"), "overwrite");
+    EXPECT_EQ(RTC::dataportKey("buffer.length"), "dataport.buffer.length");
+    EXPECT_EQ(RTC::dataportKey("dataport.buffer.length"), "dataport.buffer.length");
+    EXPECT_EQ(refusalOf({{"interface_type", "corba_cdr"}, {"buffer.write.full_policy", "no"}}),
+              "buffer.write.full_policy must be overwrite or do_nothing, got 'no'");
+
+    // What is sent to a port: prefixed keys, defaults filled in, the connector's name left out.
+    EXPECT_EQ(pairsOf(RTC::connectorProperties(propertiesOf({{"name", "narrow"},
+                                                             {"buffer.length", "4"},
+                                                             {"dataport.buffer.length", "5"},
+                                                             {"subscription_type", "new"}}))),
+              (Pairs{{"dataport.buffer.length", "5"},
+                     {"dataport.dataflow_type", "push"},
+                     {"dataport.interface_type", "corba_cdr"},
+                     {"dataport.subscription_type", "new"}}));
+  }
+
+  TEST(ConnectorRules, TheBufferRulesAloneLeaveTheRestToThePort)
+  {
+    RTC::ConnectorTerms terms;
+    std::string refusal;
+    EXPECT_TRUE(RTC::readBufferTerms(
+      propertiesOf({{"interface_type", "shared_memory"}, {"buffer.length", "3"}}), terms, refusal))
+      << refusal;
+    EXPECT_EQ(terms.settings.bufferLength, 3u);
+    EXPECT_FALSE(
+      RTC::readBufferTerms(propertiesOf({{"dataport.buffer.length", "-1"}}), terms, refusal));
+    EXPECT_EQ(refusal, "buffer.length must be a number from 1 to 1000000, got '-1'");
+  }
+
+  RTC::PortFacts port(const std::string& name, const std::string& type,
+                      const std::string& dataType = "IDL:RTC/TimedString:1.0")
+  {
+    return RTC::PortFacts{name, type, dataType};
+  }
+
+  TEST(PortPairing, OneOutPortAndOneInPortOfOneType)
+  {
+    const RTC::PortFacts out = port("A0.out", "DataOutPort");
+    const RTC::PortFacts in = port("B0.in", "DataInPort");
+    const std::vector<std::pair<std::pair<RTC::PortFacts, RTC::PortFacts>, std::string>> cases = {
+      {{out, in}, ""},
+      {{in, out}, ""},
+      {{out, port("B0.in", "DataInPort", "")}, ""},   // a type not reported is the port's to judge
+      {{out, port("B0.in", "DataInPort", "TimedString")}, ""},
+      {{out, out}, "both are out ports"},
+      {{in, in}, "both are in ports"},
+      {{port("A0.svc", "CorbaPort"), in}, "A0.svc is not a data port (CorbaPort)"},
+      {{out, port("B0.x", "")}, "B0.x is not a data port (no port type)"},
+      {{out, port("B0.in", "DataInPort", "IDL:RTC/TimedLong:1.0")},
+       "data types differ (IDL:RTC/TimedString:1.0 and IDL:RTC/TimedLong:1.0)"},
+    };
+    for (const auto& c : cases)
+      {
+        std::string refusal;
+        EXPECT_EQ(RTC::checkPairing(c.first.first, c.first.second, refusal), c.second.empty());
+        EXPECT_EQ(refusal, c.second) << c.first.first.name << " " << c.first.second.name;
+      }
+  }
+
+  TEST(PortPairing, RepositoryIdsMatchExactlyAndBareNamesMatchTheirType)
+  {
+    EXPECT_TRUE(RTC::sameDataType("IDL:RTC/TimedString:1.0", "IDL:RTC/TimedString:1.0"));
+    EXPECT_TRUE(RTC::sameDataType("IDL:RTC/TimedString:1.0", "TimedString"));
+    EXPECT_TRUE(RTC::sameDataType("RTC::TimedString", "IDL:RTC/TimedString:1.0"));
+    EXPECT_TRUE(RTC::sameDataType("RTC/TimedString", "IDL:RTC/TimedString:1.0"));
+    EXPECT_FALSE(RTC::sameDataType("IDL:RTC/TimedString:1.0", "IDL:RTC/TimedLong:1.0"));
+    EXPECT_FALSE(RTC::sameDataType("IDL:RTC/TimedString:1.0", "IDL:Other/TimedString:1.0"));
+    EXPECT_FALSE(RTC::sameDataType("IDL:RTC/TimedString:1.0", "TimedLong"));
+  }
+
+  TEST(Reporting, ARefusalIsReportedWithBothPortsAndThePortsOwnReason)
+  {
+    EXPECT_EQ(RTC::cannotConnect("A:out", "B:in", "both are out ports"),
+              "cannot connect A:out and B:in: both are out ports");
+    EXPECT_EQ(RTC::portsRefused("BAD_PARAMETER", ""), "the ports refused (BAD_PARAMETER)");
+    EXPECT_EQ(RTC::portsRefused("BAD_PARAMETER", "dataflow_type must be push, got 'pull'"),
+              "dataflow_type must be push, got 'pull'");
+  }
+}
