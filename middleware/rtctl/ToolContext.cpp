@@ -3,6 +3,7 @@
 #include "ComponentResolver.h"
 
 #include "NamingPath.h"
+#include "OrbArguments.h"
 #include "ToolError.h"
 
 #include <OpenRtmInterfaces.hh>
@@ -17,14 +18,12 @@ namespace rtctl
     CORBA::ORB_ptr initClientOrb()
     {
       // Every call is bounded; a host that does not answer fails within 2 s.
-      std::vector<std::string> arguments = {"rtctl", "-ORBclientCallTimeOutPeriod",
-                                            std::to_string(g_queryTimeout),
-                                            "-ORBclientConnectTimeOutPeriod", "2000"};
-      std::vector<char*> argv;
-      for (std::string& argument : arguments) { argv.push_back(&argument[0]); }
-      argv.push_back(nullptr);
-      int argc = static_cast<int>(arguments.size());
-      return CORBA::ORB_init(argc, argv.data());
+      RTC::OrbOptions options;
+      options.program = "rtctl";
+      options.callTimeout = std::chrono::milliseconds(g_queryTimeout);
+      options.connectTimeout = std::chrono::milliseconds(2000);
+      RTC::ArgumentVector arguments = RTC::orbArguments(options);
+      return CORBA::ORB_init(arguments.argc(), arguments.argv());
     }
 
     bool timedOut(const CORBA::SystemException& e)
