@@ -158,7 +158,8 @@ namespace rtctl
       }
     catch (const CORBA::SystemException& e)
       {
-        throw ToolError(ToolContext::describe(name, e, g_queryTimeout));
+        throw ToolError(
+          ToolContext::describe(name, e, RTC::TimeOuts::inMs(RTC::TimeOuts::kToolCall)));
       }
   }
 }

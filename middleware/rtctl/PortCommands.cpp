@@ -46,7 +46,8 @@ namespace rtctl
         }
       catch (const CORBA::SystemException& e)
         {
-          throw ToolError(ToolContext::describe(end.component, e, g_queryTimeout));
+          throw ToolError(
+            ToolContext::describe(end.component, e, RTC::TimeOuts::inMs(RTC::TimeOuts::kToolCall)));
         }
       const PortView* found = findPort(ports, end.port);
       if (found == nullptr)
@@ -156,7 +157,8 @@ namespace rtctl
       }
     catch (const CORBA::SystemException& e)
       {
-        throw ToolError(ToolContext::describe(a.text, e, g_queryTimeout));
+        throw ToolError(
+          ToolContext::describe(a.text, e, RTC::TimeOuts::inMs(RTC::TimeOuts::kToolCall)));
       }
     if (result != RTC::RTC_OK)
       {
@@ -180,7 +182,8 @@ namespace rtctl
       }
     catch (const CORBA::SystemException& e)
       {
-        throw ToolError(ToolContext::describe(a.text, e, g_queryTimeout));
+        throw ToolError(
+          ToolContext::describe(a.text, e, RTC::TimeOuts::inMs(RTC::TimeOuts::kToolCall)));
       }
     if (shared.empty()) { throw ToolError("no connection between " + a.text + " and " + b.text); }
     for (const SharedConnector& connector : shared)
@@ -193,7 +196,8 @@ namespace rtctl
           }
         catch (const CORBA::SystemException& e)
           {
-            throw ToolError(ToolContext::describe(end.text, e, g_queryTimeout));
+            throw ToolError(
+              ToolContext::describe(end.text, e, RTC::TimeOuts::inMs(RTC::TimeOuts::kToolCall)));
           }
         if (result != RTC::RTC_OK)
           {

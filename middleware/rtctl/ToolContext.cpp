@@ -17,11 +17,12 @@ namespace rtctl
   {
     CORBA::ORB_ptr initClientOrb()
     {
-      // Every call is bounded; a host that does not answer fails within 2 s.
+      // Every call is bounded (TimeOuts::kToolCall), calls that wait for a component's
+      // callbacks get their own, longer bound.
       RTC::OrbOptions options;
       options.program = "rtctl";
-      options.callTimeout = std::chrono::milliseconds(g_queryTimeout);
-      options.connectTimeout = std::chrono::milliseconds(2000);
+      options.callTimeout = RTC::TimeOuts::kToolCall;
+      options.connectTimeout = RTC::TimeOuts::kToolConnect;
       RTC::ArgumentVector arguments = RTC::orbArguments(options);
       return CORBA::ORB_init(arguments.argc(), arguments.argv());
     }
@@ -106,7 +107,7 @@ namespace rtctl
       }
     catch (const CORBA::SystemException& e)
       {
-        throw ToolError(describe(path, e, g_queryTimeout));
+        throw ToolError(describe(path, e, RTC::TimeOuts::inMs(RTC::TimeOuts::kToolCall)));
       }
     if (CORBA::is_nil(component)) { throw ToolError(path + " is not a component"); }
     return component._retn();

@@ -1,6 +1,7 @@
 #include "Orb.h"
 
 #include "OrbArguments.h"
+#include "TimeOuts.h"
 
 namespace RTC
 {
@@ -8,9 +9,8 @@ namespace RTC
   {
     OrbOptions options;
     options.endpoint = orbEndpoint(config.getProperty("corba.endpoint"));
-    // A dead peer must not hold a writer for long: calls and connects are bounded.
-    options.callTimeout = std::chrono::milliseconds(2000);
-    options.connectTimeout = std::chrono::milliseconds(2000);
+    options.callTimeout = TimeOuts::kOrbCall;
+    options.connectTimeout = TimeOuts::kOrbConnect;
     // corba.args: further ORB options as the operator writes them, e.g. "-ORBtraceLevel 10".
     options.extra = config.getProperty("corba.args");
     ArgumentVector arguments = orbArguments(options);
