@@ -5,8 +5,7 @@
 #include <rtm/DataInPort.h>
 #include <rtm/Manager.h>
 
-#include <cstdlib>
-#include <iostream>
+#include "ComponentProgram.h"
 
 namespace
 {
@@ -67,19 +66,12 @@ namespace
   {
     coil::Properties profile(g_profile);
     manager->registerFactory(profile, create, destroy);
-    if (manager->createComponent("LongPort") == 0)
-      {
-        std::cerr << "LongPort: component create failed" << std::endl;
-        std::abort();
-      }
+    testsupport::createComponentOrAbort(manager, "LongPort");
   }
 }
 
 int main(int argc, char** argv)
 {
-  RTC::Manager* manager = RTC::Manager::init(argc, argv);
-  manager->setModuleInitProc(moduleInit);
-  manager->activateManager();
-  manager->runManager(false);
+  testsupport::runComponentProgram(argc, argv, moduleInit);
   return 0;
 }

@@ -12,6 +12,7 @@
 #include <rtm/DataOutPort.h>
 #include <rtm/Manager.h>
 
+#include "ComponentProgram.h"
 #include "HexText.h"
 
 #include <chrono>
@@ -152,20 +153,13 @@ namespace
     std::string arguments;
     while (std::getline(components, arguments, ';'))
       {
-        if (manager->createComponent(arguments.c_str()) == nullptr)
-          {
-            std::fprintf(stderr, "Component create failed: %s\n", arguments.c_str());
-            std::abort();
-          }
+        testsupport::createComponentOrAbort(manager, arguments.c_str());
       }
   }
 }
 
 int main(int argc, char** argv)
 {
-  RTC::Manager* manager = RTC::Manager::init(argc, argv);
-  manager->setModuleInitProc(moduleInit);
-  manager->activateManager();
-  manager->runManager(false);
+  testsupport::runComponentProgram(argc, argv, moduleInit);
   return 0;
 }
