@@ -52,20 +52,10 @@ namespace
     RTC::InPort<RTC::TimedLong> m_in;
   };
 
-  RTC::RTObject_impl* create(RTC::Manager* manager)
-  {
-    return new LongPort(manager);
-  }
-
-  void destroy(RTC::RTObject_impl* component)
-  {
-    delete component;
-  }
-
   void moduleInit(RTC::Manager* manager)
   {
     coil::Properties profile(g_profile);
-    manager->registerFactory(profile, create, destroy);
+    testsupport::registerComponentType<LongPort>(manager, profile);
     testsupport::createComponentOrAbort(manager, "LongPort");
   }
 }

@@ -135,19 +135,10 @@ namespace
     RTC::OutPort<RTC::Time> m_timeOut;
   };
 
-  RTC::RTObject_impl* createTextPort(RTC::Manager* manager)
-  {
-    return new TextPort(manager);
-  }
-  void deleteTextPort(RTC::RTObject_impl* rtc)
-  {
-    delete rtc;
-  }
-
   void moduleInit(RTC::Manager* manager)
   {
     coil::Properties profile(textPortSpec);
-    manager->registerFactory(profile, createTextPort, deleteTextPort);
+    testsupport::registerComponentType<TextPort>(manager, profile);
     const char* list = std::getenv("TEXTPORT_COMPONENTS");
     std::stringstream components(list != nullptr && list[0] != '\0' ? list : "TextPort");
     std::string arguments;

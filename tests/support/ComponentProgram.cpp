@@ -23,4 +23,9 @@ namespace testsupport
       }
     return component;
   }
+
+  void deleteComponentObject(RTC::RTObject_impl* component)
+  {
+    delete component;
+  }
 }

@@ -14,6 +14,20 @@ namespace testsupport
   // createComponent(args); when it fails the process ends at once with "Component create
   // failed." on standard error, as the component programs do.
   RTC::RTObject_impl* createComponentOrAbort(RTC::Manager* manager, const char* args);
+
+  template <typename Component> RTC::RTObject_impl* createComponentObject(RTC::Manager* manager)
+  {
+    return new Component(manager);
+  }
+  void deleteComponentObject(RTC::RTObject_impl* component);
+
+  // A factory of `Component` (constructed from the Manager*, deleted with delete) under `profile`.
+  template <typename Component>
+  bool registerComponentType(RTC::Manager* manager, coil::Properties& profile)
+  {
+    return manager->registerFactory(profile, createComponentObject<Component>,
+                                    deleteComponentObject);
+  }
 }
 
 #endif

@@ -44,9 +44,4 @@ namespace testsupport
   {
     return ::testing::AddGlobalTestEnvironment(new InProcessManager(program, options, init));
   }
-
-  void deleteTestComponentObject(RTC::RTObject_impl* component)
-  {
-    delete component;
-  }
 }

@@ -6,6 +6,8 @@
 
 #include <rtm/Manager.h>
 
+#include "ComponentProgram.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -19,12 +21,6 @@ namespace testsupport
                                               const std::vector<std::string>& options,
                                               RTC::Manager::ModuleInitProc init);
 
-  template <typename Component> RTC::RTObject_impl* createTestComponentObject(RTC::Manager* manager)
-  {
-    return new Component(manager);
-  }
-  void deleteTestComponentObject(RTC::RTObject_impl* component);
-
   // Registers `Component` as type `typeName` (category Test, one instance at most) and creates
   // its instance: null when that fails.
   template <typename Component>
@@ -35,8 +31,7 @@ namespace testsupport
     profile.setProperty("type_name", typeName);
     profile.setProperty("category", "Test");
     profile.setProperty("max_instance", "1");
-    manager->registerFactory(profile, createTestComponentObject<Component>,
-                             deleteTestComponentObject);
+    registerComponentType<Component>(manager, profile);
     return dynamic_cast<Component*>(manager->createComponent(typeName.c_str()));
   }
 }
