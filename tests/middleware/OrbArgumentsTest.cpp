@@ -70,10 +70,15 @@ TEST(ArgumentVector, ArgvIsNullTerminatedAndSurvivesAMove)
     }
 }
 
-// omniORB takes every option it is given and removes it, leaving the program name: a misspelt
-// option would make ORB_init fail.
+// omniORB takes every option it is given and removes it, leaving the program name; an option
+// it does not know makes ORB_init fail.
 TEST(OrbArguments, OmniOrbAcceptsThem)
 {
+  RTC::OrbOptions misspelt;
+  misspelt.extra = "-ORBclientCallTimeoutPeriod 2000";
+  RTC::ArgumentVector refused = RTC::orbArguments(misspelt);
+  EXPECT_THROW(CORBA::ORB_init(refused.argc(), refused.argv()), CORBA::SystemException);
+
   RTC::OrbOptions options;
   options.program = "test";
   options.endpoint = RTC::orbEndpoint("");
