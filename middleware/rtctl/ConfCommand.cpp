@@ -158,8 +158,7 @@ namespace rtctl
       }
     catch (const CORBA::SystemException& e)
       {
-        throw ToolError(
-          ToolContext::describe(name, e, RTC::TimeOuts::inMs(RTC::TimeOuts::kToolCall)));
+        throw ToolError(ToolContext::describe(name, e, TimeOuts::inMs(TimeOuts::kToolCall)));
       }
   }
 }

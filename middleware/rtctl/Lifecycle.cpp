@@ -70,7 +70,7 @@ namespace rtctl
       }
     catch (const CORBA::SystemException& e)
       {
-        fail(e, RTC::TimeOuts::inMs(RTC::TimeOuts::kToolCall));
+        fail(e, TimeOuts::inMs(TimeOuts::kToolCall));
       }
   }
 
@@ -94,7 +94,7 @@ namespace rtctl
       }
     catch (const CORBA::SystemException& e)
       {
-        fail(e, RTC::TimeOuts::inMs(RTC::TimeOuts::kToolCall));
+        fail(e, TimeOuts::inMs(TimeOuts::kToolCall));
       }
   }
 
@@ -112,7 +112,7 @@ namespace rtctl
                             secondsText(m_timeoutMs) + " s (it is still " + RTC::toString(now) +
                             ")");
           }
-        std::this_thread::sleep_for(RTC::TimeOuts::kToolStatePoll);
+        std::this_thread::sleep_for(TimeOuts::kToolStatePoll);
       }
   }
 
@@ -134,8 +134,7 @@ namespace rtctl
             break;
           case Transition::Reset: result = m_context->reset_component(m_component.in()); break;
           }
-        omniORB::setClientCallTimeout(m_context.in(),
-                                      RTC::TimeOuts::inMs(RTC::TimeOuts::kToolCall));
+        omniORB::setClientCallTimeout(m_context.in(), TimeOuts::inMs(TimeOuts::kToolCall));
       }
     catch (const CORBA::SystemException& e)
       {
@@ -186,12 +185,11 @@ namespace rtctl
       }
     // Its manager finalizes it and removes its names soon after; scripts that go on may
     // rely on that. A component that lingers is not an error: it did accept the exit.
-    omniORB::setClientCallTimeout(m_component.in(), RTC::TimeOuts::inMs(RTC::TimeOuts::kToolCall));
-    const Clock::time_point patience =
-      std::min(deadline, Clock::now() + RTC::TimeOuts::kToolExitLinger);
+    omniORB::setClientCallTimeout(m_component.in(), TimeOuts::inMs(TimeOuts::kToolCall));
+    const Clock::time_point patience = std::min(deadline, Clock::now() + TimeOuts::kToolExitLinger);
     while (!gone(m_component.in()) && Clock::now() < patience)
       {
-        std::this_thread::sleep_for(RTC::TimeOuts::kToolStatePoll);
+        std::this_thread::sleep_for(TimeOuts::kToolStatePoll);
       }
   }
 }

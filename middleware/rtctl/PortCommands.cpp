@@ -47,7 +47,7 @@ namespace rtctl
       catch (const CORBA::SystemException& e)
         {
           throw ToolError(
-            ToolContext::describe(end.component, e, RTC::TimeOuts::inMs(RTC::TimeOuts::kToolCall)));
+            ToolContext::describe(end.component, e, TimeOuts::inMs(TimeOuts::kToolCall)));
         }
       const PortView* found = findPort(ports, end.port);
       if (found == nullptr)
@@ -157,8 +157,7 @@ namespace rtctl
       }
     catch (const CORBA::SystemException& e)
       {
-        throw ToolError(
-          ToolContext::describe(a.text, e, RTC::TimeOuts::inMs(RTC::TimeOuts::kToolCall)));
+        throw ToolError(ToolContext::describe(a.text, e, TimeOuts::inMs(TimeOuts::kToolCall)));
       }
     if (result != RTC::RTC_OK)
       {
@@ -182,8 +181,7 @@ namespace rtctl
       }
     catch (const CORBA::SystemException& e)
       {
-        throw ToolError(
-          ToolContext::describe(a.text, e, RTC::TimeOuts::inMs(RTC::TimeOuts::kToolCall)));
+        throw ToolError(ToolContext::describe(a.text, e, TimeOuts::inMs(TimeOuts::kToolCall)));
       }
     if (shared.empty()) { throw ToolError("no connection between " + a.text + " and " + b.text); }
     for (const SharedConnector& connector : shared)
@@ -197,7 +195,7 @@ namespace rtctl
         catch (const CORBA::SystemException& e)
           {
             throw ToolError(
-              ToolContext::describe(end.text, e, RTC::TimeOuts::inMs(RTC::TimeOuts::kToolCall)));
+              ToolContext::describe(end.text, e, TimeOuts::inMs(TimeOuts::kToolCall)));
           }
         if (result != RTC::RTC_OK)
           {

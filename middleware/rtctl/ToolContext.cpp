@@ -21,8 +21,8 @@ namespace rtctl
       // callbacks get their own, longer bound.
       RTC::OrbOptions options;
       options.program = "rtctl";
-      options.callTimeout = RTC::TimeOuts::kToolCall;
-      options.connectTimeout = RTC::TimeOuts::kToolConnect;
+      options.callTimeout = TimeOuts::kToolCall;
+      options.connectTimeout = TimeOuts::kToolConnect;
       RTC::ArgumentVector arguments = RTC::orbArguments(options);
       return CORBA::ORB_init(arguments.argc(), arguments.argv());
     }
@@ -107,7 +107,7 @@ namespace rtctl
       }
     catch (const CORBA::SystemException& e)
       {
-        throw ToolError(describe(path, e, RTC::TimeOuts::inMs(RTC::TimeOuts::kToolCall)));
+        throw ToolError(describe(path, e, TimeOuts::inMs(TimeOuts::kToolCall)));
       }
     if (CORBA::is_nil(component)) { throw ToolError(path + " is not a component"); }
     return component._retn();

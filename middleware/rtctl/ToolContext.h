@@ -15,6 +15,9 @@
 
 namespace rtctl
 {
+  // The middleware's table of time-outs, rtctl's own among them.
+  namespace TimeOuts = RTC::TimeOuts;
+
   class ToolContext
   {
   public:
