@@ -8,7 +8,7 @@ namespace RTC
                              bool swapped)
     : OutPortConnector(settings), m_sink(OpenRTM::InPortCdr::_duplicate(sink)), m_swapped(swapped)
   {
-    CallTimeouts::apply(m_sink.in(), CallTimeouts::data);
+    CallTimeouts::apply(m_sink.in(), TimeOuts::kDataCall);
   }
 
   bool CdrConnector::deliver(OutgoingValue& value)

@@ -2,6 +2,7 @@
 
 #include "NamingClient.h"
 #include "NamingPath.h"
+#include "TimeOuts.h"
 
 #include <thread>
 
@@ -93,7 +94,7 @@ namespace RTC
           if (now >= deadline) { break; }
           // Polling: the naming service cannot notify us of a new binding.
           std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
-            deadline - now, std::chrono::milliseconds(200)));
+            deadline - now, TimeOuts::kPeerLookupRetry));
         }
       return Interface::_nil();
     }

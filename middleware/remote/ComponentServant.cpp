@@ -6,6 +6,7 @@
 #include "CorbaRemoteLayer.h"
 #include "NameValues.h"
 #include "PeriodicExecutionContext.h"
+#include "TimeOuts.h"
 
 #include <chrono>
 
@@ -13,9 +14,6 @@ namespace RTC
 {
   namespace
   {
-    // As long as a remote deactivation may wait (see ExecutionContextServant).
-    const std::chrono::milliseconds g_exitPatience(10000);
-
     template <typename Servant>
     CORBA::Object_ptr activate(PortableServer::POA_ptr poa, Servant* servant,
                                PortableServer::ObjectId_var& id)
@@ -201,7 +199,8 @@ namespace RTC
       {
         if (PeriodicExecutionContext* context = m_component.core().executionContext())
           {
-            context->transition(PeriodicExecutionContext::Transition::Deactivate, g_exitPatience);
+            context->transition(PeriodicExecutionContext::Transition::Deactivate,
+                                TimeOuts::kExitDeactivation);
           }
       }
     m_layer.requestExit(m_instanceName);

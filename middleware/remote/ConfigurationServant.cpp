@@ -5,6 +5,7 @@
 #include "ComponentCore.h"
 #include "NameValues.h"
 #include "PeriodicExecutionContext.h"
+#include "TimeOuts.h"
 
 #include <chrono>
 #include <map>
@@ -105,7 +106,8 @@ namespace RTC
     if (context != nullptr && m_component.core().state() == ACTIVE_STATE)
       {
         // Bounded: a callback that never returns must not hold the caller for good.
-        context->runBetweenCallbacks([&config] { config.update(); }, std::chrono::seconds(10));
+        context->runBetweenCallbacks([&config] { config.update(); },
+                                     TimeOuts::kConfigurationUpdate);
       }
     return true;
   }

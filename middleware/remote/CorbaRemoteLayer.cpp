@@ -11,6 +11,7 @@
 #include "NamingPath.h"
 #include "NameValues.h"
 #include "TextUtil.h"
+#include "TimeOuts.h"
 
 #include <cstdlib>
 #include <unistd.h>
@@ -19,9 +20,6 @@ namespace RTC
 {
   namespace
   {
-    // How long preconnect and preactivation wait for a component of another process to appear.
-    const std::chrono::seconds g_peerPatience(10);
-
     bool isNo(const std::string& value)
     {
       return value == "NO" || value == "no" || value == "No";
@@ -29,10 +27,14 @@ namespace RTC
 
     std::chrono::milliseconds updateInterval(const coil::Properties& config)
     {
-      double seconds =
-        std::strtod(config.getProperty("naming.update.interval", "3").c_str(), nullptr);
-      if (!(seconds >= 0.1)) { seconds = 3.0; }
-      return std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
+      const double milliseconds =
+        std::strtod(config.getProperty("naming.update.interval").c_str(), nullptr) * 1000;
+      // Also when it is missing or not a number.
+      if (!(milliseconds >= TimeOuts::kNamingUpdateFloor.count()))
+        {
+          return TimeOuts::kNamingUpdate;
+        }
+      return std::chrono::milliseconds(static_cast<long long>(milliseconds));
     }
   }
 
@@ -156,8 +158,8 @@ namespace RTC
         return RTC::RTObject::_nil();
       }
     RTC::RTObject_var component =
-      resolveRtObject(m_orb.in(), address.nameServer, address.path, g_peerPatience, error);
-    CallTimeouts::apply(component.in(), CallTimeouts::control);
+      resolveRtObject(m_orb.in(), address.nameServer, address.path, TimeOuts::kPeerLookup, error);
+    CallTimeouts::apply(component.in(), TimeOuts::kControlCall);
     return component._retn();
   }
 
@@ -191,7 +193,7 @@ namespace RTC
         for (CORBA::ULong i = 0; i < ports->length(); ++i)
           {
             RTC::PortService_var port = RTC::PortService::_duplicate(ports[i]);
-            CallTimeouts::apply(port.in(), CallTimeouts::peer);
+            CallTimeouts::apply(port.in(), TimeOuts::kPeerCall);
             RTC::PortProfile_var profile = port->get_port_profile();
             const std::string name = profile->name.in();
             const bool exact = name == wanted;
@@ -248,7 +250,7 @@ namespace RTC
     RTC::ReturnCode_t result = RTC::RTC_ERROR;
     try
       {
-        CallTimeouts::apply(a.reference.in(), CallTimeouts::control);
+        CallTimeouts::apply(a.reference.in(), TimeOuts::kControlCall);
         result = a.reference->connect(profile);
       }
     catch (const CORBA::SystemException& e)
@@ -280,7 +282,7 @@ namespace RTC
             return false;
           }
         RTC::ExecutionContext_var context = RTC::ExecutionContext::_duplicate(contexts[0]);
-        CallTimeouts::apply(context.in(), CallTimeouts::control);
+        CallTimeouts::apply(context.in(), TimeOuts::kControlCall);
         const RTC::ReturnCode_t result = context->activate_component(component.in());
         if (result == RTC::RTC_OK) { return true; }
         error = "activation of " + address.text() + " was refused (" + RTC::toString(result) + ")";

@@ -5,6 +5,7 @@
 #include "ComponentCore.h"
 #include "NameValues.h"
 #include "PeriodicExecutionContext.h"
+#include "TimeOuts.h"
 
 #include <chrono>
 #include <sstream>
@@ -13,11 +14,6 @@ namespace RTC
 {
   namespace
   {
-    // How long a remote state change may keep its caller. onDeactivated of a component that
-    // closes a connection may take seconds; a context stuck in a callback must not hang the
-    // caller for good.
-    const std::chrono::milliseconds g_transitionPatience(10000);
-
     std::string rateText(double rate)
     {
       std::ostringstream text;
@@ -95,7 +91,7 @@ namespace RTC
     PeriodicExecutionContext* context = m_component.core().executionContext();
     if (context == nullptr) { return RTC::PRECONDITION_NOT_MET; }
     return context->transition(static_cast<PeriodicExecutionContext::Transition>(which),
-                               g_transitionPatience);
+                               TimeOuts::kTransition);
   }
 
   RTC::ReturnCode_t ExecutionContextServant::activate_component(RTC::LightweightRTObject_ptr comp)
@@ -137,7 +133,7 @@ namespace RTC
     setString(profile->properties, "rate", rateText(profile->rate));
     setString(profile->properties, "sync_transition", "YES");
     setString(profile->properties, "transition_timeout",
-              rateText(g_transitionPatience.count() / 1000.0));
+              rateText(TimeOuts::kTransition.count() / 1000.0));
     return profile._retn();
   }
 }

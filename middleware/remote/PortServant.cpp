@@ -25,11 +25,12 @@ namespace RTC
     const char* const g_dropped = "dataport.inkorvane.dropped";
 
     // A nil port in a profile from outside shows as BAD_PARAM, like a port that does not answer.
-    RTC::PortService_ptr duplicateWithTimeout(RTC::PortService_ptr object, CORBA::ULong timeoutMs)
+    RTC::PortService_ptr duplicateWithTimeout(RTC::PortService_ptr object,
+                                              std::chrono::milliseconds timeout)
     {
       if (CORBA::is_nil(object)) { throw CORBA::BAD_PARAM(0, CORBA::COMPLETED_NO); }
       RTC::PortService_ptr copy = RTC::PortService::_duplicate(object);
-      CallTimeouts::apply(copy, timeoutMs);
+      CallTimeouts::apply(copy, timeout);
       return copy;
     }
 
@@ -108,7 +109,6 @@ namespace RTC
   {
     // A reader that only hung may come back: it should not keep waiting on a connection that
     // this side has dropped. Retried for a while while it still does not answer.
-    const unsigned attempts = 10;
     std::vector<Untold> untold;
     {
       std::lock_guard<std::mutex> lock(m_mutex);
@@ -126,7 +126,7 @@ namespace RTC
             try
               {
                 RTC::PortService_var port =
-                  duplicateWithTimeout(profile.ports[i].in(), CallTimeouts::data);
+                  duplicateWithTimeout(profile.ports[i].in(), TimeOuts::kDataCall);
                 port->notify_disconnect(profile.connector_id.in());
               }
             catch (const CORBA::TIMEOUT&)
@@ -142,7 +142,7 @@ namespace RTC
                 // Gone for good: nothing to tell.
               }
           }
-        if (hung && ++entry.attempts < attempts) { again.push_back(entry); }
+        if (hung && ++entry.attempts < TimeOuts::kDroppedPeerAttempts) { again.push_back(entry); }
       }
     std::lock_guard<std::mutex> lock(m_mutex);
     m_untold.insert(m_untold.end(), again.begin(), again.end());
@@ -304,7 +304,7 @@ namespace RTC
         else
           {
             RTC::PortService_var first =
-              duplicateWithTimeout(profile.ports[0].in(), CallTimeouts::peer);
+              duplicateWithTimeout(profile.ports[0].in(), TimeOuts::kPeerCall);
             result = first->notify_connect(profile);
           }
       }
@@ -412,7 +412,7 @@ namespace RTC
     OpenRTM::InPortCdr_var sink;
     try
       {
-        CallTimeouts::apply(object.in(), CallTimeouts::data);
+        CallTimeouts::apply(object.in(), TimeOuts::kDataCall);
         sink = OpenRTM::InPortCdr::_narrow(object.in());
       }
     catch (const CORBA::Exception& e)
@@ -437,7 +437,7 @@ namespace RTC
     try
       {
         RTC::PortService_var port =
-          duplicateWithTimeout(profile.ports[next].in(), CallTimeouts::peer);
+          duplicateWithTimeout(profile.ports[next].in(), TimeOuts::kPeerCall);
         return port->notify_connect(profile);
       }
     catch (const CORBA::Exception& e)
@@ -535,7 +535,7 @@ namespace RTC
         try
           {
             RTC::PortService_var port =
-              duplicateWithTimeout(removed.profile.ports[next].in(), CallTimeouts::peer);
+              duplicateWithTimeout(removed.profile.ports[next].in(), TimeOuts::kPeerCall);
             result = port->notify_disconnect(connectorId);
             break;
           }
@@ -549,7 +549,7 @@ namespace RTC
   }
 
   RTC::ReturnCode_t PortServant::disconnectAlong(const RTC::ConnectorProfile& profile,
-                                                 CORBA::ULong timeoutMs)
+                                                 std::chrono::milliseconds timeout)
   {
     const std::string id = profile.connector_id.in();
     RTC::ReturnCode_t result = RTC::BAD_PARAMETER;
@@ -560,7 +560,7 @@ namespace RTC
             if (isSelf(profile.ports[i])) { result = notify_disconnect(id.c_str()); }
             else
               {
-                RTC::PortService_var port = duplicateWithTimeout(profile.ports[i].in(), timeoutMs);
+                RTC::PortService_var port = duplicateWithTimeout(profile.ports[i].in(), timeout);
                 result = port->notify_disconnect(id.c_str());
               }
             break;
@@ -596,7 +596,7 @@ namespace RTC
         try
           {
             RTC::PortService_var port =
-              duplicateWithTimeout(profile.ports[i].in(), CallTimeouts::peer);
+              duplicateWithTimeout(profile.ports[i].in(), TimeOuts::kPeerCall);
             port->notify_disconnect(id.c_str());
           }
         catch (const CORBA::Exception&)
@@ -619,7 +619,7 @@ namespace RTC
       if (found == m_connections.end()) { return RTC::BAD_PARAMETER; }
       profile = found->profile;
     }
-    return disconnectAlong(profile, CallTimeouts::peer);
+    return disconnectAlong(profile, TimeOuts::kPeerCall);
   }
 
   RTC::ReturnCode_t PortServant::disconnect_all()
@@ -633,7 +633,7 @@ namespace RTC
     RTC::ReturnCode_t result = RTC::RTC_OK;
     for (const RTC::ConnectorProfile& profile : profiles)
       {
-        if (disconnectAlong(profile, CallTimeouts::peer) != RTC::RTC_OK)
+        if (disconnectAlong(profile, TimeOuts::kPeerCall) != RTC::RTC_OK)
           {
             result = RTC::RTC_ERROR;
           }
@@ -651,7 +651,7 @@ namespace RTC
     // A hung peer holds the exit no longer than one data call each.
     for (const RTC::ConnectorProfile& profile : profiles)
       {
-        disconnectAlong(profile, CallTimeouts::data);
+        disconnectAlong(profile, TimeOuts::kDataCall);
       }
   }
 
@@ -683,7 +683,7 @@ namespace RTC
             try
               {
                 RTC::PortService_var writer =
-                  duplicateWithTimeout(profile.ports[i].in(), CallTimeouts::data);
+                  duplicateWithTimeout(profile.ports[i].in(), TimeOuts::kDataCall);
                 RTC::ConnectorProfileList_var list = writer->get_connector_profiles();
                 asked = true;
                 for (CORBA::ULong j = 0; j < list->length() && !listed; ++j)

@@ -17,6 +17,7 @@
 #include "NoImplement.h"
 #include "ServantLifetime.h"
 
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -92,7 +93,8 @@ namespace RTC
     void unpublish(Connection& connection);
     RTC::ReturnCode_t notifyNext(RTC::ConnectorProfile& profile, long index);
     // Tells the ports of `profile` in turn until one answers (the chain does the rest).
-    RTC::ReturnCode_t disconnectAlong(const RTC::ConnectorProfile& profile, CORBA::ULong timeoutMs);
+    RTC::ReturnCode_t disconnectAlong(const RTC::ConnectorProfile& profile,
+                                      std::chrono::milliseconds timeout);
     // After a failed connect: every port of `profile` drops what it made of it.
     void forgetEverywhere(const RTC::ConnectorProfile& profile);
     void removeOwnEnd(const std::string& connectorId);

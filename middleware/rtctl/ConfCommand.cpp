@@ -158,7 +158,7 @@ namespace rtctl
       }
     catch (const CORBA::SystemException& e)
       {
-        throw ToolError(ToolContext::describe(name, e, g_queryTimeout));
+        throw ToolError(ToolContext::describe(name, e, TimeOuts::inMs(TimeOuts::kToolCall)));
       }
   }
 }

@@ -52,8 +52,6 @@ namespace rtctl
           return true;
         }
     }
-
-    const std::chrono::milliseconds g_pollInterval(50);
   }
 
   RTC::LifeCycleState readState(RTC::RTObject_ptr component, const std::string& name)
@@ -72,7 +70,7 @@ namespace rtctl
       }
     catch (const CORBA::SystemException& e)
       {
-        fail(e, g_queryTimeout);
+        fail(e, TimeOuts::inMs(TimeOuts::kToolCall));
       }
   }
 
@@ -96,7 +94,7 @@ namespace rtctl
       }
     catch (const CORBA::SystemException& e)
       {
-        fail(e, g_queryTimeout);
+        fail(e, TimeOuts::inMs(TimeOuts::kToolCall));
       }
   }
 
@@ -114,7 +112,7 @@ namespace rtctl
                             secondsText(m_timeoutMs) + " s (it is still " + RTC::toString(now) +
                             ")");
           }
-        std::this_thread::sleep_for(g_pollInterval);
+        std::this_thread::sleep_for(TimeOuts::kToolStatePoll);
       }
   }
 
@@ -136,7 +134,7 @@ namespace rtctl
             break;
           case Transition::Reset: result = m_context->reset_component(m_component.in()); break;
           }
-        omniORB::setClientCallTimeout(m_context.in(), g_queryTimeout);
+        omniORB::setClientCallTimeout(m_context.in(), TimeOuts::inMs(TimeOuts::kToolCall));
       }
     catch (const CORBA::SystemException& e)
       {
@@ -187,11 +185,11 @@ namespace rtctl
       }
     // Its manager finalizes it and removes its names soon after; scripts that go on may
     // rely on that. A component that lingers is not an error: it did accept the exit.
-    omniORB::setClientCallTimeout(m_component.in(), g_queryTimeout);
-    const Clock::time_point patience = std::min(deadline, Clock::now() + std::chrono::seconds(5));
+    omniORB::setClientCallTimeout(m_component.in(), TimeOuts::inMs(TimeOuts::kToolCall));
+    const Clock::time_point patience = std::min(deadline, Clock::now() + TimeOuts::kToolExitLinger);
     while (!gone(m_component.in()) && Clock::now() < patience)
       {
-        std::this_thread::sleep_for(g_pollInterval);
+        std::this_thread::sleep_for(TimeOuts::kToolStatePoll);
       }
   }
 }

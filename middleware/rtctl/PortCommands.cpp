@@ -47,7 +47,8 @@ namespace rtctl
         }
       catch (const CORBA::SystemException& e)
         {
-          throw ToolError(ToolContext::describe(end.component, e, g_queryTimeout));
+          throw ToolError(
+            ToolContext::describe(end.component, e, TimeOuts::inMs(TimeOuts::kToolCall)));
         }
       const PortView* found = findPort(ports, end.port);
       if (found == nullptr)
@@ -144,7 +145,7 @@ namespace rtctl
       }
     catch (const CORBA::SystemException& e)
       {
-        throw ToolError(ToolContext::describe(a.text, e, g_queryTimeout));
+        throw ToolError(ToolContext::describe(a.text, e, TimeOuts::inMs(TimeOuts::kToolCall)));
       }
     if (result != RTC::RTC_OK)
       {
@@ -170,7 +171,7 @@ namespace rtctl
       }
     catch (const CORBA::SystemException& e)
       {
-        throw ToolError(ToolContext::describe(a.text, e, g_queryTimeout));
+        throw ToolError(ToolContext::describe(a.text, e, TimeOuts::inMs(TimeOuts::kToolCall)));
       }
     if (shared.empty()) { throw ToolError("no connection between " + a.text + " and " + b.text); }
     for (const SharedConnector& connector : shared)
@@ -183,7 +184,8 @@ namespace rtctl
           }
         catch (const CORBA::SystemException& e)
           {
-            throw ToolError(ToolContext::describe(end.text, e, g_queryTimeout));
+            throw ToolError(
+              ToolContext::describe(end.text, e, TimeOuts::inMs(TimeOuts::kToolCall)));
           }
         if (result != RTC::RTC_OK)
           {

@@ -29,7 +29,7 @@ namespace rtctl
         {
           throw ToolError(command + ": expects at least one component NAME", true);
         }
-      const CORBA::ULong timeout = timeoutOption(arguments, g_controlTimeout);
+      const CORBA::ULong timeout = timeoutOption(arguments, TimeOuts::inMs(TimeOuts::kToolControl));
       std::vector<std::unique_ptr<ControlledComponent>> components;
       for (const std::string& name : arguments.positional)
         {
@@ -85,7 +85,7 @@ namespace rtctl
       }
     catch (const CORBA::SystemException& e)
       {
-        throw ToolError(ToolContext::describe(name, e, g_queryTimeout));
+        throw ToolError(ToolContext::describe(name, e, TimeOuts::inMs(TimeOuts::kToolCall)));
       }
     return 0;
   }
@@ -104,7 +104,7 @@ namespace rtctl
                           arguments.positional[1] + "'",
                         true);
       }
-    const CORBA::ULong timeout = timeoutOption(arguments, 10000);
+    const CORBA::ULong timeout = timeoutOption(arguments, TimeOuts::inMs(TimeOuts::kToolWait));
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout);
     std::string last;
     // Not registered yet, or not answering yet, counts as "not there yet": scripts start a
@@ -124,10 +124,10 @@ namespace rtctl
           }
         catch (const CORBA::SystemException& e)
           {
-            last = ToolContext::describe(name, e, g_queryTimeout);
+            last = ToolContext::describe(name, e, TimeOuts::inMs(TimeOuts::kToolCall));
           }
         if (std::chrono::steady_clock::now() >= deadline) { break; }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::this_thread::sleep_for(TimeOuts::kToolWaitPoll);
       }
     throw ToolError(name + " did not become " + RTC::toString(wanted) + " within " +
                     secondsText(timeout) + " s (" + last + ")");

@@ -3,6 +3,7 @@
 #include "ComponentResolver.h"
 
 #include "NamingPath.h"
+#include "OrbArguments.h"
 #include "ToolError.h"
 
 #include <OpenRtmInterfaces.hh>
@@ -16,15 +17,14 @@ namespace rtctl
   {
     CORBA::ORB_ptr initClientOrb()
     {
-      // Every call is bounded; a host that does not answer fails within 2 s.
-      std::vector<std::string> arguments = {"rtctl", "-ORBclientCallTimeOutPeriod",
-                                            std::to_string(g_queryTimeout),
-                                            "-ORBclientConnectTimeOutPeriod", "2000"};
-      std::vector<char*> argv;
-      for (std::string& argument : arguments) { argv.push_back(&argument[0]); }
-      argv.push_back(nullptr);
-      int argc = static_cast<int>(arguments.size());
-      return CORBA::ORB_init(argc, argv.data());
+      // Every call is bounded (TimeOuts::kToolCall), calls that wait for a component's
+      // callbacks get their own, longer bound.
+      RTC::OrbOptions options;
+      options.program = "rtctl";
+      options.callTimeout = TimeOuts::kToolCall;
+      options.connectTimeout = TimeOuts::kToolConnect;
+      RTC::ArgumentVector arguments = RTC::orbArguments(options);
+      return CORBA::ORB_init(arguments.argc(), arguments.argv());
     }
 
     bool timedOut(const CORBA::SystemException& e)
@@ -107,7 +107,7 @@ namespace rtctl
       }
     catch (const CORBA::SystemException& e)
       {
-        throw ToolError(describe(path, e, g_queryTimeout));
+        throw ToolError(describe(path, e, TimeOuts::inMs(TimeOuts::kToolCall)));
       }
     if (CORBA::is_nil(component)) { throw ToolError(path + " is not a component"); }
     return component._retn();

@@ -7,6 +7,7 @@
 #include <RtcInterfaces.hh>
 
 #include "NamingClient.h"
+#include "TimeOuts.h"
 
 #include <memory>
 #include <string>
@@ -14,6 +15,9 @@
 
 namespace rtctl
 {
+  // The middleware's table of time-outs, rtctl's own among them.
+  namespace TimeOuts = RTC::TimeOuts;
+
   class ToolContext
   {
   public:
@@ -49,11 +53,6 @@ namespace rtctl
 
   // "2", "0.5": milliseconds as seconds for messages.
   std::string secondsText(CORBA::ULong milliseconds);
-
-  // Every remote call is bounded by the ORB's client call time-out (g_queryTimeout); calls
-  // that may wait for a component's callbacks get their own, longer bound.
-  const CORBA::ULong g_queryTimeout = 5000;
-  const CORBA::ULong g_controlTimeout = 30000;
 }
 
 #endif

@@ -1,5 +1,6 @@
-// The manager's working parts: configuration, ORB, factories, the component list and the
-// shutdown sequence.
+// The manager's life: configuration and ORB at the start, component creation and exit, the run,
+// and the shutdown sequence. Factories and the component list are its ComponentRegistry;
+// preconnect and preactivation its ManagerWiring.
 #ifndef RTM_SRC_MANAGERIMPL_H
 #define RTM_SRC_MANAGERIMPL_H
 
@@ -7,12 +8,11 @@
 #include <omniORB4/CORBA.h>
 #include <rtm/Manager.h>
 
-#include "PortAddress.h"
+#include "ComponentRegistry.h"
 #include "RemoteLayer.h"
 #include "ShutdownSignal.h"
 
 #include <condition_variable>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -48,32 +48,12 @@ namespace RTC
     // execution context thread.
     bool exitComponent(const std::string& instanceName);
 
-    // Connects two ports named as in manager.components.preconnect. False with `error`.
-    bool connect(const PortAddress& first, const PortAddress& second,
-                 const coil::Properties& properties, std::string& error);
-    bool activateComponent(const ComponentAddress& component, std::string& error);
-
     RemoteLayer* remote() { return m_remote.get(); }
 
   private:
-    struct Factory
-    {
-      coil::Properties profile;
-      RtcNewFunc newFunc;
-      RtcDeleteFunc deleteFunc;
-    };
-    struct Instance
-    {
-      RTObject_impl* object;
-      RtcDeleteFunc deleteFunc;
-    };
+    using Instance = ComponentRegistry::Instance;
 
-    bool componentProperties(const Factory& factory, const coil::Properties& args,
-                             const std::string& instanceName, coil::Properties& properties);
-    std::string nextInstanceName(const std::string& typeName);
     void finalize(Instance instance);
-    void preconnect();
-    void preactivate();
     void performShutdown();
     bool shutdownWhenEmpty() const;
 
@@ -85,14 +65,10 @@ namespace RTC
     Manager::ModuleInitProc m_moduleInit = nullptr;
     ShutdownSignal m_signal;
 
-    std::mutex m_mutex;   // guards the factories and the component list
+    ComponentRegistry m_components;
     // One creation at a time, so the instance limit and the name are checked and taken together;
     // recursive because onInitialize may create another component.
     std::recursive_mutex m_createMutex;
-    std::map<std::string, Factory> m_factories;
-    std::vector<Instance> m_instances;
-    int m_exiting = 0;                    // guarded by m_mutex: exits still finalising
-    std::condition_variable m_exitDone;   // notified when m_exiting goes down
 
     std::mutex m_shutdownMutex;   // one shutdown at a time; later callers wait for it
     bool m_shutdownDone = false;

@@ -6,12 +6,8 @@
 #include <coil/Properties.h>
 #include <omniORB4/CORBA.h>
 
-#include <string>
-
 namespace RTC
 {
-  // "host:port", "host:", ":port" or empty; an empty host means 127.0.0.1.
-  std::string orbEndpoint(const std::string& corbaEndpoint);
   CORBA::ORB_ptr initOrb(const coil::Properties& config);
 }
 

@@ -1,34 +1,25 @@
 #include "ChainFixture.h"
 
-#include "SimulatorStart.h"
-
 namespace e2e
 {
   void ChainFixture::SetUp()
   {
     RemoteFixture::SetUp();
-    m_serverPort = testsupport::freeLowLoopbackPort();
+    m_simulatorPort = testsupport::SimulatorPort();
   }
 
   std::unique_ptr<ChildProcess> ChainFixture::startSimulator(const std::vector<std::string>& extra,
                                                              const std::string& logName)
   {
-    std::vector<std::string> arguments = {"--log", m_directory.file(logName)};
-    arguments.insert(arguments.end(), extra.begin(), extra.end());
-    std::unique_ptr<ChildProcess> simulator =
-      testsupport::startListeningSimulator(POSITION_SERVER_SIM_PATH, m_serverPort, arguments,
-                                           !m_serverPortFixed, remotetest::g_patience);
-    EXPECT_TRUE(simulator->waitForStderr("listening on", remotetest::g_patience))
-      << simulator->stderrText();
-    m_serverPortFixed = true;
-    return simulator;
+    return m_simulatorPort.start(POSITION_SERVER_SIM_PATH, m_directory.file(logName), extra,
+                                 remotetest::g_patience);
   }
 
   std::unique_ptr<ChildProcess> ChainFixture::startProducer(const std::vector<std::string>& options)
   {
-    m_serverPortFixed = true;
+    m_simulatorPort.fix();
     std::vector<std::string> all = {"Category.InKorvane.conf.default.Port:" +
-                                    std::to_string(m_serverPort)};
+                                    std::to_string(m_simulatorPort.number())};
     all.insert(all.end(), options.begin(), options.end());
     std::unique_ptr<ChildProcess> producer = startManager(INKORVANE_COMP_PATH, all);
     EXPECT_TRUE(waitRegistered(*producer, "InKorvane0")) << producer->stderrText();

@@ -5,6 +5,7 @@
 
 #include "ChainOutput.h"
 #include "RemoteFixture.h"
+#include "SimulatorStart.h"
 
 #include <memory>
 #include <string>
@@ -35,8 +36,8 @@ namespace e2e
     static bool printedAtLeast(ChildProcess& consumer, std::size_t count);
     static bool publishedAtLeast(ChildProcess& producer, std::size_t count);
 
-    // Starts the simulator on m_serverPort with `extra` options, logging to `logName`. Until the
-    // producer has been given m_serverPort, a port taken meanwhile is replaced by another.
+    // Starts the simulator on m_simulatorPort with `extra` options, logging to `logName`. Until the
+    // producer has been given the port, a port taken meanwhile is replaced by another.
     std::unique_ptr<ChildProcess> startSimulator(const std::vector<std::string>& extra = {},
                                                  const std::string& logName = "sim.log");
     std::unique_ptr<ChildProcess> startProducer(const std::vector<std::string>& options = {});
@@ -47,8 +48,7 @@ namespace e2e
     // `rtctl exit` of both components; each process must then end with status 0.
     void exitChain(ChildProcess& producer, ChildProcess& consumer);
 
-    int m_serverPort = 0;
-    bool m_serverPortFixed = false;
+    testsupport::SimulatorPort m_simulatorPort;
   };
 }
 

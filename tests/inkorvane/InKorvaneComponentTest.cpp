@@ -4,6 +4,7 @@
 
 #include <rtm/DataInPort.h>
 #include "ChildProcess.h"
+#include "InProcessManager.h"
 #include "TestSocket.h"
 
 #include "ComponentCore.h"
@@ -68,66 +69,23 @@ namespace
     std::vector<std::string> m_values;
   };
 
-  // clang-format off
-  const char* tapSpec[] = {
-    "implementation_id", "Tap", "type_name", "Tap", "category", "Test", "max_instance", "1", "",
-  };
-  // clang-format on
-
-  RTC::RTObject_impl* createTap(RTC::Manager* manager)
-  {
-    return new Tap(manager);
-  }
-  void deleteTap(RTC::RTObject_impl* rtc)
-  {
-    delete rtc;
-  }
-
   RTC::RTObject_impl* g_inKorvane = nullptr;
   Tap* g_tap = nullptr;
 
   void moduleInit(RTC::Manager* manager)
   {
     InKorvaneInit(manager);
-    coil::Properties tapProfile(tapSpec);
-    manager->registerFactory(tapProfile, createTap, deleteTap);
     g_inKorvane = manager->createComponent("InKorvane");
-    g_tap = dynamic_cast<Tap*>(manager->createComponent("Tap"));
+    g_tap = testsupport::createTestComponent<Tap>(manager, "Tap");
   }
 
   // One manager for the whole test program; each test case runs in a process of its own.
-  class ManagerEnvironment : public ::testing::Environment
-  {
-  public:
-    void SetUp() override
-    {
-      std::vector<std::string> arguments = {
-        "InKorvaneComponentTest",
-        "-o",
-        "naming.enable:NO",
-        "-o",
-        "exec_cxt.periodic.rate:200",
-        "-o",
-        "logger.log_level:WARN",
-        "-o",
-        "manager.components.preconnect:InKorvane0.outPositionData?port=Tap0.in&buffer.length=64",
-        "-o",
-        "manager.components.preactivation:Tap0",
-      };
-      std::vector<char*> argv;
-      for (std::string& argument : arguments) { argv.push_back(&argument[0]); }
-      argv.push_back(nullptr);
-      RTC::Manager* manager = RTC::Manager::init(static_cast<int>(arguments.size()), argv.data());
-      manager->setModuleInitProc(moduleInit);
-      manager->activateManager();
-      manager->runManager(true);
-    }
-
-    void TearDown() override { RTC::Manager::instance().shutdown(); }
-  };
-
-  const ::testing::Environment* const g_environment =
-    ::testing::AddGlobalTestEnvironment(new ManagerEnvironment());
+  const ::testing::Environment* const g_environment = testsupport::addInProcessManager(
+    "InKorvaneComponentTest",
+    {"naming.enable:NO", "exec_cxt.periodic.rate:200", "logger.log_level:WARN",
+     "manager.components.preconnect:InKorvane0.outPositionData?port=Tap0.in&buffer.length=64",
+     "manager.components.preactivation:Tap0"},
+    moduleInit);
 
   RTC::PeriodicExecutionContext& context()
   {

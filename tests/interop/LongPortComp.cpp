@@ -5,8 +5,7 @@
 #include <rtm/DataInPort.h>
 #include <rtm/Manager.h>
 
-#include <cstdlib>
-#include <iostream>
+#include "ComponentProgram.h"
 
 namespace
 {
@@ -53,33 +52,16 @@ namespace
     RTC::InPort<RTC::TimedLong> m_in;
   };
 
-  RTC::RTObject_impl* create(RTC::Manager* manager)
-  {
-    return new LongPort(manager);
-  }
-
-  void destroy(RTC::RTObject_impl* component)
-  {
-    delete component;
-  }
-
   void moduleInit(RTC::Manager* manager)
   {
     coil::Properties profile(g_profile);
-    manager->registerFactory(profile, create, destroy);
-    if (manager->createComponent("LongPort") == 0)
-      {
-        std::cerr << "LongPort: component create failed" << std::endl;
-        std::abort();
-      }
+    testsupport::registerComponentType<LongPort>(manager, profile);
+    testsupport::createComponentOrAbort(manager, "LongPort");
   }
 }
 
 int main(int argc, char** argv)
 {
-  RTC::Manager* manager = RTC::Manager::init(argc, argv);
-  manager->setModuleInitProc(moduleInit);
-  manager->activateManager();
-  manager->runManager(false);
+  testsupport::runComponentProgram(argc, argv, moduleInit);
   return 0;
 }

@@ -39,7 +39,8 @@ namespace interop
     std::unique_ptr<ChildProcess> startProducer()
     {
       std::vector<std::string> options = namingOptions();
-      options.push_back("Category.InKorvane.conf.default.Port:" + std::to_string(m_serverPort));
+      options.push_back("Category.InKorvane.conf.default.Port:" +
+                        std::to_string(m_simulatorPort.number()));
       std::unique_ptr<ChildProcess> producer = startProgram(GetParam().producer, options);
       EXPECT_TRUE(testsupport::waitForName(m_naming.address(), "InKorvane0.rtc", g_patience))
         << producer->stderrText();
@@ -141,7 +142,8 @@ namespace interop
       << m_consumer->stderrText();
     const std::string peer = "rtcname://" + m_naming.address() + "/InKorvaneTest0";
     std::vector<std::string> options = namingOptions();
-    options.push_back("Category.InKorvane.conf.default.Port:" + std::to_string(m_serverPort));
+    options.push_back("Category.InKorvane.conf.default.Port:" +
+                      std::to_string(m_simulatorPort.number()));
     options.push_back("manager.components.preconnect:InKorvane0.outPositionData?port=" + peer +
                       ".inPositionData&buffer.length=256");
     options.push_back("manager.components.preactivation:" + peer + ", InKorvane0");

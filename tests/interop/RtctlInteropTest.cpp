@@ -83,8 +83,9 @@ namespace programs
               std::string::npos)
       << conf;
     EXPECT_NE(conf.find("Port: " + firstPort + "\n"), std::string::npos) << conf;
-    rtctlOk({"conf", "InKorvane0", "Port", std::to_string(m_serverPort)});
-    EXPECT_EQ(rtctlOk({"conf", "InKorvane0", "Port"}), std::to_string(m_serverPort) + "\n");
+    rtctlOk({"conf", "InKorvane0", "Port", std::to_string(m_simulatorPort.number())});
+    EXPECT_EQ(rtctlOk({"conf", "InKorvane0", "Port"}),
+              std::to_string(m_simulatorPort.number()) + "\n");
 
     // In port first: the order the ports are given in does not matter.
     EXPECT_NE(rtctlOk({"connect", "InKorvaneTest0:inPositionData", "InKorvane0:outPositionData",
@@ -221,9 +222,9 @@ namespace programs
   TEST_F(RtctlInterop, WiresAndEndsAChainOfBuiltinProducerAndOpenRtmConsumer)
   {
     std::unique_ptr<ChildProcess> simulator = startSimulator();
-    std::unique_ptr<ChildProcess> producer =
-      startRegistered(BUILTIN_INKORVANE_COMP_PATH, "InKorvane0",
-                      {"Category.InKorvane.conf.default.Port:" + std::to_string(m_serverPort)});
+    std::unique_ptr<ChildProcess> producer = startRegistered(
+      BUILTIN_INKORVANE_COMP_PATH, "InKorvane0",
+      {"Category.InKorvane.conf.default.Port:" + std::to_string(m_simulatorPort.number())});
     std::unique_ptr<ChildProcess> consumer =
       startRegistered(OPENRTM_INKORVANE_TEST_COMP_PATH, "InKorvaneTest0");
 

@@ -1,5 +1,6 @@
 // The manager's command line and how its configuration is put together: built-in defaults,
 // then the file, then -o and -p.
+#include "ArgumentVector.h"
 #include "CommandLine.h"
 
 #include <ChildProcess.h>
@@ -8,6 +9,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -15,10 +17,8 @@ namespace
   bool parse(std::vector<std::string> arguments, RTC::CommandLine& result, std::string& error)
   {
     arguments.insert(arguments.begin(), "Comp");
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) { argv.push_back(&argument[0]); }
-    argv.push_back(nullptr);
-    return RTC::parseCommandLine(static_cast<int>(arguments.size()), argv.data(), result, error);
+    RTC::ArgumentVector argv(std::move(arguments));
+    return RTC::parseCommandLine(argv.argc(), argv.argv(), result, error);
   }
 
   coil::Properties configFrom(const std::vector<std::string>& arguments)

@@ -3,6 +3,7 @@
 #include <rtm/DataFlowComponentBase.h>
 #include <rtm/Manager.h>
 
+#include "ArgumentVector.h"
 #include "CallbackRecorder.h"
 #include "ChildProcess.h"
 #include "ComponentCore.h"
@@ -21,6 +22,7 @@
 #include <stdexcept>
 #include <thread>
 #include <string>
+#include <utility>
 #include <vector>
 
 using testsupport::CallbackRecorder;
@@ -159,10 +161,8 @@ namespace
                                             "manager.shutdown_nortcs:NO",
                                             "-o",
                                             "exec_cxt.periodic.rate:500"};
-      std::vector<char*> argv;
-      for (std::string& argument : arguments) { argv.push_back(&argument[0]); }
-      argv.push_back(nullptr);
-      RTC::Manager* manager = RTC::Manager::init(static_cast<int>(arguments.size()), argv.data());
+      RTC::ArgumentVector argv(std::move(arguments));
+      RTC::Manager* manager = RTC::Manager::init(argv.argc(), argv.argv());
       ASSERT_TRUE(manager->activateManager());
       coil::Properties counter(counterProfile);
       ASSERT_TRUE(manager->registerFactory(counter, createOne<Counter>, deleteOne));

@@ -7,6 +7,8 @@
 #include <rtm/DataOutPort.h>
 #include <rtm/Manager.h>
 
+#include "ComponentProgram.h"
+
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -139,23 +141,13 @@ namespace
     // PROBE_COUNT instances (default 1) so one process can hold a writer and a reader.
     const char* countText = std::getenv("PROBE_COUNT");
     int count = countText != nullptr ? std::atoi(countText) : 1;
-    for (int i = 0; i < count; ++i)
-      {
-        if (manager->createComponent("Probe") == nullptr)
-          {
-            std::fprintf(stderr, "Component create failed.\n");
-            std::abort();
-          }
-      }
+    for (int i = 0; i < count; ++i) { testsupport::createComponentOrAbort(manager, "Probe"); }
   }
 }
 
 int main(int argc, char** argv)
 {
-  RTC::Manager* manager = RTC::Manager::init(argc, argv);
-  manager->setModuleInitProc(moduleInit);
-  manager->activateManager();
-  manager->runManager(false);
+  testsupport::runComponentProgram(argc, argv, moduleInit);
   std::printf("runManager returned\n");
   return 0;
 }

@@ -5,6 +5,7 @@
 #include "NameValues.h"
 #include "NamingClient.h"
 #include "NamingPath.h"
+#include "OrbArguments.h"
 #include "RemoteFixture.h"
 
 #include <rtm/idl/DataPortCdr.hh>
@@ -25,11 +26,12 @@ namespace remotetest
     CORBA::ORB_ptr testOrb()
     {
       static CORBA::ORB_var orb = [] {
-        const char* argv[] = {
-          "test",  "-ORBendPoint", "giop:tcp:127.0.0.1:", "-ORBclientCallTimeOutPeriod",
-          "20000", nullptr};
-        int argc = 5;
-        CORBA::ORB_var made = CORBA::ORB_init(argc, const_cast<char**>(argv));
+        RTC::OrbOptions options;
+        options.program = "test";
+        options.endpoint = RTC::orbEndpoint("");
+        options.callTimeout = std::chrono::milliseconds(20000);
+        RTC::ArgumentVector arguments = RTC::orbArguments(options);
+        CORBA::ORB_var made = CORBA::ORB_init(arguments.argc(), arguments.argv());
         CORBA::Object_var object = made->resolve_initial_references("RootPOA");
         PortableServer::POA_var poa = PortableServer::POA::_narrow(object);
         PortableServer::POAManager_var manager = poa->the_POAManager();

@@ -12,6 +12,7 @@
 #include <rtm/DataOutPort.h>
 #include <rtm/Manager.h>
 
+#include "ComponentProgram.h"
 #include "HexText.h"
 
 #include <chrono>
@@ -134,38 +135,22 @@ namespace
     RTC::OutPort<RTC::Time> m_timeOut;
   };
 
-  RTC::RTObject_impl* createTextPort(RTC::Manager* manager)
-  {
-    return new TextPort(manager);
-  }
-  void deleteTextPort(RTC::RTObject_impl* rtc)
-  {
-    delete rtc;
-  }
-
   void moduleInit(RTC::Manager* manager)
   {
     coil::Properties profile(textPortSpec);
-    manager->registerFactory(profile, createTextPort, deleteTextPort);
+    testsupport::registerComponentType<TextPort>(manager, profile);
     const char* list = std::getenv("TEXTPORT_COMPONENTS");
     std::stringstream components(list != nullptr && list[0] != '\0' ? list : "TextPort");
     std::string arguments;
     while (std::getline(components, arguments, ';'))
       {
-        if (manager->createComponent(arguments.c_str()) == nullptr)
-          {
-            std::fprintf(stderr, "Component create failed: %s\n", arguments.c_str());
-            std::abort();
-          }
+        testsupport::createComponentOrAbort(manager, arguments.c_str());
       }
   }
 }
 
 int main(int argc, char** argv)
 {
-  RTC::Manager* manager = RTC::Manager::init(argc, argv);
-  manager->setModuleInitProc(moduleInit);
-  manager->activateManager();
-  manager->runManager(false);
+  testsupport::runComponentProgram(argc, argv, moduleInit);
   return 0;
 }

@@ -29,21 +29,21 @@ namespace programs
     ASSERT_TRUE(program->waitForStdout("POS second\nLOG OUTPUT END\n\nrequest: <LF>\n", g_patience))
       << program->stdoutText() << program->stderrText();
 
-    const std::string expectedStart = connectLine(m_serverPort) + "waiting...\n"
-                                                                  "data receive now\n"
-                                                                  "Find HELLO\n"
-                                                                  "data receive now\n"
-                                                                  "LOG OUTPUT START\n"
-                                                                  "POS first\n"
-                                                                  "LOG OUTPUT END\n"
-                                                                  "\n"
-                                                                  "request: <LF>\n"
-                                                                  "data receive now\n"
-                                                                  "LOG OUTPUT START\n"
-                                                                  "POS second\n"
-                                                                  "LOG OUTPUT END\n"
-                                                                  "\n"
-                                                                  "request: <LF>\n";
+    const std::string expectedStart = connectLine(m_simulatorPort.number()) + "waiting...\n"
+                                                                              "data receive now\n"
+                                                                              "Find HELLO\n"
+                                                                              "data receive now\n"
+                                                                              "LOG OUTPUT START\n"
+                                                                              "POS first\n"
+                                                                              "LOG OUTPUT END\n"
+                                                                              "\n"
+                                                                              "request: <LF>\n"
+                                                                              "data receive now\n"
+                                                                              "LOG OUTPUT START\n"
+                                                                              "POS second\n"
+                                                                              "LOG OUTPUT END\n"
+                                                                              "\n"
+                                                                              "request: <LF>\n";
     EXPECT_EQ(program->stdoutText().substr(0, expectedStart.size()), expectedStart);
 
     ASSERT_TRUE(interrupt(*program)) << program->stderrText();
@@ -56,7 +56,8 @@ namespace programs
   {
     std::unique_ptr<ChildProcess> program = startActiveProducer();
     ASSERT_TRUE(program->waitForStdout(
-      "connect is error IP:127.0.0.1 port:" + std::to_string(m_serverPort) + "\n", g_patience))
+      "connect is error IP:127.0.0.1 port:" + std::to_string(m_simulatorPort.number()) + "\n",
+      g_patience))
       << program->stdoutText() << program->stderrText();
     // Several periods later there is still no request.
     std::this_thread::sleep_for(seconds(1));
@@ -106,13 +107,13 @@ namespace programs
                       "conf.default.Port: " + std::to_string(testsupport::freeLowLoopbackPort()) +
                         "\n"
                         "conf.fast.Port: " +
-                        std::to_string(m_serverPort) +
+                        std::to_string(m_simulatorPort.number()) +
                         "xyz\n"
                         "configuration.active_config: fast\n");
     std::unique_ptr<ChildProcess> program = startProgram(
       INKORVANE_COMP_PATH, {"Category.InKorvane.config_file:" + m_directory.file("InKorvane.conf"),
                             "manager.components.preactivation:InKorvane0"});
-    EXPECT_TRUE(program->waitForStdout(connectLine(m_serverPort), g_patience))
+    EXPECT_TRUE(program->waitForStdout(connectLine(m_simulatorPort.number()), g_patience))
       << program->stdoutText() << program->stderrText();
     EXPECT_TRUE(program->waitForStdout("LOG OUTPUT START\n", g_patience)) << program->stdoutText();
     EXPECT_TRUE(interrupt(*program)) << program->stderrText();

@@ -29,7 +29,7 @@ namespace programs
 
     std::vector<std::string> producerOptions = namingOptions();
     producerOptions.push_back("Category.InKorvane.conf.default.Port:" +
-                              std::to_string(m_serverPort));
+                              std::to_string(m_simulatorPort.number()));
     std::unique_ptr<ChildProcess> producer = startProgram(INKORVANE_COMP_PATH, producerOptions);
     ASSERT_TRUE(testsupport::waitForName(m_naming.address(), "InKorvane0.rtc", g_patience))
       << producer->stderrText();

@@ -7,13 +7,8 @@ namespace programs
   std::unique_ptr<ChildProcess>
   ProgramFixture::startSimulator(const std::vector<std::string>& extra)
   {
-    std::vector<std::string> arguments = {"--log", m_directory.file("sim.log")};
-    arguments.insert(arguments.end(), extra.begin(), extra.end());
-    std::unique_ptr<ChildProcess> simulator = testsupport::startListeningSimulator(
-      POSITION_SERVER_SIM_PATH, m_serverPort, arguments, !m_serverPortFixed, g_patience);
-    EXPECT_TRUE(simulator->waitForStderr("listening on", g_patience)) << simulator->stderrText();
-    m_serverPortFixed = true;
-    return simulator;
+    return m_simulatorPort.start(POSITION_SERVER_SIM_PATH, m_directory.file("sim.log"), extra,
+                                 g_patience);
   }
 
   std::string ProgramFixture::simulatorLog() const
@@ -42,9 +37,9 @@ namespace programs
   std::unique_ptr<ChildProcess>
   ProgramFixture::startActiveProducer(const std::vector<std::string>& options)
   {
-    m_serverPortFixed = true;
+    m_simulatorPort.fix();
     std::vector<std::string> all = {"Category.InKorvane.conf.default.Port:" +
-                                      std::to_string(m_serverPort),
+                                      std::to_string(m_simulatorPort.number()),
                                     "manager.components.preactivation:InKorvane0"};
     all.insert(all.end(), options.begin(), options.end());
     return startProgram(INKORVANE_COMP_PATH, all);

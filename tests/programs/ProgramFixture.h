@@ -32,8 +32,8 @@ namespace programs
   class ProgramFixture : public ::testing::Test
   {
   protected:
-    // Starts PositionServerSim on m_serverPort with `extra` options, logging to sim.log. Until
-    // a program has been given m_serverPort, a port taken meanwhile is replaced by another.
+    // Starts PositionServerSim on m_simulatorPort with `extra` options, logging to sim.log. Until
+    // a program has been given the port, a port taken meanwhile is replaced by another.
     std::unique_ptr<ChildProcess> startSimulator(const std::vector<std::string>& extra = {});
     std::string simulatorLog() const;
 
@@ -45,8 +45,7 @@ namespace programs
     // InKorvaneComp aimed at the simulator's port and activated at start.
     std::unique_ptr<ChildProcess> startActiveProducer(const std::vector<std::string>& options = {});
     testsupport::TemporaryDirectory m_directory;
-    int m_serverPort = testsupport::freeLowLoopbackPort();
-    bool m_serverPortFixed = false;
+    testsupport::SimulatorPort m_simulatorPort;
   };
 }
 

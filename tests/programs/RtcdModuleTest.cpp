@@ -13,18 +13,18 @@ namespace programs
   {
     // Generated replies carry a sequence number ("POS seq=7 ..."), so each is recognisable.
     std::unique_ptr<ChildProcess> simulator = startSimulator();
-    std::unique_ptr<ChildProcess> server =
-      startProgram(INKORVANE_OPENRTM_RTCD,
-                   {"manager.modules.load_path:" + std::string(INKORVANE_MODULE_DIR) + ", " +
-                      INKORVANE_TEST_MODULE_DIR,
-                    "manager.modules.preload:InKorvane.so, InKorvaneTest.so",
-                    "manager.components.precreate:InKorvane, InKorvaneTest",
-                    "Category.InKorvane.conf.default.Port:" + std::to_string(m_serverPort),
-                    "manager.components.preconnect:InKorvaneTest0.inPositionData?port=InKorvane0."
-                    "outPositionData&"
-                    "buffer.length=256",
-                    "manager.components.preactivation:InKorvane0, InKorvaneTest0"},
-                   {{"LD_LIBRARY_PATH", INKORVANE_OPENRTM_LIBRARY_DIRS}});
+    std::unique_ptr<ChildProcess> server = startProgram(
+      INKORVANE_OPENRTM_RTCD,
+      {"manager.modules.load_path:" + std::string(INKORVANE_MODULE_DIR) + ", " +
+         INKORVANE_TEST_MODULE_DIR,
+       "manager.modules.preload:InKorvane.so, InKorvaneTest.so",
+       "manager.components.precreate:InKorvane, InKorvaneTest",
+       "Category.InKorvane.conf.default.Port:" + std::to_string(m_simulatorPort.number()),
+       "manager.components.preconnect:InKorvaneTest0.inPositionData?port=InKorvane0."
+       "outPositionData&"
+       "buffer.length=256",
+       "manager.components.preactivation:InKorvane0, InKorvaneTest0"},
+      {{"LD_LIBRARY_PATH", INKORVANE_OPENRTM_LIBRARY_DIRS}});
 
     const std::size_t wanted = 10;
     ASSERT_TRUE(server->waitForStdoutMatch(

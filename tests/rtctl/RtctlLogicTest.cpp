@@ -11,23 +11,6 @@
 
 namespace
 {
-  // Anys need an initialised ORB, as in the tool.
-  class OrbEnvironment : public ::testing::Environment
-  {
-  public:
-    void SetUp() override
-    {
-      int argc = 0;
-      char* argv[] = {nullptr};
-      m_orb = CORBA::ORB_init(argc, argv);
-    }
-    void TearDown() override { m_orb->destroy(); }
-
-  private:
-    CORBA::ORB_var m_orb;
-  };
-  ::testing::Environment* const g_orb = ::testing::AddGlobalTestEnvironment(new OrbEnvironment);
-
   std::map<std::string, std::string> asMap(const SDOPackage::NVList& list)
   {
     std::map<std::string, std::string> values;

@@ -1,5 +1,7 @@
 #include "ChildProcess.h"
 
+#include "OrbArguments.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
@@ -14,6 +16,7 @@
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 extern char** environ;
 
@@ -31,9 +34,7 @@ namespace testsupport
     std::vector<std::string> args;
     args.push_back(program);
     args.insert(args.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& argument : args) { argv.push_back(&argument[0]); }
-    argv.push_back(nullptr);
+    RTC::ArgumentVector argv(std::move(args));
 
     std::vector<std::string> env;
     for (char** entry = environ; *entry != nullptr; ++entry)
@@ -43,9 +44,7 @@ namespace testsupport
         if (environment.count(key) == 0) { env.push_back(text); }
       }
     for (const auto& entry : environment) { env.push_back(entry.first + "=" + entry.second); }
-    std::vector<char*> envp;
-    for (std::string& entry : env) { envp.push_back(&entry[0]); }
-    envp.push_back(nullptr);
+    RTC::ArgumentVector envp(std::move(env));
 
     m_pid = ::fork();
     if (m_pid < 0) { throw std::runtime_error("fork failed"); }
@@ -56,7 +55,7 @@ namespace testsupport
         ::dup2(err[1], 2);
         ::setpgid(0, 0);
         if (!workingDirectory.empty() && ::chdir(workingDirectory.c_str()) != 0) { ::_exit(126); }
-        ::execve(program.c_str(), argv.data(), envp.data());
+        ::execve(program.c_str(), argv.argv(), envp.argv());
         ::_exit(127);
       }
     ::close(in[0]);
@@ -283,9 +282,12 @@ namespace testsupport
 
   NamingService::NamingService(int port) : m_port(port)
   {
-    m_process.reset(new ChildProcess(
-      "/usr/bin/omniNames", {"-start", std::to_string(m_port), "-logdir", m_logDirectory.path(),
-                             "-ORBendPoint", "giop:tcp:127.0.0.1:" + std::to_string(m_port)}));
+    RTC::OrbOptions options;
+    options.endpoint = RTC::orbEndpoint("127.0.0.1:" + std::to_string(m_port));
+    std::vector<std::string> arguments = {"-start", std::to_string(m_port), "-logdir",
+                                          m_logDirectory.path()};
+    for (const std::string& word : RTC::orbOptionWords(options)) { arguments.push_back(word); }
+    m_process.reset(new ChildProcess("/usr/bin/omniNames", arguments));
     // omniNames prints its root context's reference once it serves.
     m_ready = m_process->waitForStderr("Root context is", std::chrono::seconds(20));
   }

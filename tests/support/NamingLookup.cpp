@@ -1,5 +1,7 @@
 #include "NamingLookup.h"
 
+#include "OrbArguments.h"
+
 #include <omniORB4/CORBA.h>
 #include <omniORB4/Naming.hh>
 
@@ -12,12 +14,12 @@ namespace testsupport
     CORBA::ORB_ptr testOrb()
     {
       static CORBA::ORB_var orb = [] {
-        int argc = 0;
-        char* argv[] = {nullptr};
-        CORBA::ORB_var created = CORBA::ORB_init(argc, argv);
         // A naming service that hangs must not hang the test.
-        omniORB::setClientCallTimeout(2000);
-        return created;
+        RTC::OrbOptions options;
+        options.program = "test";
+        options.callTimeout = std::chrono::milliseconds(2000);
+        RTC::ArgumentVector arguments = RTC::orbArguments(options);
+        return CORBA::ORB_var(CORBA::ORB_init(arguments.argc(), arguments.argv()));
       }();
       return orb.in();
     }

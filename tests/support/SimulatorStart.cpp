@@ -1,5 +1,7 @@
 #include "SimulatorStart.h"
 
+#include <gtest/gtest.h>
+
 #include <thread>
 
 namespace testsupport
@@ -30,5 +32,24 @@ namespace testsupport
         if (mayMove) { port = freeLowLoopbackPort(); }
         else { std::this_thread::sleep_for(std::chrono::seconds(1)); }
       }
+  }
+}
+
+namespace testsupport
+{
+  SimulatorPort::SimulatorPort() : m_port(freeLowLoopbackPort()) {}
+
+  std::unique_ptr<ChildProcess> SimulatorPort::start(const std::string& path,
+                                                     const std::string& logFile,
+                                                     const std::vector<std::string>& extra,
+                                                     std::chrono::milliseconds patience)
+  {
+    std::vector<std::string> arguments = {"--log", logFile};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    std::unique_ptr<ChildProcess> simulator =
+      startListeningSimulator(path, m_port, arguments, !m_fixed, patience);
+    EXPECT_TRUE(simulator->waitForStderr("listening on", patience)) << simulator->stderrText();
+    m_fixed = true;
+    return simulator;
   }
 }

@@ -20,6 +20,25 @@ namespace testsupport
                                                         const std::vector<std::string>& arguments,
                                                         bool mayMove,
                                                         std::chrono::milliseconds patience);
+
+  // The simulator's port as a test fixture keeps it: free at first; until a program has been
+  // given it (fix()), a port taken meanwhile is replaced by another.
+  class SimulatorPort
+  {
+  public:
+    SimulatorPort();
+    int number() const { return m_port; }
+    void fix() { m_fixed = true; }
+    // Runs the simulator at `path` with "--log <logFile>" and `extra` on this port, expects it
+    // to listen (a test failure otherwise) and fixes the port.
+    std::unique_ptr<ChildProcess> start(const std::string& path, const std::string& logFile,
+                                        const std::vector<std::string>& extra,
+                                        std::chrono::milliseconds patience);
+
+  private:
+    int m_port;
+    bool m_fixed = false;
+  };
 }
 
 #endif

@@ -6,6 +6,7 @@
 
 #include <rtm/DataOutPort.h>
 #include "ChildProcess.h"
+#include "InProcessManager.h"
 
 #include "ComponentCore.h"
 #include "ConnectionBuffer.h"
@@ -41,54 +42,18 @@ namespace
     RTC::OutPort<RTC::TimedString> m_outOut;
   };
 
-  // clang-format off
-  const char* writerSpec[] = {
-    "implementation_id", "Writer", "type_name", "Writer", "category", "Test", "max_instance", "1", "",
-  };
-  // clang-format on
-
-  RTC::RTObject_impl* createWriter(RTC::Manager* manager)
-  {
-    return new Writer(manager);
-  }
-  void deleteWriter(RTC::RTObject_impl* rtc)
-  {
-    delete rtc;
-  }
-
   RTC::RTObject_impl* g_consumer = nullptr;
   Writer* g_writer = nullptr;
 
   void moduleInit(RTC::Manager* manager)
   {
     InKorvaneTestInit(manager);
-    coil::Properties writerProfile(writerSpec);
-    manager->registerFactory(writerProfile, createWriter, deleteWriter);
     g_consumer = manager->createComponent("InKorvaneTest");
-    g_writer = dynamic_cast<Writer*>(manager->createComponent("Writer"));
+    g_writer = testsupport::createTestComponent<Writer>(manager, "Writer");
   }
 
-  class ManagerEnvironment : public ::testing::Environment
-  {
-  public:
-    void SetUp() override
-    {
-      std::vector<std::string> arguments = {"InKorvaneTestComponentTest", "-o", "naming.enable:NO",
-                                            "-o", "logger.log_level:WARN"};
-      std::vector<char*> argv;
-      for (std::string& argument : arguments) { argv.push_back(&argument[0]); }
-      argv.push_back(nullptr);
-      RTC::Manager* manager = RTC::Manager::init(static_cast<int>(arguments.size()), argv.data());
-      manager->setModuleInitProc(moduleInit);
-      manager->activateManager();
-      manager->runManager(true);
-    }
-
-    void TearDown() override { RTC::Manager::instance().shutdown(); }
-  };
-
-  const ::testing::Environment* const g_environment =
-    ::testing::AddGlobalTestEnvironment(new ManagerEnvironment());
+  const ::testing::Environment* const g_environment = testsupport::addInProcessManager(
+    "InKorvaneTestComponentTest", {"naming.enable:NO", "logger.log_level:WARN"}, moduleInit);
 
   RTC::InPortBase& consumerPort()
   {
