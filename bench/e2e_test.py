@@ -96,6 +96,127 @@ class Aggregation(unittest.TestCase):
         self.assertEqual(3.0, f["p50"])  # of the pooled latencies of both rounds
 
 
+class Arguments(unittest.TestCase):
+    def test_default_run_measures_rates_only(self):
+        args = e2e.parse_arguments(["build/rel"])
+        self.assertIsNone(args.consumers)
+        self.assertEqual([100, 1000], args.settings)
+
+    def test_fan_out_settings_cover_every_rate_count_and_subscription_in_order(self):
+        args = e2e.parse_arguments(["a", "b", "--rates", "100,1000", "--consumers", "1,2,4,8",
+                                    "--subscription", "flush,new"])
+        self.assertEqual(16, len(args.settings))
+        self.assertEqual(e2e.FanOut(100, 1, "flush"), args.settings[0])
+        self.assertEqual(e2e.FanOut(100, 1, "new"), args.settings[1])
+        self.assertEqual(e2e.FanOut(100, 2, "flush"), args.settings[2])
+        self.assertEqual(e2e.FanOut(1000, 8, "new"), args.settings[-1])
+        self.assertEqual("1000 Hz, 8 consumers, new", str(args.settings[-1]))
+        self.assertEqual("100 Hz, 1 consumer, flush", str(args.settings[0]))
+
+    def test_subscription_defaults_to_flush(self):
+        args = e2e.parse_arguments(["a", "--consumers", "2", "--rates", "1000"])
+        self.assertEqual([e2e.FanOut(1000, 2, "flush")], args.settings)
+        self.assertFalse(args.hang_one)
+
+    def test_refused_combinations(self):
+        for argv in (["a", "--consumers", "0"], ["a", "--consumers", "1,x"], ["a", "--consumers", "2", "--subscription",
+                     "fast"], ["a", "--subscription", "new"], ["a", "--hang-one"],
+                     ["a", "--consumers", "1,2", "--hang-one"], ["a", "--rates", "0"], ["a", "--rounds", "0"]):
+            with self.assertRaises(SystemExit, msg=argv):
+                e2e.parse_arguments(argv)
+
+    def test_fan_out_runs_interleave_back_ends_within_each_setting(self):
+        settings = e2e.parse_arguments(["a", "--rates", "1000", "--consumers", "1,2"]).settings
+        order = [(setting.consumers, label) for setting, _, (label, _) in
+                 e2e.interleaved([("a", {}), ("b", {})], settings, 2)]
+        self.assertEqual([(1, "a"), (1, "b"), (1, "b"), (1, "a"), (2, "a"), (2, "b"), (2, "b"), (2, "a")], order)
+
+
+class FanOutFigures(unittest.TestCase):
+    @staticmethod
+    def round_result(elapsed, values, producer_cpu=1.0, hung=False, lost=0):
+        return {"elapsed": elapsed, "producer_cpu": producer_cpu, "consumers": [
+            {"values": count, "hung": hung and index == 0, "latencies": [float(count)], "lost": lost, "cpu": 0.5}
+            for index, count in enumerate(values)]}
+
+    def test_shares_per_consumer_over_rounds_and_the_worst_single_round(self):
+        tally = e2e.FanTally()
+        tally.add(self.round_result(10.0, [9000, 10000, 8000], lost=1))
+        tally.add(self.round_result(10.0, [10000, 10000, 4000], producer_cpu=3.0))
+        f = tally.figures(1000)
+        # Consumers over both rounds: 0.95, 1.0, 0.6 of the rate.
+        self.assertAlmostEqual(0.95, f["median"])
+        self.assertAlmostEqual(0.6, f["min"])
+        self.assertAlmostEqual(0.4, f["worst"])  # consumer 3 in round 2
+        self.assertAlmostEqual(20.0, f["producer_cpu"])  # 4 s of CPU in 20 s
+        self.assertAlmostEqual(5.0, f["consumer_cpu"])  # per consumer: 0.5 s per 10 s round
+        self.assertEqual(3, f["lost"])
+        self.assertEqual(10000.0, f["p99"])
+
+    def test_median_of_an_even_count_and_a_hung_consumer_left_out(self):
+        tally = e2e.FanTally()
+        tally.add(self.round_result(10.0, [0, 9000, 7000, 10000, 5000], hung=True))
+        f = tally.figures(1000)
+        self.assertEqual(1, tally.hung)
+        self.assertAlmostEqual(0.8, f["median"])  # of 0.5, 0.7, 0.9, 1.0
+        self.assertAlmostEqual(0.5, f["min"])
+        self.assertAlmostEqual(5.0, f["consumer_cpu"])
+
+    def test_table_has_a_row_per_setting_and_back_end_and_marks_failures_and_hangs(self):
+        back_ends = [("builtin", {}), ("ortm", {})]
+        settings = [e2e.FanOut(1000, 2, "flush"), e2e.FanOut(1000, 2, "new")]
+        tallies = {key: e2e.FanTally() for key in [(l, s) for l, _ in back_ends for s in settings]}
+        tallies["builtin", settings[0]].add(self.round_result(5.0, [0, 4000], hung=True))
+        tallies["ortm", settings[0]].add(self.round_result(5.0, [5000, 4000]))
+        rows = e2e.fanout_rows(back_ends, settings, tallies)
+        self.assertEqual(e2e.FANOUT_HEADER, rows[0])
+        self.assertEqual([("builtin", "flush"), ("ortm", "flush"), ("builtin", "new"), ("ortm", "new")],
+                         [(row[0], row[3]) for row in rows[1:]])
+        self.assertEqual(("builtin", "1000 Hz", "2 (1 hung)", "flush", "0.800", "0.800", "0.800"), rows[1][:7])
+        self.assertEqual(("0.900", "0.800", "0.800"), rows[2][4:7])
+        self.assertEqual(len(e2e.FANOUT_HEADER), len(rows[2]))
+        self.assertEqual("failed in every round", rows[3][4])
+
+
+class Connecting(unittest.TestCase):
+    def fake_rtctl(self, script):
+        work = tempfile.TemporaryDirectory()
+        self.addCleanup(work.cleanup)
+        path = os.path.join(work.name, "rtctl")
+        with open(path, "w") as program:
+            program.write("#!/bin/sh\n" + script)
+        os.chmod(path, 0o755)
+        return path, work.name
+
+    def test_a_refused_connection_fails_the_run_naming_the_subscription(self):
+        rtctl, _ = self.fake_rtctl("echo 'rtctl: cannot connect: the ports refused (BAD_PARAMETER)'; exit 1\n")
+        with self.assertRaises(e2e.RunFailed) as failure:
+            e2e.connect_consumers(rtctl, 2809, 2, "new")
+        self.assertIn("subscription_type=new", str(failure.exception))
+        self.assertIn("BAD_PARAMETER", str(failure.exception))
+
+    def test_each_consumer_is_connected_with_the_subscription(self):
+        rtctl, folder = self.fake_rtctl('printf "%s\\n" "$*" >> "$(dirname "$0")/calls"\n')
+        e2e.connect_consumers(rtctl, 2809, 3, "flush")
+        with open(os.path.join(folder, "calls")) as calls:
+            lines = calls.read().splitlines()
+        self.assertEqual(3, len(lines))
+        for index, line in enumerate(lines):
+            self.assertTrue(line.startswith("-n 127.0.0.1:2809 connect InKorvane0:outPositionData "
+                                            "InKorvaneTest0_c%d:inPositionData" % index), line)
+            self.assertIn("-p subscription_type=flush", line)
+
+    def test_a_hanging_rtctl_is_cut_short(self):
+        rtctl, _ = self.fake_rtctl("sleep 30\n")
+        original = e2e.RTCTL_SECONDS
+        e2e.RTCTL_SECONDS = 0.5
+        self.addCleanup(setattr, e2e, "RTCTL_SECONDS", original)
+        started = time.monotonic()
+        with self.assertRaises(e2e.RunFailed):
+            e2e.run_rtctl(rtctl, 2809, "connect", "a:b", "c:d")
+        self.assertLess(time.monotonic() - started, 10.0)
+
+
 class Stopping(unittest.TestCase):
     def python(self, code):
         process = subprocess.Popen([sys.executable, "-c", "import signal, time\n" + code + "\nprint('ready', flush=True)\n"

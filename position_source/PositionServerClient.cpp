@@ -96,7 +96,8 @@ bool PositionServerClient::sendText(std::string text)
 {
   // MSG_NOSIGNAL: a server that has gone away must not take the whole process down with SIGPIPE.
   std::lock_guard<std::mutex> lock(m_socketMutex);
-  if (m_socket != kNoSocket) { (void)::send(m_socket, text.data(), text.size(), MSG_NOSIGNAL); }
+  const int handle = m_socket.load();
+  if (handle != kNoSocket) { (void)::send(handle, text.data(), text.size(), MSG_NOSIGNAL); }
   return true;
 }
 
@@ -139,15 +140,14 @@ bool PositionServerClient::receiveOnce(int handle, char* buffer)
 
 int PositionServerClient::currentSocket()
 {
-  std::lock_guard<std::mutex> lock(m_socketMutex);
-  return m_socket;
+  return m_socket.load();
 }
 
 int PositionServerClient::replaceSocket(int handle)
 {
   std::lock_guard<std::mutex> lock(m_socketMutex);
-  if (m_socket != kNoSocket) { ::close(m_socket); }
-  m_socket = handle;
+  const int previous = m_socket.exchange(handle);
+  if (previous != kNoSocket) { ::close(previous); }
   return handle;
 }
 

@@ -3,6 +3,7 @@
 
 #include <netinet/in.h>
 
+#include <atomic>
 #include <iostream>
 #include <mutex>
 #include <string>
@@ -52,9 +53,10 @@ private:
   // The handle of the open socket, or -1 once it is closed, so a closed descriptor number (soon
   // reused by somebody else) is never waited on, sent on or closed again. The mutex makes closing
   // and sending exclusive; waits and receives use a copy, as only the receiving thread itself or
-  // connectServer/disconnect (never concurrent with it) close the socket.
+  // connectServer/disconnect (never concurrent with it) close the socket. The copy is read without
+  // the mutex: a fresh worker would otherwise block on it while the request it waits for is sent.
   std::mutex m_socketMutex;
-  int m_socket;
+  std::atomic<int> m_socket;
 };
 
 #endif

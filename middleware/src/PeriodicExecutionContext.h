@@ -9,8 +9,9 @@
 
 #include <rtm/RTC.h>
 
+#include "WakeSignal.h"
+
 #include <chrono>
-#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <future>
@@ -70,6 +71,9 @@ namespace RTC
                         std::chrono::milliseconds patience = std::chrono::milliseconds(-1));
     void run();
     void serveRequests(std::unique_lock<std::mutex>& lock);
+    // Sleeps with the mutex released until a request, stop(), or `deadline` (none: no limit).
+    void sleep(std::unique_lock<std::mutex>& lock,
+               const std::chrono::steady_clock::time_point* deadline);
     void executeCycle();
     bool busy() const;   // true while the component needs periodic calls
     void enterError();
@@ -84,7 +88,7 @@ namespace RTC
     const UniqueId m_id;
 
     mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
+    WakeSignal m_wake;   // bumped under m_mutex; the thread sleeps on it without the mutex
     std::deque<std::pair<Request, std::shared_ptr<std::promise<ReturnCode_t>>>> m_requests;
     bool m_stopping = false;
     bool m_running = false;
