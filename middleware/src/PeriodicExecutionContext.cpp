@@ -58,8 +58,8 @@ namespace RTC
       std::lock_guard<std::mutex> lock(m_mutex);
       if (!m_running) { return; }
       m_stopping = true;
-      m_wake.wakeAll();
     }
+    m_wake.notify_all();
     if (m_thread.joinable() && std::this_thread::get_id() != m_thread.get_id()) { m_thread.join(); }
     std::lock_guard<std::mutex> lock(m_mutex);
     m_running = false;
@@ -133,7 +133,7 @@ namespace RTC
       m_requests.emplace_back(request, done);
       // Notified under the lock: once the request is served, this context may be deleted by
       // another thread (a component exit), and a late notify would touch freed memory.
-      m_wake.wakeAll();
+      m_wake.notify_all();
     }
     if (onOwnThread) { return RTC_OK; }   // waiting here would wait for ourselves
     if (patience.count() >= 0 && result.wait_for(patience) != std::future_status::ready)
@@ -161,19 +161,6 @@ namespace RTC
       }
   }
 
-  void PeriodicExecutionContext::sleep(std::unique_lock<std::mutex>& lock,
-                                       const std::chrono::steady_clock::time_point* deadline)
-  {
-    // The token is read under the lock, before the check: a request queued after the check
-    // bumps it, and the sleep returns at once.
-    const std::uint32_t token = m_wake.token();
-    if (m_stopping || !m_requests.empty()) { return; }
-    lock.unlock();
-    if (deadline != nullptr) { m_wake.sleepUntil(token, *deadline); }
-    else { m_wake.sleep(token); }
-    lock.lock();
-  }
-
   void PeriodicExecutionContext::run()
   {
     t_onExecutionContextThread = true;
@@ -192,7 +179,7 @@ namespace RTC
         if (!busy())
           {
             wasBusy = false;
-            sleep(lock, nullptr);
+            m_wake.wait(lock, [this] { return m_stopping || !m_requests.empty(); });
             continue;
           }
         auto now = std::chrono::steady_clock::now();
@@ -204,7 +191,7 @@ namespace RTC
         if (now < deadline)
           {
             // Requests wake us early; they are served and the deadline stays where it was.
-            sleep(lock, &deadline);
+            m_wake.wait_until(lock, deadline, [this] { return m_stopping || !m_requests.empty(); });
             continue;
           }
         lock.unlock();

@@ -9,9 +9,8 @@
 
 #include <rtm/RTC.h>
 
-#include "WakeSignal.h"
-
 #include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <future>
@@ -71,9 +70,6 @@ namespace RTC
                         std::chrono::milliseconds patience = std::chrono::milliseconds(-1));
     void run();
     void serveRequests(std::unique_lock<std::mutex>& lock);
-    // Sleeps with the mutex released until a request, stop(), or `deadline` (none: no limit).
-    void sleep(std::unique_lock<std::mutex>& lock,
-               const std::chrono::steady_clock::time_point* deadline);
     void executeCycle();
     bool busy() const;   // true while the component needs periodic calls
     void enterError();
@@ -88,7 +84,7 @@ namespace RTC
     const UniqueId m_id;
 
     mutable std::mutex m_mutex;
-    WakeSignal m_wake;   // bumped under m_mutex; the thread sleeps on it without the mutex
+    std::condition_variable m_wake;
     std::deque<std::pair<Request, std::shared_ptr<std::promise<ReturnCode_t>>>> m_requests;
     bool m_stopping = false;
     bool m_running = false;
