@@ -3,11 +3,13 @@
 #include "ComponentResolver.h"
 
 #include "NamingPath.h"
+#include "Orb.h"
 #include "ToolError.h"
 
 #include <OpenRtmInterfaces.hh>
 
 #include <algorithm>
+#include <cstdlib>
 #include <omniORB4/minorCode.h>
 
 namespace rtctl
@@ -16,10 +18,16 @@ namespace rtctl
   {
     CORBA::ORB_ptr initClientOrb()
     {
-      // Every call is bounded; a host that does not answer fails within 2 s.
-      std::vector<std::string> arguments = {"rtctl", "-ORBclientCallTimeOutPeriod",
+      // Every call is bounded; a host that does not answer fails within 2 s. The endpoint is
+      // opened only once a command serves objects; like a manager's, on loopback by default.
+      const char* endpoint = std::getenv("RTCTL_ENDPOINT");
+      std::vector<std::string> arguments = {"rtctl",
+                                            "-ORBclientCallTimeOutPeriod",
                                             std::to_string(g_queryTimeout),
-                                            "-ORBclientConnectTimeOutPeriod", "2000"};
+                                            "-ORBclientConnectTimeOutPeriod",
+                                            "2000",
+                                            "-ORBendPoint",
+                                            RTC::orbEndpoint(endpoint != nullptr ? endpoint : "")};
       std::vector<char*> argv;
       for (std::string& argument : arguments) { argv.push_back(&argument[0]); }
       argv.push_back(nullptr);
@@ -48,9 +56,33 @@ namespace rtctl
   {
   }
 
+  PortableServer::POA_ptr ToolContext::servingPoa()
+  {
+    if (CORBA::is_nil(m_poa))
+      {
+        try
+          {
+            CORBA::Object_var object = m_orb->resolve_initial_references("RootPOA");
+            PortableServer::POA_var poa = PortableServer::POA::_narrow(object);
+            PortableServer::POAManager_var manager = poa->the_POAManager();
+            manager->activate();
+            m_poa = poa._retn();
+          }
+        catch (const CORBA::Exception& e)
+          {
+            const char* endpoint = std::getenv("RTCTL_ENDPOINT");
+            throw ToolError("cannot accept calls on " +
+                            RTC::orbEndpoint(endpoint != nullptr ? endpoint : "") + " (" +
+                            e._name() + "; see RTCTL_ENDPOINT)");
+          }
+      }
+    return m_poa.in();
+  }
+
   ToolContext::~ToolContext()
   {
     m_naming.reset();
+    m_poa = PortableServer::POA::_nil();
     try
       {
         m_orb->destroy();
