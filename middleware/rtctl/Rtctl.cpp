@@ -107,7 +107,8 @@ namespace rtctl
        "numbers (TimedShort, TimedLong, TimedUShort, TimedULong, TimedFloat, TimedDouble) and\n"
        "TimedBoolean (true/false) as text. --stamp puts the value's time stamp in front, as\n"
        "sec.nsec (nine digits) and a tab. Ends with status 1 when the writer closes the\n"
-       "connection or is gone.\n",
+       "connection or is gone.\n"
+       "The writer calls rtctl back on 127.0.0.1, or on $RTCTL_ENDPOINT (host[:port]).\n",
        {"--count"},
        echoCommand,
        {"--stamp"}},
@@ -120,7 +121,8 @@ namespace rtctl
        "jitter: the standard deviation of the inter-arrival times; max_dev: the largest\n"
        "deviation from the mean (\"-\" with fewer than two values); drops: values that reached\n"
        "rtctl but were lost because it did not keep up. Values the writer never sent cannot be\n"
-       "counted; they show as a lower rate and a larger max_dev.\n",
+       "counted; they show as a lower rate and a larger max_dev.\n"
+       "The writer calls rtctl back on 127.0.0.1, or on $RTCTL_ENDPOINT (host[:port]).\n",
        {"--count"},
        hzCommand,
        {}},
