@@ -14,7 +14,8 @@ namespace rtctl
   }
 
   Arguments parseArguments(const std::vector<std::string>& words,
-                           const std::set<std::string>& valueOptions, const std::string& command)
+                           const std::set<std::string>& valueOptions, const std::string& command,
+                           const std::set<std::string>& flags)
   {
     Arguments result;
     bool optionsEnded = false;
@@ -38,6 +39,7 @@ namespace rtctl
               }
             result.options[word].push_back(words[++i]);
           }
+        else if (flags.count(word) != 0) { result.options[word]; }
         else { throw ToolError(command + ": unknown option '" + word + "'", true); }
       }
     return result;
@@ -52,5 +54,17 @@ namespace rtctl
         throw ToolError(option + " needs a number of seconds, got '" + text + "'", true);
       }
     return seconds;
+  }
+
+  unsigned long parseCount(const std::string& text, const std::string& option)
+  {
+    char* end = nullptr;
+    const unsigned long long count = std::strtoull(text.c_str(), &end, 10);
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0])) || *end != '\0' ||
+        count < 1 || count > 1000000000ULL)
+      {
+        throw ToolError(option + " needs a whole number from 1 on, got '" + text + "'", true);
+      }
+    return static_cast<unsigned long>(count);
   }
 }

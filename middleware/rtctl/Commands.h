@@ -18,6 +18,8 @@ namespace rtctl
   int stateCommand(ToolContext& context, const Arguments& arguments);
   int waitCommand(ToolContext& context, const Arguments& arguments);
   int confCommand(ToolContext& context, const Arguments& arguments);
+  int echoCommand(ToolContext& context, const Arguments& arguments);
+  int hzCommand(ToolContext& context, const Arguments& arguments);
 }
 
 #endif

@@ -5,6 +5,7 @@
 #include "ComponentPorts.h"
 #include "ConnectorRules.h"
 #include "ConnectorSettings.h"
+#include "PortEnd.h"
 #include "RtcText.h"
 #include "ToolError.h"
 
@@ -14,51 +15,6 @@ namespace rtctl
 {
   namespace
   {
-    // One end as the operator named it ("NAME:port") with what its component reports.
-    struct PortEnd
-    {
-      std::string text;
-      std::string component;
-      std::string port;
-      PortView view;
-    };
-
-    PortEnd parsePortEnd(const std::string& text, const std::string& command)
-    {
-      std::string::size_type colon = text.rfind(':');
-      if (colon == std::string::npos || colon == 0 || colon + 1 == text.size())
-        {
-          throw ToolError(command + ": expected NAME:port, got '" + text + "'", true);
-        }
-      PortEnd end;
-      end.text = text;
-      end.component = text.substr(0, colon);
-      end.port = text.substr(colon + 1);
-      return end;
-    }
-
-    void lookUp(ToolContext& context, PortEnd& end)
-    {
-      RTC::RTObject_var component = context.find(end.component);
-      std::vector<PortView> ports;
-      try
-        {
-          ports = readPorts(component.in());
-        }
-      catch (const CORBA::SystemException& e)
-        {
-          throw ToolError(
-            ToolContext::describe(end.component, e, TimeOuts::inMs(TimeOuts::kToolCall)));
-        }
-      const PortView* found = findPort(ports, end.port);
-      if (found == nullptr)
-        {
-          throw ToolError(end.component + " has no port '" + end.port +
-                          "' (its ports: " + portNames(ports) + ")");
-        }
-      end.view = *found;
-    }
-
     void lookUpPair(ToolContext& context, const Arguments& arguments, const std::string& command,
                     PortEnd& a, PortEnd& b)
     {

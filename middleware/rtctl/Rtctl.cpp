@@ -17,6 +17,7 @@ namespace rtctl
       const char* help;
       std::set<std::string> valueOptions;
       int (*run)(ToolContext&, const Arguments&);
+      std::set<std::string> flags;   // options without a value
     };
 
     const Command g_commands[] = {
@@ -28,7 +29,8 @@ namespace rtctl
        "full buffer (dropped). A component that does not answer, or an object that is not a\n"
        "component, is shown as UNREACHABLE.\n",
        {},
-       listCommand},
+       listCommand,
+       {}},
       {"connect",
        "connect NAME:port NAME:port [-p key=value]...",
        "Connects an out port with an in port of the same data type (either order). Properties:\n"
@@ -41,53 +43,89 @@ namespace rtctl
        "Other keys go to the connector profile as they are; 'dataport.' is added when missing.\n"
        "Prints the connection's name and id.\n",
        {"-p"},
-       connectCommand},
+       connectCommand,
+       {}},
       {"disconnect",
        "disconnect NAME:port NAME:port",
        "Removes every connection between the two ports, at both ends.\n",
        {},
-       disconnectCommand},
+       disconnectCommand,
+       {}},
       {"activate",
        "activate NAME... [--timeout S]",
        "Activates the components in order; returns once each onActivated has returned.\n",
        {"--timeout"},
-       activateCommand},
+       activateCommand,
+       {}},
       {"deactivate",
        "deactivate NAME... [--timeout S]",
        "Deactivates the components in order; returns once each onDeactivated has returned, or\n"
        "fails after S seconds (default 30).\n",
        {"--timeout"},
-       deactivateCommand},
+       deactivateCommand,
+       {}},
       {"reset",
        "reset NAME... [--timeout S]",
        "Takes components in the ERROR state back to INACTIVE (onReset).\n",
        {"--timeout"},
-       resetCommand},
+       resetCommand,
+       {}},
       {"conf",
        "conf NAME [PARAM [VALUE]] [-s SET]",
        "Without PARAM: the active configuration set, the set names and the active set's values.\n"
        "With PARAM: that parameter's value. With VALUE: records the value in the active set (or\n"
        "in SET); the component uses it from its next activation on.\n",
        {"-s"},
-       confCommand},
+       confCommand,
+       {}},
       {"state",
        "state NAME",
        "Prints the component's state: CREATED, INACTIVE, ACTIVE or ERROR.\n",
        {},
-       stateCommand},
+       stateCommand,
+       {}},
       {"wait",
        "wait NAME STATE [--timeout S]",
        "Waits until the component is in STATE (CREATED, INACTIVE, ACTIVE or ERROR), also while\n"
        "it is not registered yet; fails after S seconds (default 10).\n",
        {"--timeout"},
-       waitCommand},
+       waitCommand,
+       {}},
       {"exit",
        "exit NAME... [--timeout S]",
        "Deactivates each component, waits until onDeactivated has returned (at most S seconds,\n"
        "default 30), then asks it to exit: its manager finalises it. A process whose last\n"
        "component exits ends (with manager.shutdown_nortcs YES, the default).\n",
        {"--timeout"},
-       exitCommand},
+       exitCommand,
+       {}},
+      {"echo",
+       "echo NAME:port [--count N] [--stamp]",
+       "Connects a reader of its own to the out port and prints each value as it arrives, one\n"
+       "line each, until Ctrl-C (SIGINT or SIGTERM) or N values; then it disconnects. A\n"
+       "TimedString's text is printed as it is (a line feed added unless it ends with one),\n"
+       "numbers (TimedShort, TimedLong, TimedUShort, TimedULong, TimedFloat, TimedDouble) and\n"
+       "TimedBoolean (true/false) as text. --stamp puts the value's time stamp in front, as\n"
+       "sec.nsec (nine digits) and a tab. Ends with status 1 when the writer closes the\n"
+       "connection or is gone.\n"
+       "The writer calls rtctl back on 127.0.0.1, or on $RTCTL_ENDPOINT (host[:port]).\n",
+       {"--count"},
+       echoCommand,
+       {"--stamp"}},
+      {"hz",
+       "hz NAME:port [--count N]",
+       "Connects a reader of its own to the out port and prints once a second, until Ctrl-C or\n"
+       "N lines:\n"
+       "  rate=99.9/s period=10.01ms jitter=0.31ms max_dev=1.20ms drops=0\n"
+       "rate: values that arrived in that second; period: their mean inter-arrival time;\n"
+       "jitter: the standard deviation of the inter-arrival times; max_dev: the largest\n"
+       "deviation from the mean (\"-\" with fewer than two values); drops: values that reached\n"
+       "rtctl but were lost because it did not keep up. Values the writer never sent cannot be\n"
+       "counted; they show as a lower rate and a larger max_dev.\n"
+       "The writer calls rtctl back on 127.0.0.1, or on $RTCTL_ENDPOINT (host[:port]).\n",
+       {"--count"},
+       hzCommand,
+       {}},
     };
 
     const char* const g_nameHelp =
@@ -162,7 +200,8 @@ namespace rtctl
         }
       const Command* command = findCommand(name);
       if (command == nullptr) { throw ToolError("unknown command '" + name + "'", true); }
-      const Arguments arguments = parseArguments(words, command->valueOptions, name);
+      const Arguments arguments =
+        parseArguments(words, command->valueOptions, name, command->flags);
       if (arguments.help)
         {
           printHelp(*command);

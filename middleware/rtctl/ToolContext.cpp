@@ -9,6 +9,7 @@
 #include <OpenRtmInterfaces.hh>
 
 #include <algorithm>
+#include <cstdlib>
 #include <omniORB4/minorCode.h>
 
 namespace rtctl
@@ -18,9 +19,12 @@ namespace rtctl
     CORBA::ORB_ptr initClientOrb()
     {
       // Every call is bounded (TimeOuts::kToolCall), calls that wait for a component's
-      // callbacks get their own, longer bound.
+      // callbacks get their own, longer bound. The endpoint is opened only once a command
+      // serves objects (echo, hz); like a manager's, on loopback by default.
+      const char* endpoint = std::getenv("RTCTL_ENDPOINT");
       RTC::OrbOptions options;
       options.program = "rtctl";
+      options.endpoint = RTC::orbEndpoint(endpoint != nullptr ? endpoint : "");
       options.callTimeout = TimeOuts::kToolCall;
       options.connectTimeout = TimeOuts::kToolConnect;
       RTC::ArgumentVector arguments = RTC::orbArguments(options);
@@ -48,9 +52,33 @@ namespace rtctl
   {
   }
 
+  PortableServer::POA_ptr ToolContext::servingPoa()
+  {
+    if (CORBA::is_nil(m_poa))
+      {
+        try
+          {
+            CORBA::Object_var object = m_orb->resolve_initial_references("RootPOA");
+            PortableServer::POA_var poa = PortableServer::POA::_narrow(object);
+            PortableServer::POAManager_var manager = poa->the_POAManager();
+            manager->activate();
+            m_poa = poa._retn();
+          }
+        catch (const CORBA::Exception& e)
+          {
+            const char* endpoint = std::getenv("RTCTL_ENDPOINT");
+            throw ToolError("cannot accept calls on " +
+                            RTC::orbEndpoint(endpoint != nullptr ? endpoint : "") + " (" +
+                            e._name() + "; see RTCTL_ENDPOINT)");
+          }
+      }
+    return m_poa.in();
+  }
+
   ToolContext::~ToolContext()
   {
     m_naming.reset();
+    m_poa = PortableServer::POA::_nil();
     try
       {
         m_orb->destroy();

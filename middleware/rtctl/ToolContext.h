@@ -1,5 +1,6 @@
-// What every rtctl command works with: a client-only ORB and the naming service chosen with
-// -n. Names are resolved here, and CORBA failures become one-line ToolErrors.
+// What every rtctl command works with: an ORB and the naming service chosen with -n. Names are
+// resolved here, and CORBA failures become one-line ToolErrors. The ORB serves objects only for
+// the commands that ask for its POA (echo and hz, whose readers other processes call).
 #ifndef RTCTL_TOOLCONTEXT_H
 #define RTCTL_TOOLCONTEXT_H
 
@@ -28,6 +29,11 @@ namespace rtctl
     ToolContext& operator=(const ToolContext&) = delete;
 
     const std::string& nameServer() const { return m_nameServer; }
+    CORBA::ORB_ptr orb() const { return m_orb.in(); }
+    // The root POA, its manager active: objects activated there answer calls from then on, on
+    // the endpoint $RTCTL_ENDPOINT names (host:port as corba.endpoint; default 127.0.0.1 on a
+    // port the system picks). Throws ToolError when it cannot listen there.
+    PortableServer::POA_ptr servingPoa();
 
     // A component by instance name (looked up as "<this host>.host_cxt/NAME.rtc", then
     // "NAME.rtc") or by naming path ("a.host_cxt/NAME.rtc"; ".rtc" may be left out). Throws
@@ -48,6 +54,7 @@ namespace rtctl
 
     std::string m_nameServer;
     CORBA::ORB_var m_orb;
+    PortableServer::POA_var m_poa;
     std::unique_ptr<RTC::NamingClient> m_naming;
   };
 

@@ -134,7 +134,7 @@ namespace remotetest
   TEST_F(RemoteControlTest, EverySubcommandHasHelp)
   {
     for (const std::string command : {"ls", "connect", "disconnect", "activate", "deactivate",
-                                      "reset", "conf", "state", "wait", "exit"})
+                                      "reset", "conf", "state", "wait", "exit", "echo", "hz"})
       {
         ToolResult result = rtctl({command, "--help"});
         EXPECT_EQ(0, result.status) << command;
@@ -143,6 +143,7 @@ namespace remotetest
     ToolResult overview = rtctl({"--help"});
     EXPECT_EQ(0, overview.status);
     EXPECT_NE(std::string::npos, overview.out.find("rtctl wait NAME STATE [--timeout S]"));
+    EXPECT_NE(std::string::npos, overview.out.find("rtctl echo NAME:port [--count N] [--stamp]"));
   }
 
   TEST_F(RemoteControlTest, ConsumerConfigurationConnectsAndActivatesTheChain)

@@ -5,7 +5,8 @@
 // "Texts" file (one hex-encoded text per line) and writes one per execution, printing
 // "<instance> sent <n> ok|unconnected"; every value read from "in" is printed as
 // "<instance> got <length> [<hex>]", so line feeds and odd bytes stay visible.
-// "DeactivateDelayMs" makes onDeactivated slow.
+// "DeactivateDelayMs" makes onDeactivated slow. With "Stamps" 1 the n-th text sent is stamped
+// sec=n, nsec=1000*n (else the time stamp stays unset).
 #include <rtm/idl/BasicDataTypeSkel.h>
 #include <rtm/DataFlowComponentBase.h>
 #include <rtm/DataInPort.h>
@@ -42,6 +43,7 @@ namespace
     "lang_type", "compile",
     "conf.default.Texts", "",
     "conf.default.DeactivateDelayMs", "0",
+    "conf.default.Stamps", "0",
     "",
   };
   // clang-format on
@@ -65,6 +67,7 @@ namespace
       addOutPort("time", m_timeOut);
       bindParameter("Texts", m_textsFile, "");
       bindParameter("DeactivateDelayMs", m_deactivateDelayMs, "0");
+      bindParameter("Stamps", m_stamps, "0");
       return RTC::RTC_OK;
     }
 
@@ -88,6 +91,11 @@ namespace
         {
           m_out.data = CORBA::string_dup(m_texts.front().c_str());
           m_texts.pop_front();
+          if (m_stamps != 0)
+            {
+              m_out.tm.sec = m_sent + 1;
+              m_out.tm.nsec = 1000 * (m_sent + 1);
+            }
           bool delivered = m_outOut.write();
           say("sent " + std::to_string(++m_sent) + (delivered ? " ok" : " unconnected"));
         }
@@ -125,6 +133,7 @@ namespace
 
     std::string m_textsFile;
     int m_deactivateDelayMs = 0;
+    int m_stamps = 0;
     std::deque<std::string> m_texts;
     unsigned m_sent = 0;
     RTC::TimedString m_out;

@@ -81,6 +81,17 @@ namespace testsupport
     return values;
   }
 
+  bool isRunOf(const std::vector<std::string>& values, const std::string& text, std::size_t count)
+  {
+    for (std::size_t first = 0; first + count <= values.size(); ++first)
+      {
+        std::string run;
+        for (std::size_t i = first; i < first + count; ++i) { run += values[i]; }
+        if (run == text) { return true; }
+      }
+    return false;
+  }
+
   std::size_t countOf(const std::string& text, const std::string& part)
   {
     std::size_t count = 0;

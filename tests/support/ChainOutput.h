@@ -15,6 +15,9 @@ namespace testsupport
   std::vector<std::string> printedValues(const std::string& consumerOutput);
   // The values InKorvaneComp published, from its "LOG OUTPUT START" ... "LOG OUTPUT END" blocks.
   std::vector<std::string> publishedValues(const std::string& producerOutput);
+  // Whether `text` is the concatenation of `count` consecutive values, e.g. what `rtctl echo`
+  // printed of replies that end with their own line feed.
+  bool isRunOf(const std::vector<std::string>& values, const std::string& text, std::size_t count);
   // How often `part` occurs in `text`, without overlaps.
   std::size_t countOf(const std::string& text, const std::string& part);
   // The whole contents of a file; empty when it cannot be read.

@@ -1,0 +1,191 @@
+// rtctl echo and hz: a reader of rtctl's own on an out port, until a count is reached or
+// SIGINT/SIGTERM arrives. Either way the connection is removed before rtctl ends.
+#include "Commands.h"
+
+#include "PortTap.h"
+#include "RateMeter.h"
+#include "ShutdownSignal.h"
+#include "ToolError.h"
+#include "ValueReader.h"
+
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+
+namespace rtctl
+{
+  namespace
+  {
+    // Values the reader's buffer holds: enough for a slow terminal to catch up.
+    const std::size_t g_bufferLength = 256;
+    // How often the loops look for a signal, and ask the writer whether it still writes.
+    const std::chrono::milliseconds g_tick(20);
+    const std::chrono::seconds g_writerCheck(1);
+
+    struct Watch
+    {
+      PortEnd end;
+      const ValueReader* reader = nullptr;
+      unsigned long count = 0;   // 0: until a signal
+    };
+
+    Watch prepare(ToolContext& context, const Arguments& arguments, const std::string& command)
+    {
+      if (arguments.positional.size() != 1)
+        {
+          throw ToolError(command + ": expects one out port, NAME:port", true);
+        }
+      Watch watch;
+      const std::string count = arguments.option("--count");
+      if (!count.empty()) { watch.count = parseCount(count, "--count"); }
+      watch.end = parsePortEnd(arguments.positional[0], command);
+      lookUp(context, watch.end);
+      const PortView& view = watch.end.view;
+      const std::string cannot = "cannot " + command + " " + watch.end.text + ": ";
+      if (view.direction == PortDirection::In)
+        {
+          throw ToolError(cannot + "it is an in port (" + command + " reads out ports)");
+        }
+      if (view.direction != PortDirection::Out)
+        {
+          throw ToolError(cannot + "it is not a data port (" +
+                          (view.portType.empty() ? "no port type" : view.portType) + ")");
+        }
+      watch.reader = findValueReader(view.dataType);
+      if (watch.reader == nullptr)
+        {
+          throw ToolError(cannot + "rtctl cannot read its data type " +
+                          (view.dataType.empty() ? "(none given)" : view.dataType) + " (it reads " +
+                          readableTypes() + ")");
+        }
+      return watch;
+    }
+
+    // SIGINT and SIGTERM only mark the end; the loops see it within a tick. A reader that
+    // closed the pipe ends the loop too, instead of the process.
+    RTC::ShutdownSignal& endSignal()
+    {
+      static RTC::ShutdownSignal signal;
+      static bool installed = false;
+      if (!installed)
+        {
+          signal.install();
+          std::signal(SIGPIPE, SIG_IGN);
+          installed = true;
+        }
+      return signal;
+    }
+
+    // False once standard output cannot be written (the reader of the pipe went away).
+    bool print(const std::string& text)
+    {
+      return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+             std::fflush(stdout) == 0;
+    }
+
+    // Asks the writer once a second whether the connection is still there.
+    class WriterCheck
+    {
+    public:
+      explicit WriterCheck(PortTap& tap) : m_tap(tap), m_next(PortTap::Clock::now() + g_writerCheck)
+      {
+      }
+      // Throws ToolError once the connection is gone.
+      void operator()(const PortEnd& end)
+      {
+        if (PortTap::Clock::now() < m_next) { return; }
+        m_next = PortTap::Clock::now() + g_writerCheck;
+        if (!m_tap.stillConnected())
+          {
+            throw ToolError("the connection to " + end.text + " was closed (" + end.component +
+                            " ended it or is gone)");
+          }
+      }
+
+    private:
+      PortTap& m_tap;
+      PortTap::Clock::time_point m_next;
+    };
+
+    double seconds(PortTap::Clock::time_point time)
+    {
+      return std::chrono::duration<double>(time.time_since_epoch()).count();
+    }
+  }
+
+  int echoCommand(ToolContext& context, const Arguments& arguments)
+  {
+    const Watch watch = prepare(context, arguments, "echo");
+    const bool stamp = arguments.flag("--stamp");
+    RTC::ShutdownSignal& signal = endSignal();
+    PortTap tap(context, "rtctl_echo", *watch.reader);
+    tap.connect(watch.end, g_bufferLength);
+    WriterCheck check(tap);
+    unsigned long printed = 0;
+    bool open = true;
+    while (open && !signal.requested() && (watch.count == 0 || printed < watch.count))
+      {
+        RTC::EncodedValue value;
+        while (open && (watch.count == 0 || printed < watch.count) && tap.take(value))
+          {
+            Sample sample;
+            if (!watch.reader->read(value, sample)) { continue; }   // checked on arrival
+            open = print(sampleLine(sample, stamp));
+            ++printed;
+          }
+        tap.takeArrivals();
+        if (open && (watch.count == 0 || printed < watch.count))
+          {
+            tap.waitForArrival(g_tick);
+            check(watch.end);
+          }
+      }
+    const unsigned long long dropped = tap.dropped();
+    tap.disconnect();
+    if (dropped > 0)
+      {
+        std::cerr << "rtctl: " << dropped << " values were lost: the output did not keep up"
+                  << std::endl;
+      }
+    return 0;
+  }
+
+  int hzCommand(ToolContext& context, const Arguments& arguments)
+  {
+    const Watch watch = prepare(context, arguments, "hz");
+    RTC::ShutdownSignal& signal = endSignal();
+    PortTap tap(context, "rtctl_hz", *watch.reader);
+    tap.connect(watch.end, g_bufferLength);
+    WriterCheck check(tap);
+    PortTap::Clock::time_point windowEnd = PortTap::Clock::now() + std::chrono::seconds(1);
+    RateMeter meter(seconds(windowEnd - std::chrono::seconds(1)));
+    unsigned long long droppedBefore = 0;
+    unsigned long lines = 0;
+    bool open = true;
+    while (open && !signal.requested() && (watch.count == 0 || lines < watch.count))
+      {
+        const bool due = PortTap::Clock::now() >= windowEnd;
+        // Emptied as they come: values lost here are only those a stalled rtctl missed.
+        RTC::EncodedValue value;
+        while (tap.take(value)) {}
+        for (PortTap::Clock::time_point arrival : tap.takeArrivals())
+          {
+            meter.arrival(seconds(arrival));
+          }
+        if (due)
+          {
+            const unsigned long long dropped = tap.dropped();
+            const RateSummary summary = meter.close(seconds(windowEnd), dropped - droppedBefore);
+            droppedBefore = dropped;
+            open = print(summaryLine(summary) + "\n");
+            ++lines;
+            windowEnd += std::chrono::seconds(1);
+            continue;
+          }
+        tap.waitForArrival(g_tick);
+        check(watch.end);
+      }
+    tap.disconnect();
+    return 0;
+  }
+}
