@@ -5,7 +5,7 @@
 
 namespace testsupport
 {
-  void runComponentProgram(int argc, char** argv, RTC::Manager::ModuleInitProc init)
+  void runComponentProgram(int argc, char** argv, ModuleInit init)
   {
     RTC::Manager* manager = RTC::Manager::init(argc, argv);
     manager->setModuleInitProc(init);

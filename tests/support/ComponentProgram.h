@@ -7,9 +7,13 @@
 
 namespace testsupport
 {
+  // OpenRTM-aist declares ModuleInitProc in namespace RTC, the built-in middleware in
+  // RTC::Manager: this is the type of both.
+  typedef void (*ModuleInit)(RTC::Manager* manager);
+
   // The manager from the command line, `init` as its module init procedure; returns once the
   // manager has shut down.
-  void runComponentProgram(int argc, char** argv, RTC::Manager::ModuleInitProc init);
+  void runComponentProgram(int argc, char** argv, ModuleInit init);
 
   // createComponent(args); when it fails the process ends at once with "Component create
   // failed." on standard error, as the component programs do.

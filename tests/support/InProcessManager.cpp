@@ -10,7 +10,7 @@ namespace testsupport
     {
     public:
       InProcessManager(const std::string& program, const std::vector<std::string>& options,
-                       RTC::Manager::ModuleInitProc init)
+                       ModuleInit init)
         : m_init(init)
       {
         m_arguments.push_back(program);
@@ -34,13 +34,13 @@ namespace testsupport
 
     private:
       std::vector<std::string> m_arguments;
-      RTC::Manager::ModuleInitProc m_init;
+      ModuleInit m_init;
     };
   }
 
   ::testing::Environment* addInProcessManager(const std::string& program,
                                               const std::vector<std::string>& options,
-                                              RTC::Manager::ModuleInitProc init)
+                                              ModuleInit init)
   {
     return ::testing::AddGlobalTestEnvironment(new InProcessManager(program, options, init));
   }

@@ -19,7 +19,7 @@ namespace testsupport
   // as the module init procedure, activateManager, runManager(true).
   ::testing::Environment* addInProcessManager(const std::string& program,
                                               const std::vector<std::string>& options,
-                                              RTC::Manager::ModuleInitProc init);
+                                              ModuleInit init);
 
   // Registers `Component` as type `typeName` (category Test, one instance at most) and creates
   // its instance: null when that fails.
