@@ -1,5 +1,6 @@
 // What rtctl echo and hz make of the values they read: which data types they take, the bytes
-// they accept in either byte order, the lines echo prints, and the figures hz prints.
+// they accept in either byte order, the lines echo prints, and the figures hz prints. Type codes
+// and anys need an initialised ORB: the shared test environment gives one.
 #include <rtm/idl/BasicDataTypeSkel.h>
 
 #include "RateMeter.h"
@@ -11,23 +12,6 @@
 
 namespace
 {
-  // Type codes and anys need an initialised ORB, as in the tool.
-  class OrbEnvironment : public ::testing::Environment
-  {
-  public:
-    void SetUp() override
-    {
-      int argc = 0;
-      char* argv[] = {nullptr};
-      m_orb = CORBA::ORB_init(argc, argv);
-    }
-    void TearDown() override { m_orb->destroy(); }
-
-  private:
-    CORBA::ORB_var m_orb;
-  };
-  ::testing::Environment* const g_orb = ::testing::AddGlobalTestEnvironment(new OrbEnvironment);
-
   using rtctl::Sample;
 
   // Encodes `value` in the given byte order, lets the reader of `dataType` accept it and read
