@@ -7,6 +7,7 @@
 #include "Log.h"
 #include "NameValues.h"
 #include "PortConnect.h"
+#include "PublisherConnector.h"
 
 #include <omniORB4/minorCode.h>
 
@@ -234,7 +235,7 @@ namespace RTC
     setString(properties, "dataport.data_type", dataType());
     setString(properties, "dataport.interface_type", "corba_cdr");
     setString(properties, "dataport.dataflow_type", "push");
-    setString(properties, "dataport.subscription_type", isOut() ? "flush" : "Any");
+    setString(properties, "dataport.subscription_type", isOut() ? "flush,new" : "Any");
     return profile._retn();
   }
 
@@ -262,9 +263,10 @@ namespace RTC
       {
         const std::string subscription =
           lowerTrimmed(stringOr(properties, "dataport.subscription_type", "flush"));
-        if (subscription != "flush")
+        if (subscription != "flush" && subscription != "new")
           {
-            problem = "subscription type '" + subscription + "' is not supported (only flush)";
+            problem =
+              "subscription type '" + subscription + "' is not supported (only flush or new)";
             return false;
           }
       }
@@ -282,7 +284,14 @@ namespace RTC
       }
     agreement.swapped = (endian == "little") != nativeLittleEndian();
     const std::string peer = "peer";
-    if (!makeConnectionSettings(toProperties(properties), isOut() ? m_name : peer,
+    coil::Properties settingsProperties = toProperties(properties);
+    if (!isOut())
+      {
+        // How the writer publishes is its own concern (an OpenRTM-aist writer knows more kinds).
+        settingsProperties.setProperty("dataport.subscription_type", "");
+        settingsProperties.setProperty("dataport.publisher.push_policy", "");
+      }
+    if (!makeConnectionSettings(settingsProperties, isOut() ? m_name : peer,
                                 isOut() ? peer : m_name, agreement.settings, problem))
       {
         return false;
@@ -484,8 +493,16 @@ namespace RTC
         problem = "the in port's data object is not an InPortCdr";
         return false;
       }
-    m_out->addConnector(
-      std::make_shared<CdrConnector>(agreement.settings, sink.in(), agreement.swapped));
+    if (!agreement.settings.publisherThread)
+      {
+        m_out->addConnector(
+          std::make_shared<CdrConnector>(agreement.settings, sink.in(), agreement.swapped));
+        return true;
+      }
+    // The publisher picks the reader's byte order; its inner connector sends the bytes as given.
+    m_out->addConnector(std::make_shared<PublisherConnector>(
+      std::unique_ptr<OutPortConnector>(new CdrConnector(agreement.settings, sink.in(), false)),
+      agreement.swapped, std::chrono::milliseconds(CallTimeouts::data)));
     return true;
   }
 

@@ -4,6 +4,7 @@
 #include "InProcessConnector.h"
 
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -17,6 +18,15 @@ namespace RTC
     {
       const std::string& plain = properties.getProperty(key);
       return plain.empty() ? properties.getProperty("dataport." + key) : plain;
+    }
+
+    std::string lowerTrimmed(const std::string& text)
+    {
+      const std::string::size_type begin = text.find_first_not_of(" \t");
+      if (begin == std::string::npos) { return std::string(); }
+      std::string result = text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
+      for (char& c : result) { c = static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+      return result;
     }
   }
 
@@ -61,6 +71,22 @@ namespace RTC
     else
       {
         error = "buffer.write.full_policy must be overwrite or do_nothing, got '" + policy + "'";
+        return false;
+      }
+    const std::string subscription = lowerTrimmed(property(properties, "subscription_type"));
+    if (subscription.empty() || subscription == "flush") { settings.publisherThread = false; }
+    else if (subscription == "new") { settings.publisherThread = true; }
+    else
+      {
+        error = "subscription_type must be flush or new, got '" + subscription + "'";
+        return false;
+      }
+    const std::string push = lowerTrimmed(property(properties, "publisher.push_policy"));
+    if (push.empty() || push == "new") { settings.pushAll = false; }
+    else if (push == "all") { settings.pushAll = true; }
+    else
+      {
+        error = "publisher.push_policy must be all or new, got '" + push + "'";
         return false;
       }
     return true;

@@ -11,8 +11,8 @@
 
 namespace RTC
 {
-  // Reads buffer.length and buffer.write.full_policy (also with a "dataport." prefix) and gives
-  // the connection a fresh id and a name. False with `error` on a bad value.
+  // Reads buffer.length, buffer.write.full_policy, subscription_type and publisher.push_policy
+  // (also with a "dataport." prefix) and gives the connection a fresh id and a name. False with `error` on a bad value.
   bool makeConnectionSettings(const coil::Properties& properties, const std::string& outPort,
                               const std::string& inPort, ConnectionSettings& settings,
                               std::string& error);
