@@ -288,8 +288,11 @@ namespace RTC
     if (!isOut())
       {
         // How the writer publishes is its own concern (an OpenRTM-aist writer knows more kinds).
-        settingsProperties.setProperty("dataport.subscription_type", "");
-        settingsProperties.setProperty("dataport.publisher.push_policy", "");
+        for (const char* key : {"subscription_type", "publisher.push_policy"})
+          {
+            settingsProperties.setProperty(key, "");
+            settingsProperties.setProperty(std::string("dataport.") + key, "");
+          }
       }
     if (!makeConnectionSettings(settingsProperties, isOut() ? m_name : peer,
                                 isOut() ? peer : m_name, agreement.settings, problem))
