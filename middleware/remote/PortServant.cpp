@@ -7,6 +7,7 @@
 #include "InProcessConnector.h"
 #include "Log.h"
 #include "NameValues.h"
+#include "PublisherConnector.h"
 #include "TextUtil.h"
 
 #include <omniORB4/minorCode.h>
@@ -207,7 +208,7 @@ namespace RTC
     setString(properties, "dataport.data_type", dataType());
     setString(properties, "dataport.interface_type", "corba_cdr");
     setString(properties, "dataport.dataflow_type", "push");
-    setString(properties, "dataport.subscription_type", isOut() ? "flush" : "Any");
+    setString(properties, "dataport.subscription_type", isOut() ? "flush,new" : "Any");
     return profile._retn();
   }
 
@@ -425,8 +426,16 @@ namespace RTC
         problem = "the in port's data object is not an InPortCdr";
         return false;
       }
-    m_out->addConnector(
-      std::make_shared<CdrConnector>(agreement.settings, sink.in(), agreement.swapped));
+    if (!agreement.settings.publisherThread)
+      {
+        m_out->addConnector(
+          std::make_shared<CdrConnector>(agreement.settings, sink.in(), agreement.swapped));
+        return true;
+      }
+    // The publisher picks the reader's byte order; its inner connector sends the bytes as given.
+    m_out->addConnector(std::make_shared<PublisherConnector>(
+      std::unique_ptr<OutPortConnector>(new CdrConnector(agreement.settings, sink.in(), false)),
+      agreement.swapped, TimeOuts::kDataCall));
     return true;
   }
 

@@ -38,7 +38,10 @@ namespace rtctl
        "  -p buffer.write.full_policy=overwrite     a full buffer drops its oldest value "
        "(default)\n"
        "  -p buffer.write.full_policy=do_nothing    a full buffer drops the new value\n"
-       "  -p subscription_type=flush|new|periodic   how the writer sends (default flush)\n"
+       "  -p subscription_type=flush|new            write() delivers, or a publisher thread "
+       "does (default flush)\n"
+       "  -p publisher.push_policy=all|new          with new: every value, or the newest "
+       "(default new)\n"
        "  -p name=TEXT                              the connection's name\n"
        "Other keys go to the connector profile as they are; 'dataport.' is added when missing.\n"
        "Prints the connection's name and id.\n",

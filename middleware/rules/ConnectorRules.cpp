@@ -129,11 +129,22 @@ namespace RTC
     return true;
   }
 
-  bool checkSubscriptionType(const std::string& value, ConnectorTerms&, std::string& refusal)
+  bool checkSubscriptionType(const std::string& value, ConnectorTerms& terms, std::string& refusal)
   {
     const std::string subscription = toLower(value);
-    if (subscription == "flush") { return true; }
-    return refuse("subscription_type", "flush", value, refusal);
+    if (subscription == "flush") { terms.settings.publisherThread = false; }
+    else if (subscription == "new") { terms.settings.publisherThread = true; }
+    else { return refuse("subscription_type", "flush or new", value, refusal); }
+    return true;
+  }
+
+  bool checkPushPolicy(const std::string& value, ConnectorTerms& terms, std::string& refusal)
+  {
+    const std::string policy = toLower(value);
+    if (policy == "new") { terms.settings.pushAll = false; }
+    else if (policy == "all") { terms.settings.pushAll = true; }
+    else { return refuse("publisher.push_policy", "all or new", value, refusal); }
+    return true;
   }
 
   bool readBufferTerms(const coil::Properties& properties, ConnectorTerms& terms,
@@ -156,8 +167,10 @@ namespace RTC
     return checkInterfaceType(connectorValue(properties, "interface_type"), refusal) &&
            checkDataflowType(connectorValue(properties, "dataflow_type", "push"), refusal) &&
            (end == ConnectorEnd::Reader ||
-            checkSubscriptionType(connectorValue(properties, "subscription_type", "flush"), terms,
-                                  refusal)) &&
+            (checkSubscriptionType(connectorValue(properties, "subscription_type", "flush"), terms,
+                                   refusal) &&
+             checkPushPolicy(connectorValue(properties, "publisher.push_policy", "new"), terms,
+                             refusal))) &&
            checkByteOrder(connectorValue(properties, "serializer.cdr.endian", "little"), terms,
                           refusal) &&
            readBufferTerms(properties, terms, refusal);

@@ -41,9 +41,13 @@ namespace RTC
   bool checkInterfaceType(const std::string& value, std::string& refusal);
   bool checkDataflowType(const std::string& value, std::string& refusal);
   bool checkByteOrder(const std::string& value, ConnectorTerms& terms, std::string& refusal);
-  // How the writer delivers: flush only (write() delivers before it returns). Only the writer's
-  // end judges it; a reader takes whatever its writer does.
+  // How the writer delivers: flush (write() delivers before it returns) or new (a publisher
+  // thread per connection delivers). Only the writer's end judges it and the push policy; a
+  // reader takes whatever its writer does (an OpenRTM-aist writer knows more kinds).
   bool checkSubscriptionType(const std::string& value, ConnectorTerms& terms, std::string& refusal);
+  // What a `new` publisher sends: all (every value, in order, while its buffer holds them) or new
+  // (the newest only).
+  bool checkPushPolicy(const std::string& value, ConnectorTerms& terms, std::string& refusal);
 
   // The buffer rules alone. OpenRTM-aist's ports take another value silently as their default,
   // so rtctl applies these before it asks a port of any middleware.
@@ -56,7 +60,7 @@ namespace RTC
     Reader
   };
   // Every property rule that our port at `end` applies, in a fixed order: interface type, data
-  // flow, subscription (writer only), byte order, buffer.
+  // flow, subscription and push policy (writer only), byte order, buffer.
   bool readConnectorTerms(const coil::Properties& properties, ConnectorEnd end,
                           ConnectorTerms& terms, std::string& refusal);
 

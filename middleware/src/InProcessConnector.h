@@ -1,4 +1,8 @@
 // A connection to an in port of the same process: delivery is a push into its buffer.
+// subscription_type `new` changes nothing here: the push never waits on the network or on the
+// reader, so a publisher thread would only add latency. Every value reaches the reader's buffer
+// in order (its length and full policy decide what is kept), which push_policy `all` asks for
+// and `new` allows, since a publisher skips values only when it falls behind.
 #ifndef RTM_SRC_INPROCESSCONNECTOR_H
 #define RTM_SRC_INPROCESSCONNECTOR_H
 

@@ -47,12 +47,13 @@ namespace interop
       return producer;
     }
 
-    std::unique_ptr<ChildProcess> startConsumer()
+    // `connection` is appended to the preconnect's properties ("&key=value...").
+    std::unique_ptr<ChildProcess> startConsumer(const std::string& connection = std::string())
     {
       const std::string peer = "rtcname://" + m_naming.address() + "/InKorvane0";
       std::vector<std::string> options = namingOptions();
       options.push_back("manager.components.preconnect:InKorvaneTest0.inPositionData?port=" + peer +
-                        ".outPositionData&buffer.length=256");
+                        ".outPositionData&buffer.length=256" + connection);
       options.push_back("manager.components.preactivation:" + peer + ", InKorvaneTest0");
       return startProgram(GetParam().consumer, options);
     }
@@ -132,6 +133,28 @@ namespace interop
     EXPECT_TRUE(std::equal(published.begin(), published.end(), sent.begin()));
     EXPECT_NE(log.find("RECV 1 Q"), std::string::npos) << log;
     expectEndsWithoutCrash(*m_consumer);
+  }
+
+  TEST_P(MixedChain, PublisherThreadPushingAllDeliversEveryReplyOnceInOrder)
+  {
+    // Stamped replies are all different, so each one printed is known by its text.
+    m_simulator = startSimulator({"--stamp"});
+    m_producer = startProducer();
+    m_consumer = startConsumer("&subscription_type=New&publisher.push_policy=all");
+    ASSERT_TRUE(waitPrinted(*m_consumer, 50))
+      << m_consumer->stdoutText() << m_consumer->stderrText() << m_producer->stderrText();
+    // Deactivated, the producer writes no more while its publisher still sends what it holds.
+    ChildProcess tool(BUILTIN_RTCTL_PATH, {"-n", m_naming.address(), "deactivate", "InKorvane0"});
+    ASSERT_TRUE(tool.wait(g_patience));
+    ASSERT_EQ(0, tool.exitCode()) << tool.stderrText();
+    const std::vector<std::string> published =
+      testsupport::publishedValues(m_producer->stdoutText());
+    ASSERT_TRUE(waitPrinted(*m_consumer, published.size())) << published.size() << " published\n"
+                                                            << m_consumer->stdoutText();
+    EXPECT_EQ(testsupport::printedValues(m_consumer->stdoutText()), published);
+    EXPECT_EQ(0u, countOf(m_producer->stderrText() + m_consumer->stderrText(), "refused"));
+    expectEndsWithoutCrash(*m_consumer);
+    expectEndsWithoutCrash(*m_producer);
   }
 
   TEST_P(MixedChain, TheProducersOwnPreconnectWiresItToo)

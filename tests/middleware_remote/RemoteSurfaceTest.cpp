@@ -195,6 +195,11 @@ namespace remotetest
 
     std::size_t warnings(const std::string& part) { return countOf(m_manager->stderrText(), part); }
 
+    // Our out port writing to a reader of another middleware in big-endian CDR, connected with
+    // `extra` properties, until the reader goes away.
+    void foreignReaderGetsItsByteOrderAndIsDroppedOnce(
+      const std::vector<std::pair<std::string, std::string>>& extra);
+
     std::unique_ptr<ChildProcess> m_manager;
     RTC::RTObject_var m_component;
     RTC::ExecutionContext_var m_context;
@@ -337,7 +342,10 @@ namespace remotetest
        "buffer.length must be a number from 1 to 1000000, got '0'"},
       {out.in(),
        {{"dataport.subscription_type", "periodic"}},
-       "subscription_type must be flush, got 'periodic'"},
+       "subscription_type must be flush or new, got 'periodic'"},
+      {out.in(),
+       {{"dataport.subscription_type", "new"}, {"dataport.publisher.push_policy", "fifo"}},
+       "publisher.push_policy must be all or new, got 'fifo'"},
       {out.in(), {}, ""},   // neither inport_ior nor inport_ref
       {out.in(), {{"dataport.corba_cdr.inport_ior", "IOR:not-hex"}}, ""},
       {out.in(), {{"dataport.corba_cdr.inport_ior", "corbaloc::127.0.0.1:1/nothing"}}, ""},
@@ -362,8 +370,14 @@ namespace remotetest
         RTC::ConnectorProfileList_var listed = bad.port->get_connector_profiles();
         EXPECT_EQ(0u, listed->length());
       }
-    // The component is unharmed: a sound connection is made.
-    RTC::ConnectorProfile sound = profileFor(in, {});
+    // Refused for what they are, not only for the missing reader.
+    EXPECT_EQ(1u, warnings("subscription type 'periodic'")) << m_manager->stderrText();
+    EXPECT_EQ(1u, warnings("push_policy must be all or new, got 'fifo'"))
+      << m_manager->stderrText();
+    // The component is unharmed: a sound connection is made. How a writer publishes is its own
+    // concern: the in port takes any subscription and push policy.
+    RTC::ConnectorProfile sound = profileFor(
+      in, {{"dataport.subscription_type", "Periodic"}, {"dataport.publisher.push_policy", "fifo"}});
     EXPECT_EQ(RTC::RTC_OK, in->connect(sound));
     EXPECT_EQ(RTC::PRECONDITION_NOT_MET, in->connect(sound));   // the same id again
   }
@@ -414,7 +428,8 @@ namespace remotetest
     EXPECT_EQ(RTC::BAD_PARAMETER, in->notify_disconnect(id.c_str()));
   }
 
-  TEST_F(RemoteSurface, ForeignReaderGetsItsByteOrderAndAGoneReaderIsDroppedOnce)
+  void RemoteSurface::foreignReaderGetsItsByteOrderAndIsDroppedOnce(
+    const std::vector<std::pair<std::string, std::string>>& extra)
   {
     PortableServer::POA_var poa = testPoa();
     PortableServer::Servant_var<ForeignReader> reader = new ForeignReader;
@@ -428,7 +443,10 @@ namespace remotetest
     CORBA::Object_var inPortObject = poa->id_to_reference(inPortId.in());
     RTC::PortService_var foreignIn = RTC::PortService::_narrow(inPortObject);
     RTC::PortService_var out = port("TextPort0.out");
-    RTC::ConnectorProfile profile = profileFor(out, {{"dataport.serializer.cdr.endian", "big"}});
+    std::vector<std::pair<std::string, std::string>> properties = {
+      {"dataport.serializer.cdr.endian", "big"}};
+    properties.insert(properties.end(), extra.begin(), extra.end());
+    RTC::ConnectorProfile profile = profileFor(out, properties);
     profile.ports.length(2);
     profile.ports[1] = RTC::PortService::_duplicate(foreignIn.in());
     ASSERT_EQ(RTC::RTC_OK, out->connect(profile));
@@ -465,5 +483,17 @@ namespace remotetest
       }
     EXPECT_EQ((std::vector<std::string>{profile.connector_id.in()}), inPort->told());
     poa->deactivate_object(inPortId.in());
+  }
+
+  TEST_F(RemoteSurface, ForeignReaderGetsItsByteOrderAndAGoneReaderIsDroppedOnce)
+  {
+    foreignReaderGetsItsByteOrderAndIsDroppedOnce({});
+  }
+
+  // The same through a publisher thread, which sends the bytes it picked at write().
+  TEST_F(RemoteSurface, ForeignReaderOfAPublisherThreadTheSame)
+  {
+    foreignReaderGetsItsByteOrderAndIsDroppedOnce(
+      {{"dataport.subscription_type", "NEW"}, {"dataport.publisher.push_policy", "all"}});
   }
 }

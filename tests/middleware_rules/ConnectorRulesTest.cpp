@@ -54,7 +54,9 @@ namespace
        "interface_type must be corba_cdr, got 'shared_memory'"},
       {soundWith("dataport.dataflow_type", "pull"), "dataflow_type must be push, got 'pull'"},
       {soundWith("dataport.subscription_type", "periodic"),
-       "subscription_type must be flush, got 'periodic'"},
+       "subscription_type must be flush or new, got 'periodic'"},
+      {soundWith("dataport.publisher.push_policy", "fifo"),
+       "publisher.push_policy must be all or new, got 'fifo'"},
       {soundWith("dataport.serializer.cdr.endian", "middle,little"),
        "serializer.cdr.endian must be little or big, got 'middle,little'"},
       {soundWith("dataport.serializer.cdr.endian", ","),
@@ -80,7 +82,8 @@ namespace
     ASSERT_TRUE(
       RTC::readConnectorTerms(propertiesOf({{"dataport.interface_type", " CORBA_CDR "},
                                             {"dataport.dataflow_type", "Push"},
-                                            {"dataport.subscription_type", "FLUSH"},
+                                            {"dataport.subscription_type", "NEW"},
+                                            {"publisher.push_policy", " All "},
                                             {"dataport.serializer.cdr.endian", "BIG, little"},
                                             {"dataport.buffer.length", " 16 "},
                                             {"dataport.buffer.write.full_policy", "Do_Nothing"}}),
@@ -89,6 +92,8 @@ namespace
     EXPECT_EQ(terms.settings.bufferLength, 16u);
     EXPECT_FALSE(terms.settings.overwriteWhenFull);
     EXPECT_FALSE(terms.littleEndian);
+    EXPECT_TRUE(terms.settings.publisherThread);
+    EXPECT_TRUE(terms.settings.pushAll);
 
     // What is not given takes the defaults.
     RTC::ConnectorTerms defaults;
@@ -97,14 +102,18 @@ namespace
     EXPECT_EQ(defaults.settings.bufferLength, 8u);
     EXPECT_TRUE(defaults.settings.overwriteWhenFull);
     EXPECT_TRUE(defaults.littleEndian);
+    EXPECT_FALSE(defaults.settings.publisherThread);
+    EXPECT_FALSE(defaults.settings.pushAll);
   }
 
   TEST(ConnectorRules, OnlyTheWritersEndJudgesTheSubscription)
   {
-    const Pairs newest = soundWith("dataport.subscription_type", "new");
-    EXPECT_EQ(refusalOf(newest, RTC::ConnectorEnd::Reader), "");
-    EXPECT_EQ(refusalOf(newest, RTC::ConnectorEnd::Writer),
-              "subscription_type must be flush, got 'new'");
+    // An OpenRTM-aist writer knows kinds ours does not: its reader leaves them to it.
+    Pairs periodic = soundWith("dataport.subscription_type", "periodic");
+    periodic["dataport.publisher.push_policy"] = "fifo";
+    EXPECT_EQ(refusalOf(periodic, RTC::ConnectorEnd::Reader), "");
+    EXPECT_EQ(refusalOf(periodic, RTC::ConnectorEnd::Writer),
+              "subscription_type must be flush or new, got 'periodic'");
     // Everything else the reader judges as the writer does.
     EXPECT_EQ(refusalOf(soundWith("buffer.length", "0"), RTC::ConnectorEnd::Reader),
               "buffer.length must be a number from 1 to 1000000, got '0'");

@@ -16,6 +16,12 @@ namespace RTC
     std::string inPort;    // "<instance>.<port>" of the reader
     std::size_t bufferLength = 8;
     bool overwriteWhenFull = true;   // buffer.write.full_policy: overwrite (true) or do_nothing
+    // subscription_type: flush (write() delivers before it returns) or new (a publisher thread
+    // per connection delivers; write() does not wait on the network).
+    bool publisherThread = false;
+    // publisher.push_policy of a `new` subscription: every value while the publisher's buffer
+    // (bufferLength) holds them (true), or only the newest (false, the default).
+    bool pushAll = false;
   };
 
   struct ConnectionStatus

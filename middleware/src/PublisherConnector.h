@@ -1,0 +1,58 @@
+// The `new` subscription: a connection whose values are delivered on a thread of its own, so
+// that the writer never waits for the reader. It wraps the connector that does the delivery.
+#ifndef RTM_SRC_PUBLISHERCONNECTOR_H
+#define RTM_SRC_PUBLISHERCONNECTOR_H
+
+#include <rtm/OutPortBase.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace RTC
+{
+  class PublisherConnector : public OutPortConnector
+  {
+  public:
+    // `inner` delivers the bytes this publisher hands it as they are (it must not swap them);
+    // `swapped` picks the byte order taken from each written value. On close, values still
+    // queued are delivered for at most `drainTime`.
+    PublisherConnector(std::unique_ptr<OutPortConnector> inner, bool swapped,
+                       std::chrono::milliseconds drainTime);
+    ~PublisherConnector() override;
+    PublisherConnector(const PublisherConnector&) = delete;
+    PublisherConnector& operator=(const PublisherConnector&) = delete;
+
+    // Copies the value into the queue and returns at once. False once the inner connector has
+    // failed: the reader is gone and the out port drops the connection.
+    bool deliver(OutgoingValue& value) override;
+    // Stops and joins the thread, then closes the inner connector. Bounded by one inner
+    // delivery plus the drain time.
+    void close() override;
+    // The inner connector's, with the values this publisher dropped added.
+    ConnectionStatus status() override;
+
+  private:
+    void run();
+
+    const std::unique_ptr<OutPortConnector> m_inner;
+    const bool m_swapped;
+    const std::chrono::milliseconds m_drainTime;
+    const std::size_t m_capacity;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<EncodedValue> m_queue;
+    unsigned long long m_dropped = 0;
+    bool m_closing = false;
+    bool m_gone = false;
+    std::chrono::steady_clock::time_point m_drainUntil;
+    std::mutex m_closeMutex;   // one close joins; a second waits for it
+    bool m_closed = false;
+    std::thread m_thread;
+  };
+}
+
+#endif
