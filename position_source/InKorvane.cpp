@@ -29,7 +29,7 @@ namespace
   // clang-format on
 
   // The largest signed 32-bit count, so that only the empty key ends the table.
-  const long profileEntryLimit = 2147483647L;
+  const long kProfileEntryLimit = 2147483647L;
 
   RTC::RTObject_impl* createInKorvane(RTC::Manager* manager)
   {
@@ -120,7 +120,7 @@ extern "C"
 {
   void InKorvaneInit(RTC::Manager* manager)
   {
-    coil::Properties profile(componentSpec, profileEntryLimit);
+    coil::Properties profile(componentSpec, kProfileEntryLimit);
     manager->registerFactory(profile, createInKorvane, deleteInKorvane);
   }
 }

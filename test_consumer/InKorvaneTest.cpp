@@ -23,7 +23,7 @@ namespace
   // clang-format on
 
   // The largest signed 32-bit count, so that only the empty key ends the table.
-  const long profileEntryLimit = 2147483647L;
+  const long kProfileEntryLimit = 2147483647L;
 
   RTC::RTObject_impl* createInKorvaneTest(RTC::Manager* manager)
   {
@@ -78,7 +78,7 @@ extern "C"
 {
   void InKorvaneTestInit(RTC::Manager* manager)
   {
-    coil::Properties profile(componentSpec, profileEntryLimit);
+    coil::Properties profile(componentSpec, kProfileEntryLimit);
     manager->registerFactory(profile, createInKorvaneTest, deleteInKorvaneTest);
   }
 }

@@ -262,7 +262,7 @@ namespace RTC
       {
         error = cannotConnect(
           aName, bName,
-          portsRefused(RTC::toString(result), stringOr(profile.properties, g_refusalKey)));
+          portsRefused(RTC::toString(result), stringOr(profile.properties, kRefusalKey)));
         return false;
       }
     Log::info("connected " + aName + " and " + bName + " (" + profile.connector_id.in() + ")");

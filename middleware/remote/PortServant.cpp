@@ -19,11 +19,11 @@ namespace RTC
 {
   namespace
   {
-    const char* const g_inportIor = "dataport.corba_cdr.inport_ior";
-    const char* const g_inportRef = "dataport.corba_cdr.inport_ref";
-    const char* const g_endian = "dataport.serializer.cdr.endian";
+    const char* const kInportIorKey = "dataport.corba_cdr.inport_ior";
+    const char* const kInportRefKey = "dataport.corba_cdr.inport_ref";
+    const char* const kEndianKey = "dataport.serializer.cdr.endian";
     // Our own key: values the in port's full buffer lost on this connection.
-    const char* const g_dropped = "dataport.inkorvane.dropped";
+    const char* const kDroppedKey = "dataport.inkorvane.dropped";
 
     // A nil port in a profile from outside shows as BAD_PARAM, like a port that does not answer.
     RTC::PortService_ptr duplicateWithTimeout(RTC::PortService_ptr object,
@@ -152,7 +152,7 @@ namespace RTC
   void PortServant::fillDropCounts(RTC::ConnectorProfile& profile, const Connection& connection)
   {
     if (!connection.buffer) { return; }
-    setString(profile.properties, g_dropped, std::to_string(connection.buffer->status().dropped));
+    setString(profile.properties, kDroppedKey, std::to_string(connection.buffer->status().dropped));
   }
 
   RTC::ConnectorProfileList* PortServant::get_connector_profiles()
@@ -267,7 +267,7 @@ namespace RTC
   RTC::ReturnCode_t PortServant::refuse(RTC::ConnectorProfile& profile, const std::string& problem)
   {
     Log::warn("port " + m_name + ": connection '" + displayName(profile) + "' refused: " + problem);
-    setString(profile.properties, g_refusalKey, problem);
+    setString(profile.properties, kRefusalKey, problem);
     return RTC::BAD_PARAMETER;
   }
 
@@ -294,9 +294,9 @@ namespace RTC
               }
           }
       }
-    if (findValue(profile.properties, g_endian) == nullptr)
+    if (findValue(profile.properties, kEndianKey) == nullptr)
       {
-        setString(profile.properties, g_endian, "little,big");
+        setString(profile.properties, kEndianKey, "little,big");
       }
     RTC::ReturnCode_t result = RTC::BAD_PARAMETER;
     try
@@ -332,10 +332,10 @@ namespace RTC
     OpenRTM::InPortCdr_var reference = OpenRTM::InPortCdr::_narrow(object);
     CORBA::String_var ior = m_orb->object_to_string(object.in());
     // An OpenRTM-aist out port after us drops non-string values: the string IOR is what counts.
-    setString(profile.properties, g_inportIor, ior.in());
+    setString(profile.properties, kInportIorKey, ior.in());
     CORBA::Any ref;
     ref <<= reference.in();
-    setValue(profile.properties, g_inportRef, ref);
+    setValue(profile.properties, kInportRefKey, ref);
   }
 
   void PortServant::unpublish(Connection& connection)
@@ -357,7 +357,7 @@ namespace RTC
   {
     CORBA::Object_var object;
     std::string ior;
-    if (findString(profile.properties, g_inportIor, ior))
+    if (findString(profile.properties, kInportIorKey, ior))
       {
         try
           {
@@ -365,22 +365,22 @@ namespace RTC
           }
         catch (const CORBA::Exception&)
           {
-            problem = std::string(g_inportIor) + " is not an object reference";
+            problem = std::string(kInportIorKey) + " is not an object reference";
             return false;
           }
       }
-    else if (const CORBA::Any* ref = findValue(profile.properties, g_inportRef))
+    else if (const CORBA::Any* ref = findValue(profile.properties, kInportRefKey))
       {
         if (!(*ref >>= CORBA::Any::to_object(object.out())))
           {
-            problem = std::string(g_inportRef) + " is not an object reference";
+            problem = std::string(kInportRefKey) + " is not an object reference";
             return false;
           }
       }
     else
       {
         problem =
-          "the in port published neither " + std::string(g_inportIor) + " nor " + g_inportRef;
+          "the in port published neither " + std::string(kInportIorKey) + " nor " + kInportRefKey;
         return false;
       }
     if (CORBA::is_nil(object))

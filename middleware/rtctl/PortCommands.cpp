@@ -108,7 +108,7 @@ namespace rtctl
         throw ToolError(
           RTC::cannotConnect(a.text, b.text,
                              RTC::portsRefused(RTC::toString(result),
-                                               stringOr(profile.properties, RTC::g_refusalKey))));
+                                               stringOr(profile.properties, RTC::kRefusalKey))));
       }
     std::cout << "connected " << out.view.name << " -> " << in.view.name
               << "  name=" << profile.name.in() << " id=" << profile.connector_id.in() << std::endl;

@@ -20,7 +20,7 @@ namespace rtctl
       std::set<std::string> flags;   // options without a value
     };
 
-    const Command g_commands[] = {
+    const Command kCommands[] = {
       {"ls",
        "ls",
        "Lists every component registered in the naming service: its naming path and state, each\n"
@@ -131,28 +131,28 @@ namespace rtctl
        {}},
     };
 
-    const char* const g_nameHelp =
+    const char* const kNameHelp =
       "NAME is an instance name, looked up as <this host>.host_cxt/NAME.rtc and then NAME.rtc,\n"
       "or a naming path such as otherhost.host_cxt/InKorvane0.rtc.\n";
 
     void printUsage(std::ostream& out)
     {
       out << "usage: rtctl [-n host[:port]] COMMAND [ARGUMENTS]\n\ncommands:\n";
-      for (const Command& command : g_commands) { out << "  rtctl " << command.synopsis << "\n"; }
+      for (const Command& command : kCommands) { out << "  rtctl " << command.synopsis << "\n"; }
       out << "\n-n picks the naming service (default: $RTCTL_NAMESERVER, else localhost; port "
              "2809).\n"
-          << g_nameHelp << "'rtctl COMMAND --help' describes one command.\n";
+          << kNameHelp << "'rtctl COMMAND --help' describes one command.\n";
     }
 
     void printHelp(const Command& command)
     {
       std::cout << "usage: rtctl [-n host[:port]] " << command.synopsis << "\n\n" << command.help;
-      if (std::string(command.name) != "ls") { std::cout << "\n" << g_nameHelp; }
+      if (std::string(command.name) != "ls") { std::cout << "\n" << kNameHelp; }
     }
 
     const Command* findCommand(const std::string& name)
     {
-      for (const Command& command : g_commands)
+      for (const Command& command : kCommands)
         {
           if (name == command.name) { return &command; }
         }

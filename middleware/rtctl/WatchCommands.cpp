@@ -17,10 +17,10 @@ namespace rtctl
   namespace
   {
     // Values the reader's buffer holds: enough for a slow terminal to catch up.
-    const std::size_t g_bufferLength = 256;
+    const std::size_t kBufferLength = 256;
     // How often the loops look for a signal, and ask the writer whether it still writes.
-    const std::chrono::milliseconds g_tick(20);
-    const std::chrono::seconds g_writerCheck(1);
+    const std::chrono::milliseconds kTick(20);
+    const std::chrono::seconds kWriterCheck(1);
 
     struct Watch
     {
@@ -87,14 +87,14 @@ namespace rtctl
     class WriterCheck
     {
     public:
-      explicit WriterCheck(PortTap& tap) : m_tap(tap), m_next(PortTap::Clock::now() + g_writerCheck)
+      explicit WriterCheck(PortTap& tap) : m_tap(tap), m_next(PortTap::Clock::now() + kWriterCheck)
       {
       }
       // Throws ToolError once the connection is gone.
       void operator()(const PortEnd& end)
       {
         if (PortTap::Clock::now() < m_next) { return; }
-        m_next = PortTap::Clock::now() + g_writerCheck;
+        m_next = PortTap::Clock::now() + kWriterCheck;
         if (!m_tap.stillConnected())
           {
             throw ToolError("the connection to " + end.text + " was closed (" + end.component +
@@ -119,7 +119,7 @@ namespace rtctl
     const bool stamp = arguments.flag("--stamp");
     RTC::ShutdownSignal& signal = endSignal();
     PortTap tap(context, "rtctl_echo", *watch.reader);
-    tap.connect(watch.end, g_bufferLength);
+    tap.connect(watch.end, kBufferLength);
     WriterCheck check(tap);
     unsigned long printed = 0;
     bool open = true;
@@ -136,7 +136,7 @@ namespace rtctl
         tap.takeArrivals();
         if (open && (watch.count == 0 || printed < watch.count))
           {
-            tap.waitForArrival(g_tick);
+            tap.waitForArrival(kTick);
             check(watch.end);
           }
       }
@@ -155,7 +155,7 @@ namespace rtctl
     const Watch watch = prepare(context, arguments, "hz");
     RTC::ShutdownSignal& signal = endSignal();
     PortTap tap(context, "rtctl_hz", *watch.reader);
-    tap.connect(watch.end, g_bufferLength);
+    tap.connect(watch.end, kBufferLength);
     WriterCheck check(tap);
     PortTap::Clock::time_point windowEnd = PortTap::Clock::now() + std::chrono::seconds(1);
     RateMeter meter(seconds(windowEnd - std::chrono::seconds(1)));
@@ -182,7 +182,7 @@ namespace rtctl
             windowEnd += std::chrono::seconds(1);
             continue;
           }
-        tap.waitForArrival(g_tick);
+        tap.waitForArrival(kTick);
         check(watch.end);
       }
     tap.disconnect();

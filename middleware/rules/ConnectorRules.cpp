@@ -8,9 +8,9 @@ namespace RTC
 {
   namespace
   {
-    const std::string g_prefix = "dataport.";
-    const char* const g_outPort = "DataOutPort";
-    const char* const g_inPort = "DataInPort";
+    const std::string kPrefix = "dataport.";
+    const char* const kOutPortType = "DataOutPort";
+    const char* const kInPortType = "DataInPort";
 
     // "KEY must be WHAT, got 'VALUE'": every property refusal reads this way.
     bool refuse(const std::string& key, const std::string& what, const std::string& value,
@@ -45,7 +45,7 @@ namespace RTC
 
   std::string dataportKey(const std::string& key)
   {
-    return key.compare(0, g_prefix.size(), g_prefix) == 0 ? key : g_prefix + key;
+    return key.compare(0, kPrefix.size(), kPrefix) == 0 ? key : kPrefix + key;
   }
 
   namespace
@@ -199,7 +199,7 @@ namespace RTC
   {
     for (const PortFacts* port : {&a, &b})
       {
-        if (port->portType != g_outPort && port->portType != g_inPort)
+        if (port->portType != kOutPortType && port->portType != kInPortType)
           {
             refusal = port->name + " is not a data port (" +
                       (port->portType.empty() ? std::string("no port type") : port->portType) + ")";
@@ -208,7 +208,7 @@ namespace RTC
       }
     if (a.portType == b.portType)
       {
-        refusal = std::string("both are ") + (a.portType == g_outPort ? "out" : "in") + " ports";
+        refusal = std::string("both are ") + (a.portType == kOutPortType ? "out" : "in") + " ports";
         return false;
       }
     return checkDataTypes(a.dataType, b.dataType, refusal);
@@ -220,7 +220,7 @@ namespace RTC
   }
 
   // Our own key, beside OpenRTM-aist's, which ignore it.
-  const char* const g_refusalKey = "dataport.inkorvane.refusal";
+  const char* const kRefusalKey = "dataport.inkorvane.refusal";
 
   std::string portsRefused(const std::string& code, const std::string& reason)
   {

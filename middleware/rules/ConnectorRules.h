@@ -88,7 +88,7 @@ namespace RTC
 
   // The connector property in which a port of ours names why it refused a connection: the
   // profile, passed in and out along the ports, carries it back to whoever asked.
-  extern const char* const g_refusalKey;
+  extern const char* const kRefusalKey;
   // What to report when the ports refused with `code`: the reason a port named, or, from ports
   // that name none (OpenRTM-aist's), "the ports refused (CODE)".
   std::string portsRefused(const std::string& code, const std::string& reason);

@@ -11,7 +11,7 @@ namespace RTC
 {
   namespace
   {
-    const char* const g_defaults[][2] = {
+    const char* const kDefaults[][2] = {
       {"exec_cxt.periodic.rate", "1000"},
       {"naming.enable", "YES"},
       {"naming.formats", "%h.host_cxt/%n.rtc"},
@@ -105,7 +105,7 @@ namespace RTC
   bool buildManagerConfig(const CommandLine& commandLine, coil::Properties& config,
                           std::string& error)
   {
-    for (const auto& entry : g_defaults) { config.setProperty(entry[0], entry[1]); }
+    for (const auto& entry : kDefaults) { config.setProperty(entry[0], entry[1]); }
 
     std::string file = commandLine.configFile;
     if (file.empty())

@@ -6,12 +6,12 @@ namespace RTC
 {
   namespace
   {
-    const std::string g_scheme = "rtcname://";
+    const std::string kScheme = "rtcname://";
   }
 
   std::string ComponentAddress::text() const
   {
-    return remote ? g_scheme + nameServer + "/" + path : path;
+    return remote ? kScheme + nameServer + "/" + path : path;
   }
 
   std::string PortAddress::text() const
@@ -24,9 +24,9 @@ namespace RTC
   {
     const std::string text = trim(rawText);
     address = ComponentAddress();
-    if (text.compare(0, g_scheme.size(), g_scheme) == 0)
+    if (text.compare(0, kScheme.size(), kScheme) == 0)
       {
-        std::string rest = text.substr(g_scheme.size());
+        std::string rest = text.substr(kScheme.size());
         std::string::size_type slash = rest.find('/');
         if (slash == std::string::npos || slash == 0 || slash + 1 == rest.size())
           {

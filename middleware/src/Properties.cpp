@@ -6,7 +6,7 @@ namespace coil
 {
   namespace
   {
-    const std::string g_empty;
+    const std::string kEmpty;
     using RTC::trim;
   }
 
@@ -27,7 +27,7 @@ namespace coil
 
   const std::string& Properties::getProperty(const std::string& key) const
   {
-    return getProperty(key, g_empty);
+    return getProperty(key, kEmpty);
   }
 
   const std::string& Properties::getProperty(const std::string& key, const std::string& def) const

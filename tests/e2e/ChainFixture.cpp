@@ -12,7 +12,7 @@ namespace e2e
                                                              const std::string& logName)
   {
     return m_simulatorPort.start(POSITION_SERVER_SIM_PATH, m_directory.file(logName), extra,
-                                 remotetest::g_patience);
+                                 remotetest::kPatience);
   }
 
   std::unique_ptr<ChildProcess> ChainFixture::startProducer(const std::vector<std::string>& options)
@@ -62,21 +62,21 @@ namespace e2e
   {
     return consumer.waitForStdoutMatch(
       [count](const std::string& out) { return printedValues(out).size() >= count; },
-      remotetest::g_patience);
+      remotetest::kPatience);
   }
 
   bool ChainFixture::publishedAtLeast(ChildProcess& producer, std::size_t count)
   {
     return producer.waitForStdoutMatch(
       [count](const std::string& out) { return publishedValues(out).size() >= count; },
-      remotetest::g_patience);
+      remotetest::kPatience);
   }
 
   void ChainFixture::exitChain(ChildProcess& producer, ChildProcess& consumer)
   {
     rtctlOk({"exit", "InKorvane0", "InKorvaneTest0"});
-    ASSERT_TRUE(producer.wait(remotetest::g_patience));
-    ASSERT_TRUE(consumer.wait(remotetest::g_patience));
+    ASSERT_TRUE(producer.wait(remotetest::kPatience));
+    ASSERT_TRUE(consumer.wait(remotetest::kPatience));
     EXPECT_EQ(producer.exitCode(), 0) << producer.stderrText();
     EXPECT_EQ(consumer.exitCode(), 0) << consumer.stderrText();
   }

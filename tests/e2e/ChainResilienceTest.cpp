@@ -13,7 +13,7 @@ namespace e2e
   namespace
   {
     using remotetest::countOf;
-    using remotetest::g_patience;
+    using remotetest::kPatience;
     using std::chrono::seconds;
 
     std::size_t entriesIn(const std::string& directory)
@@ -107,12 +107,11 @@ namespace e2e
     ASSERT_TRUE(printedAtLeast(*consumer, 5));
 
     consumer->signal(SIGKILL);
-    ASSERT_TRUE(consumer->wait(g_patience));
+    ASSERT_TRUE(consumer->wait(kPatience));
     const std::size_t publishedAtKill = publishedValues(producer->stdoutText()).size();
     // The producer goes on publishing, drops the dead connection once and stays active.
     ASSERT_TRUE(publishedAtLeast(*producer, publishedAtKill + 20));
-    EXPECT_TRUE(producer->waitForStderr("connection dropped", g_patience))
-      << producer->stderrText();
+    EXPECT_TRUE(producer->waitForStderr("connection dropped", kPatience)) << producer->stderrText();
     EXPECT_EQ(countOf(producer->stderrText(), "connection dropped"), 1u) << producer->stderrText();
     EXPECT_EQ(rtctlOk({"state", "InKorvane0"}), "ACTIVE\n");
 
@@ -203,7 +202,7 @@ namespace e2e
     const Resources end = quiescentResources(producer->pid());
     EXPECT_EQ(end, start);
     rtctlOk({"exit", "InKorvane0"});
-    ASSERT_TRUE(producer->wait(g_patience));
+    ASSERT_TRUE(producer->wait(kPatience));
     EXPECT_EQ(producer->exitCode(), 0);
   }
 

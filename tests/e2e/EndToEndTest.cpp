@@ -9,7 +9,7 @@ namespace e2e
 {
   namespace
   {
-    using remotetest::g_patience;
+    using remotetest::kPatience;
 
     // After deactivating a producer connected from its start: the consumer has printed as
     // many values as were published.
@@ -18,7 +18,7 @@ namespace e2e
       const std::size_t published = publishedValues(producer.stdoutText()).size();
       return consumer.waitForStdoutMatch(
         [published](const std::string& out) { return printedValues(out).size() >= published; },
-        g_patience);
+        kPatience);
     }
 
     // The same for a consumer connected later: what it printed ends where the publishing ended
@@ -32,7 +32,7 @@ namespace e2e
           return !printed.empty() && printed.size() <= published.size() &&
                  std::equal(printed.rbegin(), printed.rend(), published.rbegin());
         },
-        g_patience);
+        kPatience);
     }
   }
 
@@ -42,7 +42,7 @@ namespace e2e
 
   TEST_F(EndToEnd, EveryPublishedReplyReachesTheConsumerInOrderOnceByteForByte)
   {
-    m_directory.write("replies.txt", testsupport::g_awkwardReplies);
+    m_directory.write("replies.txt", testsupport::kAwkwardReplies);
     Chain chain = startActiveChain({"--replies", m_directory.file("replies.txt")});
     std::unique_ptr<ChildProcess>& producer = chain.producer;
     std::unique_ptr<ChildProcess>& consumer = chain.consumer;
@@ -101,7 +101,7 @@ namespace e2e
     const std::size_t beforeRestart = printedValues(consumer->stdoutText()).size();
 
     simulator->signal(SIGTERM);
-    ASSERT_TRUE(simulator->wait(g_patience));
+    ASSERT_TRUE(simulator->wait(kPatience));
     simulator = startSimulator({}, "sim2.log");
     rtctlOk({"activate", "InKorvane0"});
     ASSERT_TRUE(printedAtLeast(*consumer, beforeRestart + 5));

@@ -12,7 +12,7 @@ namespace e2e
 {
   namespace
   {
-    using remotetest::g_patience;
+    using remotetest::kPatience;
     using std::chrono::seconds;
 
     using testsupport::FaultCase;
@@ -47,7 +47,7 @@ namespace e2e
       EXPECT_LT(std::chrono::steady_clock::now() - start, seconds(20));
       EXPECT_TRUE(producer.running()) << producer.stderrText();
       rtctlOk({"exit", "InKorvane0"});
-      ASSERT_TRUE(producer.wait(g_patience));
+      ASSERT_TRUE(producer.wait(kPatience));
       EXPECT_EQ(producer.exitCode(), 0) << producer.stderrText();
     }
 
@@ -104,7 +104,7 @@ namespace e2e
     std::unique_ptr<ChildProcess> producer = startProducer();
     // The activation blocks in the greeting wait; the server dies during it.
     std::thread activation([this] { rtctlOk({"activate", "InKorvane0"}); });
-    ASSERT_TRUE(producer->waitForStdout("waiting...\n", g_patience));
+    ASSERT_TRUE(producer->waitForStdout("waiting...\n", kPatience));
     simulator->signal(SIGKILL);
     activation.join();
     expectLines(*producer, {"", {}, {"recv ERORR !!\n", "select ERROR\n"}, {}});
@@ -117,12 +117,12 @@ namespace e2e
     std::unique_ptr<ChildProcess> simulator = startSimulator({"--fault", "no-reply"});
     std::unique_ptr<ChildProcess> producer = startProducer();
     rtctlOk({"activate", "InKorvane0"});
-    ASSERT_TRUE(producer->waitForStdout("Find HELLO\n", g_patience));
+    ASSERT_TRUE(producer->waitForStdout("Find HELLO\n", kPatience));
     simulator->signal(SIGKILL);
     // One failed receive, then every wait fails at once, cycle after cycle, until deactivation.
     ASSERT_TRUE(producer->waitForStdoutMatch(
       [](const std::string& out) { return remotetest::countOf(out, "select ERROR\n") >= 5; },
-      g_patience))
+      kPatience))
       << producer->stdoutText();
     EXPECT_EQ(remotetest::countOf(producer->stdoutText(), "recv ERORR !!\n"), 1u);
     expectAbsent(*producer, {"", {}, {}, {"LOG OUTPUT START"}});
@@ -135,11 +135,11 @@ namespace e2e
     std::unique_ptr<ChildProcess> producer = startProducer();
     rtctlOk({"activate", "InKorvane0"});
     ASSERT_TRUE(producer->waitForStdoutMatch(
-      [](const std::string& out) { return publishedValues(out).size() >= 3; }, g_patience));
+      [](const std::string& out) { return publishedValues(out).size() >= 3; }, kPatience));
     simulator->signal(SIGKILL);
     ASSERT_TRUE(producer->waitForStdoutMatch(
       [](const std::string& out) { return remotetest::countOf(out, "select ERROR\n") >= 5; },
-      g_patience));
+      kPatience));
     const std::vector<std::string> lines = linesOf(producer->stdoutText());
     // After the failed receive nothing more is published.
     std::size_t failure = 0;

@@ -16,9 +16,9 @@ namespace e2e
   namespace
   {
     using remotetest::countOf;
-    using remotetest::g_patience;
+    using remotetest::kPatience;
 
-    const char* const g_secondConsumer = "second.ctx/InKorvaneTest0";
+    const char* const kSecondConsumer = "second.ctx/InKorvaneTest0";
   }
 
   class PublisherChain : public ChainFixture, public ::testing::WithParamInterface<const char*>
@@ -65,7 +65,7 @@ namespace e2e
         const std::vector<std::string> printed = printedValues(out);
         return std::find(printed.begin(), printed.end(), last) != printed.end();
       },
-      g_patience);
+      kPatience);
     const std::vector<std::string> printedList = printedValues(healthy->stdoutText());
     const std::set<std::string> printed(printedList.begin(), printedList.end());
     std::size_t reached = 0;
@@ -81,16 +81,15 @@ namespace e2e
         EXPECT_GE(window.size(), 300u) << "the producer slowed down while a consumer hung";
       }
     // Hung past the call time-out, the reader was dropped once, either way.
-    EXPECT_TRUE(producer->waitForStderr("connection dropped", g_patience))
-      << producer->stderrText();
+    EXPECT_TRUE(producer->waitForStderr("connection dropped", kPatience)) << producer->stderrText();
     EXPECT_EQ(1u, countOf(producer->stderrText(), "connection dropped")) << producer->stderrText();
     EXPECT_EQ("ACTIVE\n", rtctlOk({"state", "InKorvane0"}));
 
     // The healthy consumer goes on after the hung one is back.
     const std::size_t now = printedList.size();
     EXPECT_TRUE(printedAtLeast(*healthy, now + 20)) << healthy->stderrText();
-    rtctlOk({"exit", std::string(g_secondConsumer)});
-    ASSERT_TRUE(healthy->wait(g_patience));
+    rtctlOk({"exit", std::string(kSecondConsumer)});
+    ASSERT_TRUE(healthy->wait(kPatience));
     EXPECT_EQ(0, healthy->exitCode()) << healthy->stderrText();
     exitChain(*producer, *hung);
   }

@@ -8,7 +8,7 @@ namespace e2e
 {
   namespace
   {
-    using remotetest::g_patience;
+    using remotetest::kPatience;
     using testsupport::countOf;
     using testsupport::isRunOf;
   }
@@ -28,7 +28,7 @@ namespace e2e
     EXPECT_EQ(5u, countOf(echoed, "\n")) << echoed;
     EXPECT_TRUE(chain.producer->waitForStdoutMatch(
       [&echoed](const std::string& out) { return isRunOf(publishedValues(out), echoed, 5); },
-      g_patience))
+      kPatience))
       << echoed;
 
     std::istringstream lines(rtctlOk({"hz", "InKorvane0:outPositionData", "--count", "2"}));

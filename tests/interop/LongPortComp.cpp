@@ -12,29 +12,29 @@
 
 namespace
 {
-  const char* g_profile[] = {"implementation_id",
-                             "LongPort",
-                             "type_name",
-                             "LongPort",
-                             "description",
-                             "TimedLong in and out ports",
-                             "version",
-                             "1.0.0",
-                             "vendor",
-                             "InKorvane tests",
-                             "category",
-                             "Test",
-                             "activity_type",
-                             "PERIODIC",
-                             "kind",
-                             "DataFlowComponent",
-                             "max_instance",
-                             "1",
-                             "language",
-                             "C++",
-                             "lang_type",
-                             "compile",
-                             ""};
+  const char* longPortSpec[] = {"implementation_id",
+                                "LongPort",
+                                "type_name",
+                                "LongPort",
+                                "description",
+                                "TimedLong in and out ports",
+                                "version",
+                                "1.0.0",
+                                "vendor",
+                                "InKorvane tests",
+                                "category",
+                                "Test",
+                                "activity_type",
+                                "PERIODIC",
+                                "kind",
+                                "DataFlowComponent",
+                                "max_instance",
+                                "1",
+                                "language",
+                                "C++",
+                                "lang_type",
+                                "compile",
+                                ""};
 
   class LongPort : public RTC::DataFlowComponentBase
   {
@@ -71,7 +71,7 @@ namespace
 
   void moduleInit(RTC::Manager* manager)
   {
-    coil::Properties profile(g_profile);
+    coil::Properties profile(longPortSpec);
     testsupport::registerComponentType<LongPort>(manager, profile);
     testsupport::createComponentOrAbort(manager, "LongPort");
   }

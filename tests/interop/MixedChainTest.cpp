@@ -20,7 +20,7 @@ namespace interop
     bool builtinProducer;
   };
 
-  const Direction g_directions[] = {
+  const Direction kDirections[] = {
     {"BuiltinToOpenRtm", BUILTIN_INKORVANE_COMP_PATH, OPENRTM_INKORVANE_TEST_COMP_PATH, true},
     {"OpenRtmToBuiltin", OPENRTM_INKORVANE_COMP_PATH, BUILTIN_INKORVANE_TEST_COMP_PATH, false},
   };
@@ -42,7 +42,7 @@ namespace interop
       options.push_back("Category.InKorvane.conf.default.Port:" +
                         std::to_string(m_simulatorPort.number()));
       std::unique_ptr<ChildProcess> producer = startProgram(GetParam().producer, options);
-      EXPECT_TRUE(testsupport::waitForName(m_naming.address(), "InKorvane0.rtc", g_patience))
+      EXPECT_TRUE(testsupport::waitForName(m_naming.address(), "InKorvane0.rtc", kPatience))
         << producer->stderrText();
       return producer;
     }
@@ -62,7 +62,7 @@ namespace interop
     {
       return consumer.waitForStdoutMatch(
         [count](const std::string& out) { return testsupport::printedValues(out).size() >= count; },
-        g_patience);
+        kPatience);
     }
 
     static bool waitPublished(ChildProcess& producer, std::size_t count)
@@ -71,7 +71,7 @@ namespace interop
         [count](const std::string& out) {
           return testsupport::publishedValues(out).size() >= count;
         },
-        g_patience);
+        kPatience);
     }
 
     // The full running chain: simulator, producer, consumer printing.
@@ -92,7 +92,7 @@ namespace interop
     {
       const std::size_t before = testsupport::publishedValues(m_producer->stdoutText()).size();
       EXPECT_TRUE(waitPublished(*m_producer, before + 30)) << m_producer->stderrText();
-      EXPECT_TRUE(m_producer->waitForStderr("gone; connection dropped", g_patience))
+      EXPECT_TRUE(m_producer->waitForStderr("gone; connection dropped", kPatience))
         << m_producer->stderrText();
       std::this_thread::sleep_for(std::chrono::milliseconds(500));
       EXPECT_EQ(countOf(m_producer->stderrText(), "connection dropped"), 1u)
@@ -145,7 +145,7 @@ namespace interop
       << m_consumer->stdoutText() << m_consumer->stderrText() << m_producer->stderrText();
     // Deactivated, the producer writes no more while its publisher still sends what it holds.
     ChildProcess tool(BUILTIN_RTCTL_PATH, {"-n", m_naming.address(), "deactivate", "InKorvane0"});
-    ASSERT_TRUE(tool.wait(g_patience));
+    ASSERT_TRUE(tool.wait(kPatience));
     ASSERT_EQ(0, tool.exitCode()) << tool.stderrText();
     const std::vector<std::string> published =
       testsupport::publishedValues(m_producer->stdoutText());
@@ -161,7 +161,7 @@ namespace interop
   {
     m_simulator = startSimulator();
     m_consumer = startProgram(GetParam().consumer, namingOptions());
-    ASSERT_TRUE(testsupport::waitForName(m_naming.address(), "InKorvaneTest0.rtc", g_patience))
+    ASSERT_TRUE(testsupport::waitForName(m_naming.address(), "InKorvaneTest0.rtc", kPatience))
       << m_consumer->stderrText();
     const std::string peer = "rtcname://" + m_naming.address() + "/InKorvaneTest0";
     std::vector<std::string> options = namingOptions();
@@ -185,12 +185,12 @@ namespace interop
   {
     startChain();
     openRtmSide().signal(SIGKILL);
-    ASSERT_TRUE(openRtmSide().wait(g_patience));
+    ASSERT_TRUE(openRtmSide().wait(kPatience));
     if (GetParam().builtinProducer) { expectProducerGoesOnAlone(); }
     else
       {
         // The consumer finds its writer gone and drops the connection, once.
-        EXPECT_TRUE(m_consumer->waitForStderr("gone; connection dropped", g_patience))
+        EXPECT_TRUE(m_consumer->waitForStderr("gone; connection dropped", kPatience))
           << m_consumer->stderrText();
         EXPECT_EQ(countOf(m_consumer->stderrText(), "connection dropped"), 1u)
           << m_consumer->stderrText();
@@ -219,7 +219,7 @@ namespace interop
     expectEndsWithoutCrash(openRtmSide());
   }
 
-  INSTANTIATE_TEST_SUITE_P(BothWays, MixedChain, ::testing::ValuesIn(g_directions),
+  INSTANTIATE_TEST_SUITE_P(BothWays, MixedChain, ::testing::ValuesIn(kDirections),
                            [](const ::testing::TestParamInfo<Direction>& direction) {
                              return std::string(direction.param.name);
                            });

@@ -27,7 +27,7 @@ namespace programs
       std::vector<std::string> all = {"-n", m_naming.address()};
       all.insert(all.end(), arguments.begin(), arguments.end());
       ChildProcess tool(BUILTIN_RTCTL_PATH, all);
-      if (!tool.wait(g_patience)) { ADD_FAILURE() << "rtctl did not end"; }
+      if (!tool.wait(kPatience)) { ADD_FAILURE() << "rtctl did not end"; }
       return {tool.exitCode(), tool.stdoutText(), tool.stderrText()};
     }
 
@@ -49,7 +49,7 @@ namespace programs
         "naming.enable:YES", "corba.nameservers:" + m_naming.address(), "naming.formats:%n.rtc"};
       options.insert(options.end(), extra.begin(), extra.end());
       std::unique_ptr<ChildProcess> program = startProgram(path, options);
-      EXPECT_TRUE(testsupport::waitForName(m_naming.address(), instance + ".rtc", g_patience))
+      EXPECT_TRUE(testsupport::waitForName(m_naming.address(), instance + ".rtc", kPatience))
         << program->stderrText();
       return program;
     }
@@ -103,7 +103,7 @@ namespace programs
     EXPECT_EQ(rtctlOk({"state", "InKorvane0"}), "ACTIVE\n");
     ASSERT_TRUE(consumer->waitForStdoutMatch(
       [](const std::string& out) { return testsupport::printedValues(out).size() >= 5; },
-      g_patience))
+      kPatience))
       << consumer->stdoutText() << producer->stderrText() << simulatorLog();
     const std::vector<std::string> sent = testsupport::sentReplies(simulatorLog(), 1);
     std::vector<std::string> printed = testsupport::printedValues(consumer->stdoutText());
@@ -135,7 +135,7 @@ namespace programs
     EXPECT_NE(simulatorLog().find("RECV 2 Q"), std::string::npos) << simulatorLog();
     for (ChildProcess* program : {producer.get(), consumer.get()})
       {
-        ASSERT_TRUE(program->wait(g_patience)) << program->stderrText();
+        ASSERT_TRUE(program->wait(kPatience)) << program->stderrText();
         EXPECT_EQ(program->exitCode(), 0) << program->stderrText();
       }
     EXPECT_EQ(rtctlOk({"ls"}), "");
@@ -201,7 +201,7 @@ namespace programs
       startRegistered(OPENRTM_INKORVANE_TEST_COMP_PATH, "InKorvaneTest0");
     // Killed outright, it leaves its name behind.
     consumer->signal(SIGKILL);
-    ASSERT_TRUE(consumer->wait(g_patience));
+    ASSERT_TRUE(consumer->wait(kPatience));
     ASSERT_TRUE(testsupport::bindRootContextAs(m_naming.address(), "Impostor.rtc"));
 
     const std::string ls = rtctlOk({"ls"});
@@ -235,7 +235,7 @@ namespace programs
     rtctlOk({"activate", "InKorvaneTest0", "InKorvane0"});
     ASSERT_TRUE(consumer->waitForStdoutMatch(
       [](const std::string& out) { return testsupport::printedValues(out).size() >= 3; },
-      g_patience))
+      kPatience))
       << consumer->stdoutText() << producer->stderrText();
     const std::string ls = rtctlOk({"ls"});
     // The built-in in port is not in this chain: no counts anywhere.
@@ -246,7 +246,7 @@ namespace programs
     EXPECT_NE(simulatorLog().find("RECV 1 Q"), std::string::npos) << simulatorLog();
     for (ChildProcess* program : {producer.get(), consumer.get()})
       {
-        ASSERT_TRUE(program->wait(g_patience)) << program->stderrText();
+        ASSERT_TRUE(program->wait(kPatience)) << program->stderrText();
         EXPECT_EQ(program->exitCode(), 0) << program->stderrText();
       }
   }
@@ -265,7 +265,7 @@ namespace programs
 
     const std::string echoed = rtctlOk({"echo", "InKorvane0:outPositionData", "--count", "5"});
     EXPECT_EQ(countOf(echoed, "\n"), 5u) << echoed;
-    const auto deadline = std::chrono::steady_clock::now() + g_patience;
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
     while (!testsupport::isRunOf(testsupport::sentReplies(simulatorLog(), 1), echoed, 5) &&
            std::chrono::steady_clock::now() < deadline)
       {
@@ -288,17 +288,17 @@ namespace programs
     ChildProcess echo(BUILTIN_RTCTL_PATH,
                       {"-n", m_naming.address(), "echo", "InKorvane0:outPositionData"});
     ASSERT_TRUE(echo.waitForStdoutMatch(
-      [](const std::string& out) { return countOf(out, "\n") >= 2; }, g_patience))
+      [](const std::string& out) { return countOf(out, "\n") >= 2; }, kPatience))
       << echo.stderrText();
     EXPECT_EQ(countOf(rtctlOk({"ls"}), " -> "), 1u);
     rtctlOk({"deactivate", "InKorvane0"});
     echo.signal(SIGINT);
-    ASSERT_TRUE(echo.wait(g_patience));
+    ASSERT_TRUE(echo.wait(kPatience));
     EXPECT_EQ(echo.exitCode(), 0) << echo.stderrText();
     EXPECT_EQ(rtctlOk({"ls"}).find(" -> "), std::string::npos);
 
     rtctlOk({"exit", "InKorvane0"});
-    ASSERT_TRUE(producer->wait(g_patience)) << producer->stderrText();
+    ASSERT_TRUE(producer->wait(kPatience)) << producer->stderrText();
     EXPECT_EQ(producer->exitCode(), 0) << producer->stderrText();
   }
 

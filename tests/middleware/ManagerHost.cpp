@@ -19,7 +19,7 @@
 
 namespace
 {
-  const char* workerProfile[] = {"type_name", "Worker", "category", "Test", ""};
+  const char* workerSpec[] = {"type_name", "Worker", "category", "Test", ""};
   std::atomic<bool> g_inputClosed(false);
   std::string g_mode;
 
@@ -88,7 +88,7 @@ namespace
 
   void moduleInit(RTC::Manager* manager)
   {
-    coil::Properties profile(workerProfile);
+    coil::Properties profile(workerSpec);
     manager->registerFactory(profile, createWorker, deleteWorker);
     manager->createComponent("Worker");
     manager->createComponent("Worker");

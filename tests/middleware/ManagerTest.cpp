@@ -127,16 +127,16 @@ namespace
   }
 
   // clang-format off
-  const char* counterProfile[] = {
+  const char* counterSpec[] = {
     "implementation_id", "Counter", "type_name", "Counter", "category", "Test",
     "max_instance", "2", "conf.default.Step", "3", "",
   };
   // clang-format on
-  const char* failingProfile[] = {"type_name", "FailingInit", "category", "Test", ""};
-  const char* throwingProfile[] = {"type_name", "ThrowingInit", "category", "Test", ""};
-  const char* gateProfile[] = {"type_name", "Gate", "category", "Test", "max_instance", "1", ""};
-  const char* twinGateProfile[] = {"type_name",    "TwinGate", "category", "Test",
-                                   "max_instance", "2",        ""};
+  const char* failingSpec[] = {"type_name", "FailingInit", "category", "Test", ""};
+  const char* throwingSpec[] = {"type_name", "ThrowingInit", "category", "Test", ""};
+  const char* gateSpec[] = {"type_name", "Gate", "category", "Test", "max_instance", "1", ""};
+  const char* twinGateSpec[] = {"type_name",    "TwinGate", "category", "Test",
+                                "max_instance", "2",        ""};
 
   std::size_t entriesIn(const char* directory)
   {
@@ -164,15 +164,15 @@ namespace
       RTC::ArgumentVector argv(std::move(arguments));
       RTC::Manager* manager = RTC::Manager::init(argv.argc(), argv.argv());
       ASSERT_TRUE(manager->activateManager());
-      coil::Properties counter(counterProfile);
+      coil::Properties counter(counterSpec);
       ASSERT_TRUE(manager->registerFactory(counter, createOne<Counter>, deleteOne));
-      coil::Properties failing(failingProfile);
+      coil::Properties failing(failingSpec);
       ASSERT_TRUE(manager->registerFactory(failing, createOne<FailingInit>, deleteOne));
-      coil::Properties throwing(throwingProfile);
+      coil::Properties throwing(throwingSpec);
       ASSERT_TRUE(manager->registerFactory(throwing, createOne<ThrowingInit>, deleteOne));
-      coil::Properties gate(gateProfile);
+      coil::Properties gate(gateSpec);
       ASSERT_TRUE(manager->registerFactory(gate, createOne<Gate>, deleteOne));
-      coil::Properties twinGate(twinGateProfile);
+      coil::Properties twinGate(twinGateSpec);
       ASSERT_TRUE(manager->registerFactory(twinGate, createOne<Gate>, deleteOne));
     }
 

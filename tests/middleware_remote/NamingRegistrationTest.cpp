@@ -15,8 +15,8 @@ namespace remotetest
     const int port = testsupport::freeLoopbackPort();
     const std::string address = "127.0.0.1:" + std::to_string(port);
     auto probe = startManager(PROBE_PROGRAM, {"corba.nameservers:" + address});
-    ASSERT_TRUE(probe->waitForStderr("does not answer", g_patience)) << probe->stderrText();
-    ASSERT_TRUE(probe->waitForStderr("component Probe0 created", g_patience));
+    ASSERT_TRUE(probe->waitForStderr("does not answer", kPatience)) << probe->stderrText();
+    ASSERT_TRUE(probe->waitForStderr("component Probe0 created", kPatience));
 
     {
       testsupport::NamingService late(port);
@@ -41,7 +41,7 @@ namespace remotetest
     auto hidden = startTextPorts({"TextPort?instance_name=Hidden"}, {"naming.enable:NO"});
     ASSERT_TRUE(waitRegistered(*probe, "Probe0", 2));
     // Registration happens before the manager reports the component created.
-    ASSERT_TRUE(hidden->waitForStderr("component Hidden created", g_patience));
+    ASSERT_TRUE(hidden->waitForStderr("component Hidden created", kPatience));
 
     const std::string ls = rtctlOk({"ls"});
     EXPECT_NE(std::string::npos, ls.find("Test.cat_cxt/Probe.type_cxt/Probe0.rtc  INACTIVE\n"))
@@ -51,7 +51,7 @@ namespace remotetest
     EXPECT_EQ("INACTIVE\n", rtctlOk({"state", "Test.cat_cxt/Probe.type_cxt/Probe0"}));
 
     probe->signal(SIGTERM);
-    ASSERT_TRUE(probe->wait(g_patience));
+    ASSERT_TRUE(probe->wait(kPatience));
     EXPECT_EQ(0, probe->exitCode()) << probe->stderrText();
     EXPECT_EQ(std::string(), rtctlOk({"ls"}));
   }

@@ -13,7 +13,7 @@ namespace remotetest
     auto probe = startManager(PROBE_PROGRAM, {});
     ASSERT_TRUE(waitRegistered(*probe, "Probe0"));
     rtctlOk({"activate", "Probe0"});
-    ASSERT_TRUE(probe->waitForStdout("onActivated", g_patience));
+    ASSERT_TRUE(probe->waitForStdout("onActivated", kPatience));
     EXPECT_NE(std::string::npos, probe->stdoutText().find("Count=5 Label=plain"));
 
     rtctlOk({"conf", "Probe0", "Label", "fancy"});
@@ -27,7 +27,7 @@ namespace remotetest
     rtctlOk({"deactivate", "Probe0"});
     rtctlOk({"activate", "Probe0"});
     ASSERT_TRUE(probe->waitForStdoutMatch(
-      [](const std::string& out) { return countOf(out, "onActivated") == 2; }, g_patience));
+      [](const std::string& out) { return countOf(out, "onActivated") == 2; }, kPatience));
     // The second activation took the new value; the other set's value stayed there.
     const std::string out = probe->stdoutText();
     EXPECT_NE(std::string::npos, out.find("Count=5 Label=fancy", out.rfind("onActivated"))) << out;
@@ -48,7 +48,7 @@ namespace remotetest
     rtctlOk({"activate", "Slow"});
     rtctlOk({"exit", "Slow"});
     EXPECT_EQ(2u, countOf(slow->stdoutText(), "Slow deactivated"));
-    ASSERT_TRUE(slow->wait(g_patience));
+    ASSERT_TRUE(slow->wait(kPatience));
     EXPECT_EQ(0, slow->exitCode()) << slow->stderrText();
     EXPECT_NE(std::string::npos, slow->stdoutText().find("Slow finalized"));
     // Its name went with it.
@@ -168,7 +168,7 @@ namespace remotetest
       {
         const std::string text = "value " + std::to_string(n);
         EXPECT_TRUE(consumer.waitForStdout(
-          "Consumer got " + std::to_string(text.size()) + " [" + toHex(text) + "]", g_patience))
+          "Consumer got " + std::to_string(text.size()) + " [" + toHex(text) + "]", kPatience))
           << consumer.stdoutText() << consumer.stderrText();
       }
     EXPECT_EQ("ACTIVE\n", rtctlOk({"state", "Probe0.rtc"}));

@@ -65,7 +65,7 @@ namespace remotetest
       rtctlOk({"conf", "writer/Probe0", "Count", "100000000"});
       rtctlOk({"connect", "writer/Probe0:out", "Reader:in"});
       rtctlOk({"activate", "Reader", "writer/Probe0"});
-      ASSERT_TRUE(reader->waitForStdout("Reader got", g_patience));
+      ASSERT_TRUE(reader->waitForStdout("Reader got", kPatience));
     }
   };
 
@@ -85,13 +85,13 @@ namespace remotetest
               rtctlOk({"connect", "Writer:out", "Reader:in", "-p", "buffer.length=64"})
                 .find("Writer.out -> Reader.in"));
     rtctlOk({"activate", "Reader", "Writer"});
-    ASSERT_TRUE(reader->waitForStdout(gotLine("Reader", "last"), g_patience))
+    ASSERT_TRUE(reader->waitForStdout(gotLine("Reader", "last"), kPatience))
       << reader->stdoutText();
 
     std::vector<std::string> expected;
     for (const std::string& text : texts) { expected.push_back(gotLine("Reader", text)); }
     EXPECT_EQ(expected, linesStartingWith(reader->stdoutText(), "Reader got"));
-    EXPECT_TRUE(writer->waitForStdout("Writer sent 6 ok", g_patience));
+    EXPECT_TRUE(writer->waitForStdout("Writer sent 6 ok", kPatience));
 
     rtctlOk({"disconnect", "Writer:out", "Reader:in"});
     const std::string ls = rtctlOk({"ls"});
@@ -100,7 +100,7 @@ namespace remotetest
     // The writer's port has no connection left, and the reader gets nothing more.
     rtctlOk({"deactivate", "Writer"});
     rtctlOk({"activate", "Writer"});
-    EXPECT_TRUE(writer->waitForStdout("Writer sent 6 unconnected", g_patience))
+    EXPECT_TRUE(writer->waitForStdout("Writer sent 6 unconnected", kPatience))
       << writer->stdoutText();
     rtctlOk({"deactivate", "Reader"});
     EXPECT_EQ(texts.size(), linesStartingWith(reader->stdoutText(), "Reader got").size());
@@ -118,7 +118,7 @@ namespace remotetest
     rtctlOk({"connect", "Reader:in", "Writer:out", "-p", "buffer.length=2", "-p",
              "buffer.write.full_policy=do_nothing", "-p", "name=narrow"});
     rtctlOk({"activate", "Writer"});
-    ASSERT_TRUE(writer->waitForStdout("Writer sent 5 ok", g_patience));
+    ASSERT_TRUE(writer->waitForStdout("Writer sent 5 ok", kPatience));
 
     const std::string ls = rtctlOk({"ls"});
     const std::string readerSection = lsSection(ls, "/Reader.rtc");
@@ -135,7 +135,7 @@ namespace remotetest
 
     // do_nothing kept the oldest values.
     rtctlOk({"activate", "Reader"});
-    ASSERT_TRUE(reader->waitForStdout(gotLine("Reader", "v2"), g_patience));
+    ASSERT_TRUE(reader->waitForStdout(gotLine("Reader", "v2"), kPatience));
     rtctlOk({"deactivate", "Reader"});
     EXPECT_EQ((std::vector<std::string>{gotLine("Reader", "v1"), gotLine("Reader", "v2")}),
               linesStartingWith(reader->stdoutText(), "Reader got"));
@@ -148,8 +148,8 @@ namespace remotetest
     ASSERT_NO_FATAL_FAILURE(startFlowingPair(writer, reader));
 
     reader->signal(SIGKILL);
-    ASSERT_TRUE(reader->wait(g_patience));
-    ASSERT_TRUE(writer->waitForStderr("connection dropped", g_patience)) << writer->stderrText();
+    ASSERT_TRUE(reader->wait(kPatience));
+    ASSERT_TRUE(writer->waitForStderr("connection dropped", kPatience)) << writer->stderrText();
     EXPECT_EQ(1u, countOf(writer->stderrText(), "connection dropped"));
 
     EXPECT_EQ("ACTIVE\n", rtctlOk({"state", "writer/Probe0"}));
@@ -158,7 +158,7 @@ namespace remotetest
     EXPECT_NE(std::string::npos, lsSection(ls, "/Reader.rtc").find("UNREACHABLE")) << ls;
     // Its execution context still serves requests between cycles.
     rtctlOk({"deactivate", "writer/Probe0"});
-    EXPECT_TRUE(writer->waitForStdout("Probe0 onDeactivated", g_patience));
+    EXPECT_TRUE(writer->waitForStdout("Probe0 onDeactivated", kPatience));
     EXPECT_TRUE(writer->running());
   }
 
@@ -170,10 +170,10 @@ namespace remotetest
 
     // A stopped process keeps its sockets open: only the call time-out can tell.
     reader->signal(SIGSTOP);
-    ASSERT_TRUE(writer->waitForStderr("connection dropped", g_patience)) << writer->stderrText();
+    ASSERT_TRUE(writer->waitForStderr("connection dropped", kPatience)) << writer->stderrText();
     EXPECT_EQ("ACTIVE\n", rtctlOk({"state", "writer/Probe0"}));
     rtctlOk({"deactivate", "writer/Probe0"});
-    EXPECT_TRUE(writer->waitForStdout("Probe0 onDeactivated", g_patience));
+    EXPECT_TRUE(writer->waitForStdout("Probe0 onDeactivated", kPatience));
 
     // Woken up, the reader loses its end too (the writer tells its port, or it finds the end
     // abandoned itself), so a new connection would be the first one its port reads from.
@@ -194,14 +194,14 @@ namespace remotetest
     ASSERT_NO_FATAL_FAILURE(startFlowingPair(writer, reader));
 
     writer->signal(SIGKILL);
-    ASSERT_TRUE(writer->wait(g_patience));
+    ASSERT_TRUE(writer->wait(kPatience));
     EXPECT_EQ("ACTIVE\n", rtctlOk({"state", "Reader"}));
     ASSERT_TRUE(reader->waitForStderr(
-      "writer of connection 'Probe0.out_Reader.in' is gone; connection dropped", g_patience))
+      "writer of connection 'Probe0.out_Reader.in' is gone; connection dropped", kPatience))
       << reader->stderrText();
     EXPECT_EQ(std::string::npos, lsSection(rtctlOk({"ls"}), "/Reader.rtc").find(" -> "));
     rtctlOk({"deactivate", "Reader"});
-    EXPECT_TRUE(reader->waitForStdout("Reader deactivated", g_patience));
+    EXPECT_TRUE(reader->waitForStdout("Reader deactivated", kPatience));
     EXPECT_TRUE(reader->running());
   }
 }

@@ -48,7 +48,7 @@ namespace remotetest
     // The middleware reports each registration on standard error.
     const std::string line = "registered " + instance + " as ";
     return process.waitForStderrMatch(
-      [&](const std::string& text) { return countOf(text, line) >= times; }, g_patience);
+      [&](const std::string& text) { return countOf(text, line) >= times; }, kPatience);
   }
 
   ToolResult RemoteFixture::rtctl(const std::vector<std::string>& arguments,

@@ -20,7 +20,7 @@ namespace remotetest
   using testsupport::ChildProcess;
 
   // Generous: the sanitizer pass runs many processes at once on two cores.
-  const std::chrono::seconds g_patience(30);
+  const std::chrono::seconds kPatience(30);
 
   struct ToolResult
   {

@@ -48,8 +48,8 @@ namespace remotetest
     }
 
     // TimedString{tm={1,2}, data="hi"} as bare CDR written by hand, in both byte orders.
-    const Bytes g_hiLittle = {1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 'h', 'i', 0};
-    const Bytes g_hiBig = {0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 'h', 'i', 0};
+    const Bytes kHiLittle = {1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 'h', 'i', 0};
+    const Bytes kHiBig = {0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 'h', 'i', 0};
 
     OpenRTM::CdrData cdrData(const Bytes& bytes)
     {
@@ -122,7 +122,7 @@ namespace remotetest
       std::vector<std::string> m_told;
     };
 
-    const char* const g_componentBases[] = {
+    const char* const kComponentBases[] = {
       "IDL:openrtm.aist.go.jp/OpenRTM/DataFlowComponent:1.0",
       "IDL:omg.org/RTC/RTObject:1.0",
       "IDL:omg.org/RTC/DataFlowComponent:1.0",
@@ -207,7 +207,7 @@ namespace remotetest
 
   TEST_F(RemoteSurface, AnswersAsAnOpenRtmComponentDoes)
   {
-    for (const char* base : g_componentBases) { EXPECT_TRUE(m_component->_is_a(base)) << base; }
+    for (const char* base : kComponentBases) { EXPECT_TRUE(m_component->_is_a(base)) << base; }
     RTC::ComponentProfile_var profile = m_component->get_component_profile();
     EXPECT_STREQ("TextPort0", profile->instance_name);
     EXPECT_STREQ("TextPort", profile->type_name);
@@ -261,19 +261,19 @@ namespace remotetest
     EXPECT_EQ(RTC::BAD_PARAMETER, m_context->activate_component(RTC::RTObject::_nil()));
     ASSERT_EQ(RTC::RTC_OK, m_context->activate_component(m_component));
     EXPECT_EQ(RTC::ACTIVE_STATE, m_context->get_component_state(m_component));
-    EXPECT_TRUE(m_manager->waitForStdout("TextPort0 activated", g_patience));
+    EXPECT_TRUE(m_manager->waitForStdout("TextPort0 activated", kPatience));
     EXPECT_EQ(RTC::PRECONDITION_NOT_MET, m_context->activate_component(m_component));
     ASSERT_EQ(RTC::RTC_OK, m_context->deactivate_component(m_component));
     // onDeactivated has returned by the time the answer comes.
     EXPECT_EQ(RTC::INACTIVE_STATE, m_context->get_component_state(m_component));
-    EXPECT_TRUE(m_manager->waitForStdout("TextPort0 deactivated", g_patience));
+    EXPECT_TRUE(m_manager->waitForStdout("TextPort0 deactivated", kPatience));
   }
 
   TEST_F(RemoteSurface, ExitDeactivatesThenFinalizesAndTheLastComponentEndsTheProcess)
   {
     ASSERT_EQ(RTC::RTC_OK, m_context->activate_component(m_component));
     ASSERT_EQ(RTC::RTC_OK, m_component->exit());
-    ASSERT_TRUE(m_manager->wait(g_patience)) << m_manager->stderrText();
+    ASSERT_TRUE(m_manager->wait(kPatience)) << m_manager->stderrText();
     EXPECT_NE(m_manager->stdoutText().find("TextPort0 deactivated"), std::string::npos);
     EXPECT_EQ(0, m_manager->exitCode());
     EXPECT_NE(m_manager->stdoutText().find("TextPort0 finalized"), std::string::npos);
@@ -310,7 +310,7 @@ namespace remotetest
     active = configuration->get_active_configuration_set();
     EXPECT_STREQ("other", active->id);
     ASSERT_EQ(RTC::RTC_OK, m_context->activate_component(m_component));
-    EXPECT_TRUE(m_manager->waitForStdout("TextPort0 activated 2", g_patience))
+    EXPECT_TRUE(m_manager->waitForStdout("TextPort0 activated 2", kPatience))
       << m_manager->stdoutText();
   }
 
@@ -358,10 +358,10 @@ namespace remotetest
         EXPECT_EQ(RTC::BAD_PARAMETER, bad.port->connect(profile)) << what;
         ++expected;
         EXPECT_TRUE(m_manager->waitForStderrMatch(
-          [&](const std::string& err) { return countOf(err, "refused") >= expected; }, g_patience));
+          [&](const std::string& err) { return countOf(err, "refused") >= expected; }, kPatience));
         EXPECT_EQ(expected, warnings("refused")) << m_manager->stderrText();
         std::string reason;
-        EXPECT_TRUE(findString(profile.properties, RTC::g_refusalKey, reason)) << what;
+        EXPECT_TRUE(findString(profile.properties, RTC::kRefusalKey, reason)) << what;
         if (!bad.reason.empty())
           {
             EXPECT_EQ(reason, bad.reason);
@@ -402,13 +402,13 @@ namespace remotetest
       {
         EXPECT_EQ(OpenRTM::PORT_ERROR, sink->put(cdrData(bad)));
       }
-    EXPECT_TRUE(m_manager->waitForStderr("not a IDL:RTC/TimedString:1.0 value", g_patience));
+    EXPECT_TRUE(m_manager->waitForStderr("not a IDL:RTC/TimedString:1.0 value", kPatience));
     EXPECT_EQ(1u, warnings("not a IDL:RTC/TimedString:1.0 value")) << m_manager->stderrText();
 
     // The component is inactive, so the buffer of two fills up.
-    EXPECT_EQ(OpenRTM::PORT_OK, sink->put(cdrData(g_hiBig)));
-    EXPECT_EQ(OpenRTM::PORT_OK, sink->put(cdrData(g_hiBig)));
-    EXPECT_EQ(OpenRTM::BUFFER_FULL, sink->put(cdrData(g_hiBig)));
+    EXPECT_EQ(OpenRTM::PORT_OK, sink->put(cdrData(kHiBig)));
+    EXPECT_EQ(OpenRTM::PORT_OK, sink->put(cdrData(kHiBig)));
+    EXPECT_EQ(OpenRTM::BUFFER_FULL, sink->put(cdrData(kHiBig)));
     RTC::ConnectorProfileList_var listed = in->get_connector_profiles();
     ASSERT_EQ(1u, listed->length());
     EXPECT_EQ("1", RTC::stringOr(listed[0].properties, "dataport.inkorvane.dropped"));
@@ -416,11 +416,11 @@ namespace remotetest
     ASSERT_EQ(RTC::RTC_OK, m_context->activate_component(m_component));
     EXPECT_TRUE(m_manager->waitForStdoutMatch(
       [](const std::string& out) { return countOf(out, "TextPort0 got 2 [6869]") == 2; },
-      g_patience))
+      kPatience))
       << m_manager->stdoutText();
 
     ASSERT_EQ(RTC::RTC_OK, in->disconnect(id.c_str()));
-    EXPECT_THROW(sink->put(cdrData(g_hiBig)), CORBA::OBJECT_NOT_EXIST);
+    EXPECT_THROW(sink->put(cdrData(kHiBig)), CORBA::OBJECT_NOT_EXIST);
     EXPECT_EQ(RTC::BAD_PARAMETER, in->notify_disconnect(id.c_str()));
   }
 
@@ -452,7 +452,7 @@ namespace remotetest
     m_directory.write("texts.txt", texts);
     setParameter("Texts", m_directory.file("texts.txt"));
     ASSERT_EQ(RTC::RTC_OK, m_context->activate_component(m_component));
-    const auto deadline = std::chrono::steady_clock::now() + g_patience;
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
     while (reader->values().empty() && std::chrono::steady_clock::now() < deadline)
       {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -465,14 +465,14 @@ namespace remotetest
 
     // The reader goes away: the writer drops the connection with one warning and writes on.
     poa->deactivate_object(readerId.in());
-    EXPECT_TRUE(m_manager->waitForStdout("unconnected", g_patience)) << m_manager->stderrText();
-    EXPECT_TRUE(m_manager->waitForStderr("gone; connection dropped", g_patience));
+    EXPECT_TRUE(m_manager->waitForStdout("unconnected", kPatience)) << m_manager->stderrText();
+    EXPECT_TRUE(m_manager->waitForStderr("gone; connection dropped", kPatience));
     EXPECT_EQ(1u, warnings("gone; connection dropped")) << m_manager->stderrText();
     RTC::ConnectorProfileList_var listed = out->get_connector_profiles();
     EXPECT_EQ(0u, listed->length());
     EXPECT_EQ(RTC::ACTIVE_STATE, m_context->get_component_state(m_component));
     // Its port is told, so that a reader that only hung does not wait on a dropped connection.
-    const auto toldBy = std::chrono::steady_clock::now() + g_patience;
+    const auto toldBy = std::chrono::steady_clock::now() + kPatience;
     while (inPort->told().empty() && std::chrono::steady_clock::now() < toldBy)
       {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));

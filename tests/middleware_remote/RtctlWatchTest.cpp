@@ -59,7 +59,7 @@ namespace remotetest
     // Until `rtctl ls` shows `count` connections to readers of rtctl.
     bool waitForReaders(std::size_t count)
     {
-      const auto deadline = std::chrono::steady_clock::now() + g_patience;
+      const auto deadline = std::chrono::steady_clock::now() + kPatience;
       while (std::chrono::steady_clock::now() < deadline)
         {
           if (countOf(rtctlOk({"ls"}), ".in  name=") == count) { return true; }
@@ -71,7 +71,7 @@ namespace remotetest
     // A tool that must end by itself with `status`.
     static void expectEnds(ChildProcess& tool, int status)
     {
-      ASSERT_TRUE(tool.wait(g_patience)) << "rtctl did not end";
+      ASSERT_TRUE(tool.wait(kPatience)) << "rtctl did not end";
       EXPECT_EQ(status, tool.exitCode()) << tool.stderrText();
     }
   };
@@ -169,7 +169,7 @@ namespace remotetest
         SCOPED_TRACE(c.command + " " + (c.signal == SIGINT ? "SIGINT" : "SIGTERM"));
         auto tool = startTool({c.command, "Texts:out"});
         ASSERT_TRUE(tool->waitForStdoutMatch(
-          [](const std::string& out) { return countOf(out, "\n") >= 2; }, g_patience))
+          [](const std::string& out) { return countOf(out, "\n") >= 2; }, kPatience))
           << tool->stderrText();
         ASSERT_TRUE(waitForReaders(1));
         // A writer that writes nothing keeps a connection whose reader is gone: only rtctl's
@@ -207,7 +207,7 @@ namespace remotetest
       [unconnected](const std::string& out) {
         return countOf(out, " unconnected\n") > unconnected;
       },
-      g_patience));
+      kPatience));
   }
 
   TEST_F(RtctlWatch, EchoEndsAndDisconnectsWhenItsOutputPipeClosesOrTheWriterGoes)
@@ -221,7 +221,7 @@ namespace remotetest
     ChildProcess pipeline(
       "/bin/sh", {"-c", "{ \"$0\" -n \"$1\" echo Texts:out; echo \"status $?\" >&2; } | head -n 3",
                   RTCTL_PROGRAM, m_naming.address()});
-    ASSERT_TRUE(pipeline.wait(g_patience));
+    ASSERT_TRUE(pipeline.wait(kPatience));
     EXPECT_EQ(3u, linesOf(pipeline.stdoutText()).size()) << pipeline.stdoutText();
     EXPECT_EQ("status 0\n", pipeline.stderrText());
     EXPECT_TRUE(waitForReaders(0)) << rtctlOk({"ls"});

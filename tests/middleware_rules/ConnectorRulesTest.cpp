@@ -37,11 +37,11 @@ namespace
     return refusal;
   }
 
-  const Pairs g_sound = {{"dataport.interface_type", "corba_cdr"}};
+  const Pairs kSound = {{"dataport.interface_type", "corba_cdr"}};
 
   Pairs soundWith(const std::string& key, const std::string& value)
   {
-    Pairs pairs = g_sound;
+    Pairs pairs = kSound;
     pairs[key] = value;
     return pairs;
   }
@@ -98,7 +98,7 @@ namespace
     // What is not given takes the defaults.
     RTC::ConnectorTerms defaults;
     ASSERT_TRUE(
-      RTC::readConnectorTerms(propertiesOf(g_sound), RTC::ConnectorEnd::Writer, defaults, refusal));
+      RTC::readConnectorTerms(propertiesOf(kSound), RTC::ConnectorEnd::Writer, defaults, refusal));
     EXPECT_EQ(defaults.settings.bufferLength, 8u);
     EXPECT_TRUE(defaults.settings.overwriteWhenFull);
     EXPECT_TRUE(defaults.littleEndian);

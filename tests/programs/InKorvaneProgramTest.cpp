@@ -26,7 +26,7 @@ namespace programs
     std::unique_ptr<ChildProcess> simulator =
       startSimulator({"--replies", m_directory.file("replies.txt")});
     std::unique_ptr<ChildProcess> program = startActiveProducer();
-    ASSERT_TRUE(program->waitForStdout("POS second\nLOG OUTPUT END\n\nrequest: <LF>\n", g_patience))
+    ASSERT_TRUE(program->waitForStdout("POS second\nLOG OUTPUT END\n\nrequest: <LF>\n", kPatience))
       << program->stdoutText() << program->stderrText();
 
     const std::string expectedStart = connectLine(m_simulatorPort.number()) + "waiting...\n"
@@ -57,7 +57,7 @@ namespace programs
     std::unique_ptr<ChildProcess> program = startActiveProducer();
     ASSERT_TRUE(program->waitForStdout(
       "connect is error IP:127.0.0.1 port:" + std::to_string(m_simulatorPort.number()) + "\n",
-      g_patience))
+      kPatience))
       << program->stdoutText() << program->stderrText();
     // Several periods later there is still no request.
     std::this_thread::sleep_for(seconds(1));
@@ -88,7 +88,7 @@ namespace programs
     std::unique_ptr<ChildProcess> program =
       startProgram(INKORVANE_COMP_PATH, {"Category.InKorvane.conf.default.Port:" + GetParam().value,
                                          "manager.components.preactivation:InKorvane0"});
-    EXPECT_TRUE(program->waitForStdout(connectLine(GetParam().expectedPort), g_patience))
+    EXPECT_TRUE(program->waitForStdout(connectLine(GetParam().expectedPort), kPatience))
       << program->stdoutText() << program->stderrText();
     EXPECT_TRUE(interrupt(*program)) << program->stderrText();
   }
@@ -113,9 +113,9 @@ namespace programs
     std::unique_ptr<ChildProcess> program = startProgram(
       INKORVANE_COMP_PATH, {"Category.InKorvane.config_file:" + m_directory.file("InKorvane.conf"),
                             "manager.components.preactivation:InKorvane0"});
-    EXPECT_TRUE(program->waitForStdout(connectLine(m_simulatorPort.number()), g_patience))
+    EXPECT_TRUE(program->waitForStdout(connectLine(m_simulatorPort.number()), kPatience))
       << program->stdoutText() << program->stderrText();
-    EXPECT_TRUE(program->waitForStdout("LOG OUTPUT START\n", g_patience)) << program->stdoutText();
+    EXPECT_TRUE(program->waitForStdout("LOG OUTPUT START\n", kPatience)) << program->stdoutText();
     EXPECT_TRUE(interrupt(*program)) << program->stderrText();
   }
 }

@@ -23,7 +23,7 @@ namespace programs
 
   TEST_F(PreconnectChain, EveryReplyReachesTheConsumerOnceInOrderByteForByte)
   {
-    m_directory.write("replies.txt", testsupport::g_awkwardReplies);
+    m_directory.write("replies.txt", testsupport::kAwkwardReplies);
     std::unique_ptr<ChildProcess> simulator =
       startSimulator({"--replies", m_directory.file("replies.txt")});
 
@@ -31,7 +31,7 @@ namespace programs
     producerOptions.push_back("Category.InKorvane.conf.default.Port:" +
                               std::to_string(m_simulatorPort.number()));
     std::unique_ptr<ChildProcess> producer = startProgram(INKORVANE_COMP_PATH, producerOptions);
-    ASSERT_TRUE(testsupport::waitForName(m_naming.address(), "InKorvane0.rtc", g_patience))
+    ASSERT_TRUE(testsupport::waitForName(m_naming.address(), "InKorvane0.rtc", kPatience))
       << producer->stderrText();
 
     const std::string peer = "rtcname://" + m_naming.address() + "/InKorvane0";
@@ -45,7 +45,7 @@ namespace programs
 
     ASSERT_TRUE(consumer->waitForStdoutMatch(
       [](const std::string& out) { return testsupport::printedValues(out).size() >= 30; },
-      g_patience))
+      kPatience))
       << consumer->stdoutText() << consumer->stderrText() << producer->stderrText();
 
     ASSERT_TRUE(interrupt(*producer)) << producer->stderrText();
@@ -54,7 +54,7 @@ namespace programs
       [&published](const std::string& out) {
         return testsupport::printedValues(out).size() >= published.size();
       },
-      g_patience));
+      kPatience));
     ASSERT_TRUE(interrupt(*consumer)) << consumer->stderrText();
 
     const std::vector<std::string> printed = testsupport::printedValues(consumer->stdoutText());

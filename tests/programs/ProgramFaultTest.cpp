@@ -21,8 +21,8 @@ namespace programs
     std::unique_ptr<ChildProcess> program = startActiveProducer();
     for (const std::string& line : fault.expectedLines)
       {
-        EXPECT_TRUE(program->waitForStdout(line, g_patience)) << "missing '" << line << "' in:\n"
-                                                              << program->stdoutText();
+        EXPECT_TRUE(program->waitForStdout(line, kPatience)) << "missing '" << line << "' in:\n"
+                                                             << program->stdoutText();
       }
     const std::string out = program->stdoutText();
     for (const std::string& line : fault.absentLines)
@@ -54,12 +54,12 @@ namespace programs
     std::unique_ptr<ChildProcess> program = startActiveProducer();
     ASSERT_TRUE(program->waitForStdoutMatch(
       [](const std::string& out) { return testsupport::publishedValues(out).size() >= 3; },
-      g_patience))
+      kPatience))
       << program->stdoutText() << program->stderrText();
     simulator->signal(SIGKILL);
     // One failed receive, then every wait fails at once, cycle after cycle.
     ASSERT_TRUE(program->waitForStdoutMatch(
-      [](const std::string& out) { return countOf(out, "select ERROR\n") >= 5; }, g_patience))
+      [](const std::string& out) { return countOf(out, "select ERROR\n") >= 5; }, kPatience))
       << program->stdoutText();
     const std::string out = program->stdoutText();
     EXPECT_EQ(countOf(out, "recv ERORR !!\n"), 1u) << out;

@@ -8,7 +8,7 @@ namespace programs
   ProgramFixture::startSimulator(const std::vector<std::string>& extra)
   {
     return m_simulatorPort.start(POSITION_SERVER_SIM_PATH, m_directory.file("sim.log"), extra,
-                                 g_patience);
+                                 kPatience);
   }
 
   std::string ProgramFixture::simulatorLog() const
@@ -50,7 +50,7 @@ namespace programs
     // OpenRTM-aist 2.0 forgets a SIGINT that arrives while its manager is still starting (during
     // preactivation, say), so the signal is repeated; a repeated request is harmless to both
     // middlewares. Deactivation may wait out a 5 s reply wait and then pause 3 s.
-    const auto deadline = std::chrono::steady_clock::now() + g_patience;
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
     while (std::chrono::steady_clock::now() < deadline)
       {
         program.signal(SIGINT);

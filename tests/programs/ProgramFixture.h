@@ -22,7 +22,7 @@ namespace programs
   using testsupport::countOf;
 
   // Generous: the sanitizer passes run many processes at once on two cores.
-  const std::chrono::seconds g_patience(30);
+  const std::chrono::seconds kPatience(30);
 
   // Ends a program with SIGINT and waits for it; false if it is still running afterwards.
   bool interrupt(ChildProcess& program);

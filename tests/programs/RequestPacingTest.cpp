@@ -16,7 +16,7 @@ namespace programs
     using std::chrono::seconds;
     using std::chrono::steady_clock;
 
-    const unsigned short g_defaultPort = 7003;
+    const unsigned short kDefaultPort = 7003;
 
     // Owns a descriptor.
     struct Descriptor
@@ -47,15 +47,15 @@ namespace programs
   TEST_F(RequestPacing, UnansweredRequestsToTheDefaultServerComeFiveSecondsApart)
   {
     // Other programs on this machine may use the default port for a moment; wait for it.
-    Descriptor listener(testsupport::listenOnLoopbackPort(g_defaultPort, seconds(10)));
-    ASSERT_GE(listener.m_fd, 0) << "127.0.0.1:" << g_defaultPort
+    Descriptor listener(testsupport::listenOnLoopbackPort(kDefaultPort, seconds(10)));
+    ASSERT_GE(listener.m_fd, 0) << "127.0.0.1:" << kDefaultPort
                                 << " stayed busy for 10 s; this test needs it free";
     ChildProcess program(INKORVANE_COMP_PATH,
                          {"-o", "corba.endpoint:127.0.0.1:", "-o", "naming.enable:NO", "-o",
                           "manager.components.preactivation:InKorvane0"},
                          {}, m_directory.path());
 
-    ASSERT_TRUE(readable(listener.m_fd, steady_clock::now() + g_patience))
+    ASSERT_TRUE(readable(listener.m_fd, steady_clock::now() + kPatience))
       << program.stdoutText() << program.stderrText();
     Descriptor session(::accept4(listener.m_fd, nullptr, nullptr, SOCK_CLOEXEC));
     ASSERT_GE(session.m_fd, 0);
@@ -63,7 +63,7 @@ namespace programs
 
     // The arrival times of the first three requests; nothing but line feeds may come.
     std::vector<steady_clock::time_point> arrivals;
-    const auto deadline = steady_clock::now() + g_patience;
+    const auto deadline = steady_clock::now() + kPatience;
     while (arrivals.size() < 3 && readable(session.m_fd, deadline))
       {
         char bytes[16];
@@ -84,7 +84,7 @@ namespace programs
         EXPECT_LE(spacing, 15.0) << "request " << i;
       }
 
-    EXPECT_TRUE(program.waitForStdout("Trying to connect to 127.0.0.1:7003 \n", g_patience))
+    EXPECT_TRUE(program.waitForStdout("Trying to connect to 127.0.0.1:7003 \n", kPatience))
       << program.stdoutText();
     EXPECT_EQ(program.stdoutText().find("LOG OUTPUT START"), std::string::npos)
       << program.stdoutText();

@@ -29,7 +29,7 @@ namespace programs
     const std::size_t wanted = 10;
     ASSERT_TRUE(server->waitForStdoutMatch(
       [wanted](const std::string& out) { return countOf(out, "receive data : \n") >= wanted; },
-      g_patience))
+      kPatience))
       << server->stdoutText() << server->stderrText();
     expectEndsWithoutCrash(*server);
 

@@ -41,10 +41,10 @@ namespace testsupport
     return cases;
   }
 
-  const char* const g_awkwardReplies = "POS 1 x=0.125 y=-3.5\n"
-                                       "tab\tinside and trailing blanks  \n"
-                                       "\xc3\xbc\xe2\x82\xac bytes above 127\n"
-                                       "quote \" backslash \\ percent %s %d\n"
-                                       "\n"
-                                       "   leading blanks\n";
+  const char* const kAwkwardReplies = "POS 1 x=0.125 y=-3.5\n"
+                                      "tab\tinside and trailing blanks  \n"
+                                      "\xc3\xbc\xe2\x82\xac bytes above 127\n"
+                                      "quote \" backslash \\ percent %s %d\n"
+                                      "\n"
+                                      "   leading blanks\n";
 }

@@ -28,7 +28,7 @@ namespace testsupport
 
   // A replies file (for --replies): tabs, trailing and leading blanks, bytes above 127, quotes,
   // a backslash, printf directives and an empty line.
-  extern const char* const g_awkwardReplies;
+  extern const char* const kAwkwardReplies;
 }
 
 #endif
