@@ -258,9 +258,9 @@ namespace programs
   {
     // Stamped replies all differ, so a run matches in one place only.
     std::unique_ptr<ChildProcess> simulator = startSimulator({"--stamp"});
-    std::unique_ptr<ChildProcess> producer =
-      startRegistered(OPENRTM_INKORVANE_COMP_PATH, "InKorvane0",
-                      {"Category.InKorvane.conf.default.Port:" + std::to_string(m_serverPort)});
+    std::unique_ptr<ChildProcess> producer = startRegistered(
+      OPENRTM_INKORVANE_COMP_PATH, "InKorvane0",
+      {"Category.InKorvane.conf.default.Port:" + std::to_string(m_simulatorPort.number())});
     rtctlOk({"activate", "InKorvane0"});
 
     const std::string echoed = rtctlOk({"echo", "InKorvane0:outPositionData", "--count", "5"});
