@@ -1,6 +1,8 @@
 #include "PortTap.h"
 
+#include "ConnectorRules.h"
 #include "Log.h"
+#include "NameValues.h"
 #include "PortServant.h"
 #include "RtcText.h"
 #include "ServantLifetime.h"
@@ -123,11 +125,11 @@ namespace rtctl
     profile.ports.length(2);
     profile.ports[0] = m_servant->reference();
     profile.ports[1] = RTC::PortService::_duplicate(end.view.reference.in());
-    appendString(profile.properties, "dataport.dataflow_type", "push");
-    appendString(profile.properties, "dataport.interface_type", "corba_cdr");
-    appendString(profile.properties, "dataport.subscription_type", "flush");
-    appendString(profile.properties, "dataport.buffer.length", std::to_string(bufferLength));
-    appendString(profile.properties, "dataport.buffer.write.full_policy", "overwrite");
+    // Push over corba_cdr with flush subscription, as every connector rtctl asks for.
+    coil::Properties given;
+    given.setProperty("buffer.length", std::to_string(bufferLength));
+    given.setProperty("buffer.write.full_policy", "overwrite");
+    profile.properties = RTC::toNameValues(RTC::connectorProperties(given));
     const RTC::ReturnCode_t result = m_servant->connect(profile);
     if (result != RTC::RTC_OK)
       {

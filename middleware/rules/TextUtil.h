@@ -1,7 +1,7 @@
 // The few text helpers the middleware and rtctl share: configuration values, name lists and
 // connector properties are all trimmed and split the same way.
-#ifndef RTM_SRC_TEXTUTIL_H
-#define RTM_SRC_TEXTUTIL_H
+#ifndef RTM_RULES_TEXTUTIL_H
+#define RTM_RULES_TEXTUTIL_H
 
 #include <string>
 #include <vector>

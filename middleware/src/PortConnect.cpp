@@ -5,9 +5,7 @@
 #include "InProcessConnector.h"
 
 #include <atomic>
-#include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <random>
 #include <unistd.h>
 
