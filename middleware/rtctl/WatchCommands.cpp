@@ -18,9 +18,6 @@ namespace rtctl
   {
     // Values the reader's buffer holds: enough for a slow terminal to catch up.
     const std::size_t kBufferLength = 256;
-    // How often the loops look for a signal, and ask the writer whether it still writes.
-    const std::chrono::milliseconds kTick(20);
-    const std::chrono::seconds kWriterCheck(1);
 
     struct Watch
     {
@@ -87,14 +84,15 @@ namespace rtctl
     class WriterCheck
     {
     public:
-      explicit WriterCheck(PortTap& tap) : m_tap(tap), m_next(PortTap::Clock::now() + kWriterCheck)
+      explicit WriterCheck(PortTap& tap)
+        : m_tap(tap), m_next(PortTap::Clock::now() + TimeOuts::kToolWriterCheck)
       {
       }
       // Throws ToolError once the connection is gone.
       void operator()(const PortEnd& end)
       {
         if (PortTap::Clock::now() < m_next) { return; }
-        m_next = PortTap::Clock::now() + kWriterCheck;
+        m_next = PortTap::Clock::now() + TimeOuts::kToolWriterCheck;
         if (!m_tap.stillConnected())
           {
             throw ToolError("the connection to " + end.text + " was closed (" + end.component +
@@ -136,7 +134,7 @@ namespace rtctl
         tap.takeArrivals();
         if (open && (watch.count == 0 || printed < watch.count))
           {
-            tap.waitForArrival(kTick);
+            tap.waitForArrival(TimeOuts::kToolWatchTick);
             check(watch.end);
           }
       }
@@ -182,7 +180,7 @@ namespace rtctl
             windowEnd += std::chrono::seconds(1);
             continue;
           }
-        tap.waitForArrival(kTick);
+        tap.waitForArrival(TimeOuts::kToolWatchTick);
         check(watch.end);
       }
     tap.disconnect();

@@ -59,6 +59,9 @@ namespace RTC
     constexpr milliseconds kToolStatePoll{50};
     // An accepted exit: how long rtctl waits for the component's names to go.
     constexpr milliseconds kToolExitLinger{5000};
+    // echo and hz: how often they look for a signal, and ask the writer whether it still writes.
+    constexpr milliseconds kToolWatchTick{20};
+    constexpr milliseconds kToolWriterCheck{1000};
 
     // For omniORB, which counts call time-outs in milliseconds as CORBA::ULong.
     constexpr unsigned long inMs(milliseconds duration)
