@@ -20,11 +20,6 @@ namespace RTC
 {
   namespace
   {
-    bool isNo(const std::string& value)
-    {
-      return value == "NO" || value == "no" || value == "No";
-    }
-
     std::chrono::milliseconds updateInterval(const coil::Properties& config)
     {
       const double milliseconds =

@@ -1,5 +1,6 @@
 #include "ComponentPorts.h"
 
+#include "NameValues.h"
 #include "RtcText.h"
 
 namespace rtctl
@@ -12,8 +13,8 @@ namespace rtctl
     view.name = profile->name.in();
     const std::string::size_type dot = view.name.find('.');
     view.shortName = dot == std::string::npos ? view.name : view.name.substr(dot + 1);
-    view.portType = stringOr(profile->properties, "port.port_type");
-    view.dataType = stringOr(profile->properties, "dataport.data_type");
+    view.portType = RTC::stringOr(profile->properties, "port.port_type");
+    view.dataType = RTC::stringOr(profile->properties, "dataport.data_type");
     if (view.portType == "DataOutPort") { view.direction = PortDirection::Out; }
     else if (view.portType == "DataInPort") { view.direction = PortDirection::In; }
     return view;

@@ -2,6 +2,7 @@
 // changed with the calls OpenRTM-aist's tools make.
 #include "Commands.h"
 
+#include "NameValues.h"
 #include "RtcText.h"
 #include "ToolError.h"
 
@@ -86,7 +87,7 @@ namespace rtctl
       SDOPackage::ConfigurationSet change;
       change.id = target->id;
       change.description = "";
-      appendString(change.configuration_data, param, value);
+      RTC::setString(change.configuration_data, param.c_str(), value);
       // The change is applied by the component's own thread once the active set is activated
       // again: at once while it is active, else at its next activation.
       if (!configuration->set_configuration_set_values(change))
@@ -129,7 +130,7 @@ namespace rtctl
             return 0;
           }
         std::string value;
-        if (!findString(active->configuration_data, param, value))
+        if (!RTC::findString(active->configuration_data, param.c_str(), value))
           {
             throw ToolError(name + " has no configuration parameter '" + param + "'");
           }

@@ -1,6 +1,7 @@
 #include "ConnectorSettings.h"
 
 #include "ConnectorRules.h"
+#include "NameValues.h"
 #include "RtcText.h"
 #include "ToolError.h"
 
@@ -29,10 +30,7 @@ namespace rtctl
     RTC::ConnectorTerms terms;
     std::string refusal;
     if (!RTC::readBufferTerms(connector, terms, refusal)) { throw ToolError(refusal); }
-    for (const std::string& key : connector.propertyNames())
-      {
-        appendString(settings.properties, key, connector.getProperty(key));
-      }
+    settings.properties = RTC::toNameValues(connector);
     return settings;
   }
 }

@@ -3,6 +3,7 @@
 
 #include "ComponentPorts.h"
 #include "Lifecycle.h"
+#include "NameValues.h"
 #include "RtcText.h"
 #include "ToolError.h"
 
@@ -35,11 +36,11 @@ namespace rtctl
       // OpenRTM-aist's defaults when the connector does not say.
       out << "       " << connectionEnds(connector, directory) << "  name=" << connector.name.in()
           << " id=" << connector.connector_id.in()
-          << " buffer=" << stringOr(properties, "dataport.buffer.length", "8") << ","
-          << stringOr(properties, "dataport.buffer.write.full_policy", "overwrite");
+          << " buffer=" << RTC::stringOr(properties, "dataport.buffer.length", "8") << ","
+          << RTC::stringOr(properties, "dataport.buffer.write.full_policy", "overwrite");
       // What our middleware's in ports report; other components' ports say nothing of it.
       std::string dropped;
-      if (findString(properties, "dataport.inkorvane.dropped", dropped))
+      if (RTC::findString(properties, "dataport.inkorvane.dropped", dropped))
         {
           out << " dropped=" << dropped;
         }

@@ -6,6 +6,7 @@
 #include "ConnectorRules.h"
 #include "ConnectorSettings.h"
 #include "PortEnd.h"
+#include "NameValues.h"
 #include "RtcText.h"
 #include "ToolError.h"
 
@@ -105,10 +106,10 @@ namespace rtctl
       }
     if (result != RTC::RTC_OK)
       {
-        throw ToolError(
-          RTC::cannotConnect(a.text, b.text,
-                             RTC::portsRefused(RTC::toString(result),
-                                               stringOr(profile.properties, RTC::kRefusalKey))));
+        throw ToolError(RTC::cannotConnect(
+          a.text, b.text,
+          RTC::portsRefused(RTC::toString(result),
+                            RTC::stringOr(profile.properties, RTC::kRefusalKey))));
       }
     std::cout << "connected " << out.view.name << " -> " << in.view.name
               << "  name=" << profile.name.in() << " id=" << profile.connector_id.in() << std::endl;

@@ -34,4 +34,14 @@ namespace RTC
       }
     return items;
   }
+
+  bool isYes(const std::string& value)
+  {
+    return value == "YES" || value == "yes" || value == "Yes";
+  }
+
+  bool isNo(const std::string& value)
+  {
+    return value == "NO" || value == "no" || value == "No";
+  }
 }

@@ -14,6 +14,9 @@ namespace RTC
   std::string toLower(std::string text);
   // Splits at `separator`, trims each item and drops the empty ones.
   std::vector<std::string> split(const std::string& text, char separator);
+  // The spellings OpenRTM-aist's YES/NO options accept: all upper, all lower or capitalised.
+  bool isYes(const std::string& value);
+  bool isNo(const std::string& value);
 }
 
 #endif

@@ -1,8 +1,8 @@
 #include "Log.h"
 
-#include <algorithm>
+#include "TextUtil.h"
+
 #include <atomic>
-#include <cctype>
 #include <cstdio>
 
 namespace RTC
@@ -28,14 +28,12 @@ namespace RTC
 
     void configure(bool enabledFlag, const std::string& name)
     {
-      std::string upper(name);
-      std::transform(upper.begin(), upper.end(), upper.begin(),
-                     [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+      const std::string level = toLower(name);
       int threshold = Info;
-      if (upper == "SILENT") { threshold = -1; }
-      else if (upper == "FATAL" || upper == "ERROR") { threshold = Error; }
-      else if (upper == "WARN" || upper == "WARNING") { threshold = Warn; }
-      else if (upper == "INFO" || upper.empty()) { threshold = Info; }
+      if (level == "silent") { threshold = -1; }
+      else if (level == "fatal" || level == "error") { threshold = Error; }
+      else if (level == "warn" || level == "warning") { threshold = Warn; }
+      else if (level == "info" || level.empty()) { threshold = Info; }
       else { threshold = Debug; }   // DEBUG, TRACE, VERBOSE, PARANOID
       g_threshold = threshold;
       g_enabled = enabledFlag;

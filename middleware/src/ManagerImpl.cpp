@@ -7,19 +7,12 @@
 #include "ManagerWiring.h"
 #include "Orb.h"
 #include "PeriodicExecutionContext.h"
+#include "TextUtil.h"
 
 #include <cstdlib>
 
 namespace RTC
 {
-  namespace
-  {
-    bool isYes(const std::string& value)
-    {
-      return value == "YES" || value == "yes" || value == "Yes";
-    }
-  }
-
   ManagerImpl::ManagerImpl(Manager& owner, const coil::Properties& config)
     : m_owner(owner), m_config(config)
   {

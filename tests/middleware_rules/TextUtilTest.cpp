@@ -1,4 +1,4 @@
-// The one trim, lower-case and split of the middleware and rtctl.
+// The one trim, lower-case, split and yes/no of the middleware and rtctl.
 #include "TextUtil.h"
 
 #include <gtest/gtest.h>
@@ -28,5 +28,25 @@ namespace
     EXPECT_EQ(RTC::split("single", ','), (Items{"single"}));
     EXPECT_EQ(RTC::split("", ','), Items());
     EXPECT_EQ(RTC::split(" , ,", ','), Items());
+  }
+
+  // Any other spelling is neither.
+  TEST(TextUtil, YesAndNoTakeThreeSpellingsEachAndNothingElse)
+  {
+    for (const char* yes : {"YES", "yes", "Yes"})
+      {
+        EXPECT_TRUE(RTC::isYes(yes)) << yes;
+        EXPECT_FALSE(RTC::isNo(yes)) << yes;
+      }
+    for (const char* no : {"NO", "no", "No"})
+      {
+        EXPECT_TRUE(RTC::isNo(no)) << no;
+        EXPECT_FALSE(RTC::isYes(no)) << no;
+      }
+    for (const char* other : {"", "yEs", " YES", "true", "1", "nO", "off"})
+      {
+        EXPECT_FALSE(RTC::isYes(other)) << other;
+        EXPECT_FALSE(RTC::isNo(other)) << other;
+      }
   }
 }
