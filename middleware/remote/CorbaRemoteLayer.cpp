@@ -173,7 +173,7 @@ namespace RTC
         end.reference = port->reference();
         end.facts.name = port->name();
         end.facts.dataType = port->dataType();
-        end.facts.portType = port->isOut() ? "DataOutPort" : "DataInPort";
+        end.facts.portType = port->isOut() ? kOutPortType : kInPortType;
         return true;
       }
     RTC::RTObject_var component = reference(address.component, error);

@@ -204,7 +204,7 @@ namespace RTC
     RTC::ConnectorProfileList_var connections = get_connector_profiles();
     profile->connector_profiles = connections.in();
     SDOPackage::NVList& properties = profile->properties;
-    setString(properties, "port.port_type", isOut() ? "DataOutPort" : "DataInPort");
+    setString(properties, "port.port_type", isOut() ? kOutPortType : kInPortType);
     setString(properties, "dataport.data_type", dataType());
     setString(properties, "dataport.interface_type", "corba_cdr");
     setString(properties, "dataport.dataflow_type", "push");

@@ -1,5 +1,6 @@
 #include "ComponentPorts.h"
 
+#include "ConnectorRules.h"
 #include "NameValues.h"
 #include "RtcText.h"
 
@@ -15,8 +16,8 @@ namespace rtctl
     view.shortName = dot == std::string::npos ? view.name : view.name.substr(dot + 1);
     view.portType = RTC::stringOr(profile->properties, "port.port_type");
     view.dataType = RTC::stringOr(profile->properties, "dataport.data_type");
-    if (view.portType == "DataOutPort") { view.direction = PortDirection::Out; }
-    else if (view.portType == "DataInPort") { view.direction = PortDirection::In; }
+    if (view.portType == RTC::kOutPortType) { view.direction = PortDirection::Out; }
+    else if (view.portType == RTC::kInPortType) { view.direction = PortDirection::In; }
     return view;
   }
 

@@ -119,11 +119,7 @@ namespace rtctl
     std::string names;
     for (const ValueReader* const* reader = readers(); *reader != nullptr; ++reader)
       {
-        // "IDL:RTC/TimedString:1.0" -> "TimedString"
-        const std::string& id = (*reader)->dataType();
-        const std::string::size_type slash = id.rfind('/');
-        const std::string::size_type colon = id.rfind(':');
-        names += (names.empty() ? "" : ", ") + id.substr(slash + 1, colon - slash - 1);
+        names += (names.empty() ? "" : ", ") + RTC::bareTypeName((*reader)->dataType());
       }
     return names;
   }

@@ -2,6 +2,7 @@
 // SIGINT/SIGTERM arrives. Either way the connection is removed before rtctl ends.
 #include "Commands.h"
 
+#include "ConnectorRules.h"
 #include "PortTap.h"
 #include "RateMeter.h"
 #include "ShutdownSignal.h"
@@ -45,8 +46,7 @@ namespace rtctl
         }
       if (view.direction != PortDirection::Out)
         {
-          throw ToolError(cannot + "it is not a data port (" +
-                          (view.portType.empty() ? "no port type" : view.portType) + ")");
+          throw ToolError(cannot + "it " + RTC::notADataPort(view.portType));
         }
       watch.reader = findValueReader(view.dataType);
       if (watch.reader == nullptr)

@@ -9,8 +9,6 @@ namespace RTC
   namespace
   {
     const std::string kPrefix = "dataport.";
-    const char* const kOutPortType = "DataOutPort";
-    const char* const kInPortType = "DataInPort";
 
     // "KEY must be WHAT, got 'VALUE'": every property refusal reads this way.
     bool refuse(const std::string& key, const std::string& what, const std::string& value,
@@ -188,6 +186,14 @@ namespace RTC
            lastSegment(left) == lastSegment(right);
   }
 
+  std::string bareTypeName(const std::string& dataType)
+  {
+    return lastSegment(typeName(dataType));
+  }
+
+  const char* const kOutPortType = "DataOutPort";
+  const char* const kInPortType = "DataInPort";
+
   bool checkDataTypes(const std::string& a, const std::string& b, std::string& refusal)
   {
     if (a.empty() || b.empty() || sameDataType(a, b)) { return true; }
@@ -201,8 +207,7 @@ namespace RTC
       {
         if (port->portType != kOutPortType && port->portType != kInPortType)
           {
-            refusal = port->name + " is not a data port (" +
-                      (port->portType.empty() ? std::string("no port type") : port->portType) + ")";
+            refusal = port->name + " " + notADataPort(port->portType);
             return false;
           }
       }
@@ -212,6 +217,12 @@ namespace RTC
         return false;
       }
     return checkDataTypes(a.dataType, b.dataType, refusal);
+  }
+
+  std::string notADataPort(const std::string& portType)
+  {
+    return "is not a data port (" + (portType.empty() ? std::string("no port type") : portType) +
+           ")";
   }
 
   std::string cannotConnect(const std::string& a, const std::string& b, const std::string& refusal)

@@ -66,6 +66,10 @@ namespace RTC
 
   // ---- port pairing
 
+  // The port.port_type of an out port and of an in port.
+  extern const char* const kOutPortType;
+  extern const char* const kInPortType;
+
   struct PortFacts
   {
     std::string name;       // as the refusal names it
@@ -76,10 +80,14 @@ namespace RTC
   // Whether two ports carry the same data type. OpenRTM-aist reports repository ids
   // ("IDL:RTC/TimedString:1.0"); older components report the bare type name ("TimedString").
   bool sameDataType(const std::string& a, const std::string& b);
+  // The type's own name, without module or version: "IDL:RTC/TimedString:1.0" -> "TimedString".
+  std::string bareTypeName(const std::string& dataType);
   // Types that a port does not report (empty) are not refused: the port itself judges.
   bool checkDataTypes(const std::string& a, const std::string& b, std::string& refusal);
   // Two data ports, one out and one in, of the same data type.
   bool checkPairing(const PortFacts& a, const PortFacts& b, std::string& refusal);
+  // "is not a data port (PORT TYPE)", the words for a port that carries no data.
+  std::string notADataPort(const std::string& portType);
 
   // ---- reporting
 

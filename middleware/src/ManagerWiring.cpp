@@ -88,7 +88,7 @@ namespace RTC
             return false;
           }
         facts[i].name = end.text();
-        facts[i].portType = outPort != nullptr ? "DataOutPort" : "DataInPort";
+        facts[i].portType = outPort != nullptr ? kOutPortType : kInPortType;
         facts[i].dataType = outPort != nullptr ? outPort->dataType() : inPort->dataType();
         if (outPort != nullptr)
           {

@@ -197,6 +197,14 @@ namespace
     EXPECT_FALSE(RTC::sameDataType("IDL:RTC/TimedString:1.0", "TimedLong"));
   }
 
+  TEST(PortPairing, TheBareTypeNameDropsModuleAndVersion)
+  {
+    EXPECT_EQ(RTC::bareTypeName("IDL:RTC/TimedString:1.0"), "TimedString");
+    EXPECT_EQ(RTC::bareTypeName("RTC::TimedLong"), "TimedLong");
+    EXPECT_EQ(RTC::bareTypeName("TimedDouble"), "TimedDouble");
+    EXPECT_EQ(RTC::bareTypeName("IDL:Outer/Inner/Pose:2.1"), "Pose");
+  }
+
   TEST(Reporting, ARefusalIsReportedWithBothPortsAndThePortsOwnReason)
   {
     EXPECT_EQ(RTC::cannotConnect("A:out", "B:in", "both are out ports"),
