@@ -9,7 +9,7 @@
 #include "FileReplySource.h"
 #include "OptionParser.h"
 #include "SessionServer.h"
-#include "StopSignal.h"
+#include "ShutdownSignal.h"
 #include "TrajectoryReplySource.h"
 
 namespace
@@ -53,11 +53,12 @@ int main(int argc, char** argv)
     {
       return badCommandLine(error);
     }
-  StopSignal stop;
-  if (!stop.install(error))
+  RTC::ShutdownSignal stop;
+  if (!stop.ready())
     {
-      std::fprintf(stderr, "PositionServerSim: %s\n", error.c_str());
+      std::fprintf(stderr, "PositionServerSim: cannot create the stop pipe\n");
       return 1;
     }
+  stop.install();
   return SessionServer(options, *source, log, stop.fd()).run();
 }
