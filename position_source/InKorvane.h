@@ -33,7 +33,8 @@ private:
 
   std::string m_IPAddress;
   short m_Port;
-  RTC::TimedString m_outPositionData;
+  // Value-initialised: the time stamp goes out as 0, never as whatever the memory held.
+  RTC::TimedString m_outPositionData{};
   RTC::OutPort<RTC::TimedString> m_outPositionDataOut;
   bool m_connected;
   std::thread m_worker;

@@ -20,7 +20,7 @@ public:
   RTC::ReturnCode_t onExecute(RTC::UniqueId ec_id) override;
 
 private:
-  RTC::TimedString m_inPositionData;
+  RTC::TimedString m_inPositionData{};
   RTC::InPort<RTC::TimedString> m_inPositionDataIn;
 };
 

@@ -21,7 +21,9 @@ namespace e2e
     std::vector<std::string> all = {"Category.InKorvane.conf.default.Port:" +
                                     std::to_string(m_simulatorPort.number())};
     all.insert(all.end(), options.begin(), options.end());
-    std::unique_ptr<ChildProcess> producer = startManager(INKORVANE_COMP_PATH, all);
+    // Fresh memory filled with a pattern, so a published field left unset shows as non-zero.
+    std::unique_ptr<ChildProcess> producer =
+      startManager(INKORVANE_COMP_PATH, all, {{"MALLOC_PERTURB_", "165"}});
     EXPECT_TRUE(waitRegistered(*producer, "InKorvane0")) << producer->stderrText();
     return producer;
   }

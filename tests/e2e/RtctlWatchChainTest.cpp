@@ -31,6 +31,14 @@ namespace e2e
       kPatience))
       << echoed;
 
+    // The component never sets the time stamp: it must go out as 0, not as leftover memory.
+    std::istringstream stamped(
+      rtctlOk({"echo", "InKorvane0:outPositionData", "--count", "3", "--stamp"}));
+    for (std::string line; std::getline(stamped, line);)
+      {
+        EXPECT_EQ(0u, line.find("0.000000000\tPOS ")) << line;
+      }
+
     std::istringstream lines(rtctlOk({"hz", "InKorvane0:outPositionData", "--count", "2"}));
     std::size_t count = 0;
     bool moving = false;
