@@ -5,6 +5,7 @@
 #include <rtm/DataInPort.h>
 #include "ChildProcess.h"
 #include "InProcessManager.h"
+#include "../programs/PortTexts.h"
 #include "TestSocket.h"
 
 #include "ComponentCore.h"
@@ -254,20 +255,17 @@ namespace
     return out.substr(at + prefix.size(), out.find(' ', at + prefix.size()) - at - prefix.size());
   }
 
-  TEST(InKorvanePortParameter, AboveSignedRangeFallsBackToTheDefault)
+  class InKorvanePortParameter : public ::testing::TestWithParam<testsupport::PortText>
   {
-    EXPECT_EQ(dialledPortFor("40000"), "7003");
+  };
+
+  // A text that does not convert gives the default, not whatever the parameter held before.
+  TEST_P(InKorvanePortParameter, DialsTheConvertedPort)
+  {
+    if (!GetParam().converts) { EXPECT_EQ(dialledPortFor("7010"), "7010"); }
+    EXPECT_EQ(dialledPortFor(GetParam().text), std::to_string(GetParam().dialledPort));
   }
 
-  TEST(InKorvanePortParameter, TextWithoutANumberFallsBackToTheDefaultWhateverItHeldBefore)
-  {
-    EXPECT_EQ(dialledPortFor("7010"), "7010");
-    EXPECT_EQ(dialledPortFor("abc"), "7003");
-  }
-
-  TEST(InKorvanePortParameter, TrailingCharactersAreIgnoredAndNegativeWrapsToUnsigned)
-  {
-    EXPECT_EQ(dialledPortFor("7004xyz"), "7004");
-    EXPECT_EQ(dialledPortFor("-1"), "65535");
-  }
+  INSTANTIATE_TEST_SUITE_P(Texts, InKorvanePortParameter,
+                           ::testing::ValuesIn(testsupport::kPortTexts), testsupport::portTextName);
 }

@@ -167,6 +167,11 @@ namespace programs
       {{"connect", "InKorvane0:outPositionData", "InKorvaneTest0:inPositionData", "-p",
         "buffer.write.full_policy=sometimes"},
        "full_policy"},
+      // Ports that give no reason: the tool names both and the code they returned.
+      {{"connect", "InKorvane0:outPositionData", "InKorvaneTest0:inPositionData", "-p",
+        "interface_type=nowhere"},
+       "cannot connect InKorvane0:outPositionData and InKorvaneTest0:inPositionData: the ports "
+       "refused ("},
       {{"disconnect", "InKorvane0:outPositionData", "InKorvaneTest0:inPositionData"},
        "no connection between"},
       {{"deactivate", "InKorvane0"}, "cannot deactivate InKorvane0: it is INACTIVE"},

@@ -1,6 +1,7 @@
 // Where ProbeComp's configuration comes from when it runs as a program: the profile's defaults,
 // the per-type config file with its sets and configuration.active_config, -o over the manager's
 // file, and how that file is found (-f, RTC_MANAGER_CONFIG, ./rtc.conf).
+#include "ConfigurationCases.h"
 #include "ProbeProcess.h"
 
 #include <gtest/gtest.h>
@@ -52,47 +53,26 @@ namespace
   }
 }
 
-TEST(ConfigurationFile, ProfileDefaultsWithoutAFile)
+class ConfigurationFile : public ::testing::TestWithParam<testsupport::ConfigurationCase>
 {
-  Seen seen = probeConfiguration({});
-  EXPECT_EQ("5", seen.count);
-  EXPECT_EQ("plain", seen.label);
-  EXPECT_EQ("5", seen.initialCount);
-  EXPECT_EQ("plain", seen.initialLabel);
-}
+};
 
-TEST(ConfigurationFile, DefaultSetFromTheFile)
+TEST_P(ConfigurationFile, ProbeSeesTheDefaultSetThenTheActiveOne)
 {
   TemporaryDirectory directory;
-  directory.write("probe.conf", "# Probe settings\nconf.default.Count: 9\n");
-  Seen seen = probeConfiguration(withConfigFile(directory.file("probe.conf")));
-  EXPECT_EQ("9", seen.count);
-  EXPECT_EQ("plain", seen.label);
-  EXPECT_EQ("9", seen.initialCount);
+  directory.write("probe.conf", GetParam().file);
+  Seen seen =
+    probeConfiguration(*GetParam().file == '\0' ? std::vector<std::string>()
+                                                : withConfigFile(directory.file("probe.conf")));
+  EXPECT_EQ(std::to_string(GetParam().initial.count), seen.initialCount);
+  EXPECT_EQ(GetParam().initial.label, seen.initialLabel);
+  EXPECT_EQ(std::to_string(GetParam().active.count), seen.count);
+  EXPECT_EQ(GetParam().active.label, seen.label);
 }
 
-TEST(ConfigurationFile, ActiveConfigChoosesASetFromProfileAndFile)
-{
-  TemporaryDirectory directory;
-  directory.write("probe.conf", "conf.default.Label: unused\n"
-                                "conf.fast.Label = quick\n"
-                                "configuration.active_config: fast\n");
-  Seen seen = probeConfiguration(withConfigFile(directory.file("probe.conf")));
-  EXPECT_EQ("50", seen.count) << "conf.fast.Count comes from the profile";
-  EXPECT_EQ("quick", seen.label);
-  // onInitialize still sees the default set: the active one is applied before activation.
-  EXPECT_EQ("5", seen.initialCount);
-  EXPECT_EQ("unused", seen.initialLabel);
-}
-
-TEST(ConfigurationFile, RefusedValueFallsBackToTheDefault)
-{
-  // The fast set holds 50 for Count in the profile; the file replaces it with a non-number.
-  TemporaryDirectory directory;
-  directory.write("probe.conf", "conf.fast.Count: abc\nconfiguration.active_config: fast\n");
-  Seen seen = probeConfiguration(withConfigFile(directory.file("probe.conf")));
-  EXPECT_EQ("5", seen.count);
-}
+INSTANTIATE_TEST_SUITE_P(Files, ConfigurationFile,
+                         ::testing::ValuesIn(testsupport::kConfigurationCases),
+                         testsupport::configurationCaseName);
 
 TEST(ConfigurationFile, InstanceFileAppliesToThatInstanceOnly)
 {

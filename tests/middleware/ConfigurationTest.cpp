@@ -3,11 +3,13 @@
 #include <rtm/DataFlowComponentBase.h>
 
 #include "ComponentCore.h"
+#include "ConfigurationCases.h"
 #include "PeriodicExecutionContext.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <sstream>
 #include <string>
 
 namespace
@@ -55,60 +57,54 @@ namespace
     ASSERT_EQ(RTC::RTC_OK, component.onInitialize());
     component.core().config().update();
   }
-}
 
-TEST(Configuration, DefaultsWhenNoSetHoldsAValue)
-{
-  BoundComponent component;
-  create(component, coil::Properties());
-  EXPECT_EQ(5, component.m_count);
-  EXPECT_EQ("plain", component.m_label);
-  EXPECT_DOUBLE_EQ(0.5, component.m_ratio);
-  EXPECT_TRUE(component.m_enabled);
-}
-
-TEST(Configuration, ActiveConfigChoosesTheSet)
-{
-  coil::Properties properties;
-  properties.setProperty("conf.default.Count", "7");
-  properties.setProperty("conf.default.Label", "  two words ");
-  properties.setProperty("conf.fast.Count", "50");
-  properties.setProperty("conf.fast.Ratio", "2.25");
-  properties.setProperty("conf.fast.Enabled", "off");
+  void expectValues(const BoundComponent& component, const testsupport::BoundValues& expected)
   {
-    BoundComponent component;
-    create(component, properties);
-    EXPECT_EQ(7, component.m_count);
-    EXPECT_EQ("  two words ", component.m_label);
+    EXPECT_EQ(expected.count, component.m_count);
+    EXPECT_EQ(expected.label, component.m_label);
+    EXPECT_DOUBLE_EQ(expected.ratio, component.m_ratio);
+    EXPECT_EQ(expected.enabled, component.m_enabled);
   }
-  properties.setProperty("configuration.active_config", "fast");
+}
+
+class Configuration : public ::testing::TestWithParam<testsupport::ConfigurationCase>
+{
+};
+
+TEST_P(Configuration, BindsTheDefaultSetThenTheActiveOne)
+{
+  // The component's properties as the manager gives them: the profile, then the file.
+  coil::Properties properties;
+  std::istringstream in(std::string(testsupport::kProbeProfile) + GetParam().file);
+  std::string error;
+  ASSERT_TRUE(properties.load(in, error)) << error;
   BoundComponent component;
   component.core().setIdentity("Bound0", properties);
   ASSERT_EQ(RTC::RTC_OK, component.onInitialize());
-  // Initialising, the component sees the default set; the active one takes over once applied.
-  EXPECT_EQ(7, component.m_count);
-  EXPECT_DOUBLE_EQ(0.5, component.m_ratio);
-  EXPECT_TRUE(component.m_enabled);
+  expectValues(component, GetParam().initial);
   component.core().config().update();
-  EXPECT_EQ(50, component.m_count);
-  EXPECT_DOUBLE_EQ(2.25, component.m_ratio);
-  EXPECT_FALSE(component.m_enabled);
-  EXPECT_EQ("fast", component.core().config().activeSet());
+  expectValues(component, GetParam().active);
+  EXPECT_EQ(properties.getProperty("configuration.active_config", "default"),
+            component.core().config().activeSet());
 }
 
-TEST(Configuration, RefusedValueFallsBackToTheDefault)
+INSTANTIATE_TEST_SUITE_P(Files, Configuration,
+                         ::testing::ValuesIn(testsupport::kConfigurationCases),
+                         testsupport::configurationCaseName);
+
+TEST(Configuration, TextKeepsItsBlanks)
 {
   coil::Properties properties;
-  properties.setProperty("conf.default.Count", "abc");
-  properties.setProperty("conf.default.Ratio", "fast");
-  properties.setProperty("conf.default.Enabled", "maybe");
+  properties.setProperty("conf.default.Label", "  two words ");
   BoundComponent component;
   create(component, properties);
-  EXPECT_EQ(5, component.m_count);
-  EXPECT_DOUBLE_EQ(0.5, component.m_ratio);
-  EXPECT_TRUE(component.m_enabled);
+  EXPECT_EQ("  two words ", component.m_label);
+}
 
-  // A variable that held another value goes back to the default, not to what it held.
+TEST(Configuration, RefusedValueFallsBackToTheDefaultNotToWhatTheVariableHeld)
+{
+  BoundComponent component;
+  create(component, coil::Properties());
   RTC::ConfigAdmin& config = component.core().config();
   config.setValue("default", "Count", "9");
   config.setValue("default", "Enabled", "off");

@@ -108,33 +108,45 @@ INSTANTIATE_TEST_SUITE_P(Keys, StaysUp,
                                                                : "ShutdownOnNortcs");
                          });
 
-TEST(ManagerShutdown, FromAnotherThreadReturnsOnceDone)
+struct ShutdownCase
 {
-  auto host = startHost("shutdown");
-  host->closeInput();
-  ASSERT_TRUE(host->wait(probeTimeout)) << host->stdoutText();
-  EXPECT_EQ(0, host->exitCode()) << host->stderrText();
-  expectOrderlyShutdown(*host, "shutdown returned");
-  expectOrderlyShutdown(*host, "runManager returned");
+  const char* name;
+  const char* mode;                     // HOST_MODE of ManagerHost
+  std::vector<std::string> afterward;   // lines that follow the orderly shutdown
+  const char* beforeDeactivation;       // a line that precedes it, or nullptr
+};
+
+void PrintTo(const ShutdownCase& way, std::ostream* out)
+{
+  *out << way.name;
 }
 
-TEST(ManagerShutdown, AfterNonBlockingRunManagerReturnsOnceDone)
+class ManagerShutdown : public ::testing::TestWithParam<ShutdownCase>
 {
-  auto host = startHost("nonblocking");
+};
+
+TEST_P(ManagerShutdown, ReturnsOnceDone)
+{
+  auto host = startHost(GetParam().mode);
   host->closeInput();
   ASSERT_TRUE(host->wait(probeTimeout)) << host->stdoutText();
   EXPECT_EQ(0, host->exitCode()) << host->stderrText();
-  expectOrderlyShutdown(*host, "shutdown returned");
+  for (const std::string& after : GetParam().afterward) { expectOrderlyShutdown(*host, after); }
+  if (GetParam().beforeDeactivation != nullptr)
+    {
+      std::vector<std::string> lines = linesOf(host->stdoutText());
+      EXPECT_LT(lineStarting(lines, GetParam().beforeDeactivation),
+                lineStarting(lines, "Worker0 onDeactivated"));
+    }
 }
 
-TEST(ManagerShutdown, FromAComponentCallbackOnlyRequestsIt)
-{
-  auto host = startHost("callback");
-  host->closeInput();
-  ASSERT_TRUE(host->wait(probeTimeout)) << host->stdoutText();
-  EXPECT_EQ(0, host->exitCode()) << host->stderrText();
-  std::vector<std::string> lines = linesOf(host->stdoutText());
-  EXPECT_LT(lineStarting(lines, "shutdown requested"),
-            lineStarting(lines, "Worker0 onDeactivated"));
-  expectOrderlyShutdown(*host, "runManager returned");
-}
+// From a component's own callback, shutdown() only requests it.
+INSTANTIATE_TEST_SUITE_P(
+  Ways, ManagerShutdown,
+  ::testing::Values(
+    ShutdownCase{
+      "FromAnotherThread", "shutdown", {"shutdown returned", "runManager returned"}, nullptr},
+    ShutdownCase{"AfterNonBlockingRunManager", "nonblocking", {"shutdown returned"}, nullptr},
+    ShutdownCase{
+      "FromAComponentCallback", "callback", {"runManager returned"}, "shutdown requested"}),
+  [](const ::testing::TestParamInfo<ShutdownCase>& way) { return std::string(way.param.name); });

@@ -141,39 +141,62 @@ namespace remotetest
               linesStartingWith(reader->stdoutText(), "Reader got"));
   }
 
-  TEST_F(RemoteDataFlowTest, WriterDropsConnectionOfKilledReaderAndGoesOn)
+  // One end of a flowing pair, as rtctl and its program name it.
+  struct PairEnd
   {
-    std::unique_ptr<ChildProcess> writer;
-    std::unique_ptr<ChildProcess> reader;
-    ASSERT_NO_FATAL_FAILURE(startFlowingPair(writer, reader));
+    const char* path;
+    const char* lsPath;
+    const char* deactivatedLine;
+  };
 
-    reader->signal(SIGKILL);
-    ASSERT_TRUE(reader->wait(kPatience));
-    ASSERT_TRUE(writer->waitForStderr("connection dropped", kPatience)) << writer->stderrText();
-    EXPECT_EQ(1u, countOf(writer->stderrText(), "connection dropped"));
+  const PairEnd kWriterEnd = {"writer/Probe0", "writer/Probe0.rtc", "Probe0 onDeactivated"};
+  const PairEnd kReaderEnd = {"Reader", "/Reader.rtc", "Reader deactivated"};
 
-    EXPECT_EQ("ACTIVE\n", rtctlOk({"state", "writer/Probe0"}));
-    const std::string ls = rtctlOk({"ls"});
-    EXPECT_EQ(std::string::npos, lsSection(ls, "writer/Probe0.rtc").find(" -> ")) << ls;
-    EXPECT_NE(std::string::npos, lsSection(ls, "/Reader.rtc").find("UNREACHABLE")) << ls;
-    // Its execution context still serves requests between cycles.
-    rtctlOk({"deactivate", "writer/Probe0"});
-    EXPECT_TRUE(writer->waitForStdout("Probe0 onDeactivated", kPatience));
-    EXPECT_TRUE(writer->running());
+  struct PeerFault
+  {
+    const char* name;
+    bool readerFails;
+    int signal;                    // SIGKILL, or SIGSTOP for a process that hangs
+    const char* survivorMessage;   // what the other end says, once
+  };
+
+  void PrintTo(const PeerFault& fault, std::ostream* out)
+  {
+    *out << fault.name;
   }
 
-  TEST_F(RemoteDataFlowTest, WriterDropsConnectionOfHungReader)
+  class PeerFaults : public RemoteDataFlowTest, public ::testing::WithParamInterface<PeerFault>
   {
+  };
+
+  TEST_P(PeerFaults, TheOtherEndDropsTheConnectionAndGoesOn)
+  {
+    const PeerFault& fault = GetParam();
     std::unique_ptr<ChildProcess> writer;
     std::unique_ptr<ChildProcess> reader;
     ASSERT_NO_FATAL_FAILURE(startFlowingPair(writer, reader));
+    ChildProcess& failing = fault.readerFails ? *reader : *writer;
+    ChildProcess& survivor = fault.readerFails ? *writer : *reader;
+    const PairEnd& failingEnd = fault.readerFails ? kReaderEnd : kWriterEnd;
+    const PairEnd& survivingEnd = fault.readerFails ? kWriterEnd : kReaderEnd;
 
     // A stopped process keeps its sockets open: only the call time-out can tell.
-    reader->signal(SIGSTOP);
-    ASSERT_TRUE(writer->waitForStderr("connection dropped", kPatience)) << writer->stderrText();
-    EXPECT_EQ("ACTIVE\n", rtctlOk({"state", "writer/Probe0"}));
-    rtctlOk({"deactivate", "writer/Probe0"});
-    EXPECT_TRUE(writer->waitForStdout("Probe0 onDeactivated", kPatience));
+    failing.signal(fault.signal);
+    if (fault.signal == SIGKILL) { ASSERT_TRUE(failing.wait(kPatience)); }
+    ASSERT_TRUE(survivor.waitForStderr(fault.survivorMessage, kPatience)) << survivor.stderrText();
+    EXPECT_EQ(1u, countOf(survivor.stderrText(), fault.survivorMessage));
+    EXPECT_EQ("ACTIVE\n", rtctlOk({"state", survivingEnd.path}));
+    if (fault.signal == SIGKILL)
+      {
+        const std::string ls = rtctlOk({"ls"});
+        EXPECT_EQ(std::string::npos, lsSection(ls, survivingEnd.lsPath).find(" -> ")) << ls;
+        EXPECT_NE(std::string::npos, lsSection(ls, failingEnd.lsPath).find("UNREACHABLE")) << ls;
+      }
+    // Its execution context still serves requests between cycles.
+    rtctlOk({"deactivate", survivingEnd.path});
+    EXPECT_TRUE(survivor.waitForStdout(survivingEnd.deactivatedLine, kPatience));
+    EXPECT_TRUE(survivor.running());
+    if (fault.signal != SIGSTOP) { return; }
 
     // Woken up, the reader loses its end too (the writer tells its port, or it finds the end
     // abandoned itself), so a new connection would be the first one its port reads from.
@@ -187,21 +210,12 @@ namespace remotetest
     EXPECT_TRUE(gone) << rtctlOk({"ls"}) << reader->stderrText();
   }
 
-  TEST_F(RemoteDataFlowTest, ReaderGoesOnWhenWriterIsKilled)
-  {
-    std::unique_ptr<ChildProcess> writer;
-    std::unique_ptr<ChildProcess> reader;
-    ASSERT_NO_FATAL_FAILURE(startFlowingPair(writer, reader));
-
-    writer->signal(SIGKILL);
-    ASSERT_TRUE(writer->wait(kPatience));
-    EXPECT_EQ("ACTIVE\n", rtctlOk({"state", "Reader"}));
-    ASSERT_TRUE(reader->waitForStderr(
-      "writer of connection 'Probe0.out_Reader.in' is gone; connection dropped", kPatience))
-      << reader->stderrText();
-    EXPECT_EQ(std::string::npos, lsSection(rtctlOk({"ls"}), "/Reader.rtc").find(" -> "));
-    rtctlOk({"deactivate", "Reader"});
-    EXPECT_TRUE(reader->waitForStdout("Reader deactivated", kPatience));
-    EXPECT_TRUE(reader->running());
-  }
+  INSTANTIATE_TEST_SUITE_P(
+    Ends, PeerFaults,
+    ::testing::Values(PeerFault{"KilledReader", true, SIGKILL, "connection dropped"},
+                      PeerFault{"HungReader", true, SIGSTOP, "connection dropped"},
+                      PeerFault{
+                        "KilledWriter", false, SIGKILL,
+                        "writer of connection 'Probe0.out_Reader.in' is gone; connection dropped"}),
+    [](const ::testing::TestParamInfo<PeerFault>& fault) { return std::string(fault.param.name); });
 }

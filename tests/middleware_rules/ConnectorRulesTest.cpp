@@ -204,13 +204,4 @@ namespace
     EXPECT_EQ(RTC::bareTypeName("TimedDouble"), "TimedDouble");
     EXPECT_EQ(RTC::bareTypeName("IDL:Outer/Inner/Pose:2.1"), "Pose");
   }
-
-  TEST(Reporting, ARefusalIsReportedWithBothPortsAndThePortsOwnReason)
-  {
-    EXPECT_EQ(RTC::cannotConnect("A:out", "B:in", "both are out ports"),
-              "cannot connect A:out and B:in: both are out ports");
-    EXPECT_EQ(RTC::portsRefused("BAD_PARAMETER", ""), "the ports refused (BAD_PARAMETER)");
-    EXPECT_EQ(RTC::portsRefused("BAD_PARAMETER", "dataflow_type must be push, got 'pull'"),
-              "dataflow_type must be push, got 'pull'");
-  }
 }

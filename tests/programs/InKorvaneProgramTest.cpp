@@ -1,5 +1,6 @@
 // InKorvaneComp as a user runs it, against PositionServerSim: its console lines, its configuration
 // through the manager, and "Q" when the program is interrupted.
+#include "PortTexts.h"
 #include "ProgramFixture.h"
 
 #include <csignal>
@@ -66,39 +67,23 @@ namespace programs
       << program->stdoutText();
   }
 
-  struct PortCase
-  {
-    std::string value;
-    int expectedPort;
-  };
-
-  void PrintTo(const PortCase& port, std::ostream* out)
-  {
-    *out << '"' << port.value << '"';
-  }
-
-  class PortParameter : public ProgramFixture, public ::testing::WithParamInterface<PortCase>
+  class PortParameter : public ProgramFixture,
+                        public ::testing::WithParamInterface<testsupport::PortText>
   {
   };
 
-  // The component connects to the port the conversion gave: out of range and non-numbers fall
-  // back to 7003, trailing text is ignored, a negative number wraps to 16 bits.
   TEST_P(PortParameter, ConnectsToTheConvertedPort)
   {
-    std::unique_ptr<ChildProcess> program =
-      startProgram(INKORVANE_COMP_PATH, {"Category.InKorvane.conf.default.Port:" + GetParam().value,
-                                         "manager.components.preactivation:InKorvane0"});
-    EXPECT_TRUE(program->waitForStdout(connectLine(GetParam().expectedPort), kPatience))
+    std::unique_ptr<ChildProcess> program = startProgram(
+      INKORVANE_COMP_PATH, {"Category.InKorvane.conf.default.Port:" + std::string(GetParam().text),
+                            "manager.components.preactivation:InKorvane0"});
+    EXPECT_TRUE(program->waitForStdout(connectLine(GetParam().dialledPort), kPatience))
       << program->stdoutText() << program->stderrText();
     EXPECT_TRUE(interrupt(*program)) << program->stderrText();
   }
 
-  INSTANTIATE_TEST_SUITE_P(Values, PortParameter,
-                           ::testing::Values(PortCase{"40000", 7003}, PortCase{"abc", 7003},
-                                             PortCase{"7004xyz", 7004}, PortCase{"-1", 65535}),
-                           [](const ::testing::TestParamInfo<PortCase>& port) {
-                             return std::to_string(port.index);
-                           });
+  INSTANTIATE_TEST_SUITE_P(Texts, PortParameter, ::testing::ValuesIn(testsupport::kPortTexts),
+                           testsupport::portTextName);
 
   TEST_F(InKorvaneProgram, ConfigurationFileChoosesTheActiveSet)
   {
