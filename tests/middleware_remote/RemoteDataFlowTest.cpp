@@ -197,7 +197,7 @@ namespace remotetest
     ASSERT_TRUE(writer->wait(kPatience));
     EXPECT_EQ("ACTIVE\n", rtctlOk({"state", "Reader"}));
     ASSERT_TRUE(reader->waitForStderr(
-      "writer of connection 'Probe0.out_Reader.in' is gone; connection dropped", kPatience))
+      "writer of connection 'Probe0.out:Reader.in' is gone; connection dropped", kPatience))
       << reader->stderrText();
     EXPECT_EQ(std::string::npos, lsSection(rtctlOk({"ls"}), "/Reader.rtc").find(" -> "));
     rtctlOk({"deactivate", "Reader"});
