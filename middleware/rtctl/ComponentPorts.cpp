@@ -2,7 +2,7 @@
 
 #include "ConnectorNames.h"
 #include "ConnectorRules.h"
-#include "NameValues.h"
+#include "RtctlSurface.h"
 #include "RtcText.h"
 
 namespace rtctl

@@ -5,8 +5,7 @@
 #include "ComponentPorts.h"
 #include "ConnectorSettings.h"
 #include "PortEnd.h"
-#include "NameValues.h"
-#include "ConnectPorts.h"
+#include "RtctlSurface.h"
 #include "RtcText.h"
 #include "ToolError.h"
 

@@ -2,11 +2,8 @@
 
 #include "ConnectorNames.h"
 #include "ConnectorRules.h"
-#include "Log.h"
-#include "NameValues.h"
-#include "PortServant.h"
+#include "RtctlSurface.h"
 #include "RtcText.h"
-#include "ServantLifetime.h"
 #include "ToolError.h"
 
 #include <rtm/InPortBase.h>
