@@ -5,11 +5,11 @@
 #include "CallTimeouts.h"
 #include "ComponentCore.h"
 #include "ComponentResolver.h"
-#include "ConnectorRules.h"
 #include "Log.h"
 #include "ManagerImpl.h"
-#include "NamingPath.h"
 #include "NameValues.h"
+#include "NamingPath.h"
+#include "ConnectPorts.h"
 #include "TextUtil.h"
 #include "TimeOuts.h"
 
@@ -158,109 +158,43 @@ namespace RTC
     return component._retn();
   }
 
-  bool CorbaRemoteLayer::findPort(const PortAddress& address, PortEnd& end, std::string& error)
+  bool CorbaRemoteLayer::findPort(const PortAddress& address, PortToConnect& end,
+                                  std::string& error)
   {
-    if (!address.component.remote)
-      {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        auto found = m_servants.find(address.component.path);
-        PortServant* port = found != m_servants.end() ? found->second->port(address.port) : nullptr;
-        if (port == nullptr)
-          {
-            error = "no port " + address.text() + " in this process";
-            return false;
-          }
-        end.reference = port->reference();
-        end.facts.name = port->name();
-        end.facts.dataType = port->dataType();
-        end.facts.portType = port->isOut() ? kOutPortType : kInPortType;
-        return true;
-      }
+    // Ports of this process too are found through their component's object, so that every
+    // port is found by the one look-up.
     RTC::RTObject_var component = reference(address.component, error);
     if (CORBA::is_nil(component)) { return false; }
-    // OpenRTM-aist names its ports "<instance>.<port>"; the instance is the path's last part.
-    const std::string& path = address.component.path;
-    const std::string wanted = path.substr(path.rfind('/') + 1) + "." + address.port;
-    const std::string suffix = "." + address.port;
     try
       {
-        RTC::PortServiceList_var ports = component->get_ports();
-        for (CORBA::ULong i = 0; i < ports->length(); ++i)
-          {
-            RTC::PortService_var port = RTC::PortService::_duplicate(ports[i]);
-            CallTimeouts::apply(port.in(), TimeOuts::kPeerCall);
-            RTC::PortProfile_var profile = port->get_port_profile();
-            const std::string name = profile->name.in();
-            const bool exact = name == wanted;
-            const bool likely =
-              name.size() > suffix.size() &&
-              name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
-            if (!exact && !(likely && CORBA::is_nil(end.reference))) { continue; }
-            end.reference = port._retn();
-            end.facts.name = name;
-            end.facts.dataType = stringOr(profile->properties, "dataport.data_type");
-            end.facts.portType = stringOr(profile->properties, "port.port_type");
-            if (exact) { break; }
-          }
+        return RTC::findPort(component.in(), address.component.text(), address.port,
+                             TimeOuts::kPeerCall, end, error);
       }
     catch (const CORBA::SystemException& e)
       {
         error = address.component.text() + " does not answer (" + e._name() + ")";
         return false;
       }
-    if (CORBA::is_nil(end.reference))
-      {
-        error = address.component.text() + " has no port '" + address.port + "'";
-        return false;
-      }
-    return true;
   }
 
   bool CorbaRemoteLayer::connect(const PortAddress& first, const PortAddress& second,
                                  const coil::Properties& properties, std::string& error)
   {
-    PortEnd a;
-    PortEnd b;
+    PortToConnect a;
+    PortToConnect b;
     if (!findPort(first, a, error) || !findPort(second, b, error)) { return false; }
-    const std::string& aName = a.facts.name;
-    const std::string& bName = b.facts.name;
-    // A port of OpenRTM-aist takes a buffer value it does not know silently as its default.
-    const coil::Properties connector = connectorProperties(properties);
-    ConnectorTerms terms;
-    if (!checkPairing(a.facts, b.facts, error) || !readBufferTerms(connector, terms, error))
-      {
-        error = cannotConnect(aName, bName, error);
-        return false;
-      }
-
-    RTC::ConnectorProfile profile;
-    profile.name =
-      CORBA::string_dup(connectorValue(properties, "name", aName + "_" + bName).c_str());
-    profile.connector_id = CORBA::string_dup("");
-    profile.ports.length(2);
-    profile.ports[0] = RTC::PortService::_duplicate(a.reference.in());
-    profile.ports[1] = RTC::PortService::_duplicate(b.reference.in());
-    profile.properties = toNameValues(connector);
-
-    RTC::ReturnCode_t result = RTC::RTC_ERROR;
+    MadeConnector made;
     try
       {
         CallTimeouts::apply(a.reference.in(), TimeOuts::kControlCall);
-        result = a.reference->connect(profile);
+        if (!connectPorts(a, b, properties, made, error)) { return false; }
       }
     catch (const CORBA::SystemException& e)
       {
-        error = aName + " does not answer (" + e._name() + ")";
+        error = a.name + " does not answer (" + e._name() + ")";
         return false;
       }
-    if (result != RTC::RTC_OK)
-      {
-        error = cannotConnect(
-          aName, bName,
-          portsRefused(RTC::toString(result), stringOr(profile.properties, kRefusalKey)));
-        return false;
-      }
-    Log::info("connected " + aName + " and " + bName + " (" + profile.connector_id.in() + ")");
+    Log::info("connected " + a.name + " and " + b.name + " (" + made.id + ")");
     return true;
   }
 

@@ -6,8 +6,8 @@
 #define RTM_REMOTE_CORBAREMOTELAYER_H
 
 #include "ComponentServant.h"
-#include "ConnectorRules.h"
 #include "NameRegistrar.h"
+#include "ConnectPorts.h"
 #include "RemoteLayer.h"
 
 #include <chrono>
@@ -41,15 +41,9 @@ namespace RTC
     void requestExit(const std::string& instanceName);
 
   private:
-    struct PortEnd
-    {
-      RTC::PortService_var reference;
-      PortFacts facts;   // named "<instance>.<port>"
-    };
-
     // This process's component by instance name, or one of another process found by naming path.
     RTC::RTObject_ptr reference(const ComponentAddress& address, std::string& error);
-    bool findPort(const PortAddress& address, PortEnd& end, std::string& error);
+    bool findPort(const PortAddress& address, PortToConnect& end, std::string& error);
     std::vector<std::string> namingPaths(RTObject_impl& component) const;
     // Background thread: drops reader ends of remote connections whose writer has gone.
     void watchConnections();

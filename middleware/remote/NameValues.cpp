@@ -1,9 +1,6 @@
 #include "NameValues.h"
 
-#include <cstdio>
 #include <cstring>
-#include <mutex>
-#include <random>
 
 namespace RTC
 {
@@ -80,25 +77,5 @@ namespace RTC
         list[i].value <<= properties.getProperty(names[i]).c_str();
       }
     return list;
-  }
-
-  std::string newUuid()
-  {
-    static std::mutex mutex;
-    static std::mt19937_64 generator{std::random_device{}()};
-    unsigned long long high = 0;
-    unsigned long long low = 0;
-    {
-      std::lock_guard<std::mutex> lock(mutex);
-      high = generator();
-      low = generator();
-    }
-    // Version 4, variant 1.
-    high = (high & ~0xf000ULL) | 0x4000ULL;
-    low = (low & ~(0xc000ULL << 48)) | (0x8000ULL << 48);
-    char text[40];
-    std::snprintf(text, sizeof(text), "%08llx-%04llx-%04llx-%04llx-%012llx", high >> 32,
-                  (high >> 16) & 0xffffULL, high & 0xffffULL, low >> 48, low & 0xffffffffffffULL);
-    return text;
   }
 }

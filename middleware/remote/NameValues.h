@@ -25,9 +25,6 @@ namespace RTC
   // String entries only.
   coil::Properties toProperties(const SDOPackage::NVList& list);
   SDOPackage::NVList toNameValues(const coil::Properties& properties);
-
-  // A fresh random UUID text, 36 lower-case characters as 8-4-4-4-12.
-  std::string newUuid();
 }
 
 #endif

@@ -3,6 +3,7 @@
 #include "CallTimeouts.h"
 #include "CdrConnector.h"
 #include "ConnectionBuffer.h"
+#include "ConnectorNames.h"
 #include "ConnectorRules.h"
 #include "InProcessConnector.h"
 #include "Log.h"
@@ -281,7 +282,7 @@ namespace RTC
       }
     if (std::strlen(profile.connector_id.in()) == 0)
       {
-        profile.connector_id = CORBA::string_dup(newUuid().c_str());
+        profile.connector_id = CORBA::string_dup(newConnectorId().c_str());
       }
     else
       {

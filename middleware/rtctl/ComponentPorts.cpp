@@ -1,7 +1,8 @@
 #include "ComponentPorts.h"
 
+#include "ConnectorNames.h"
 #include "ConnectorRules.h"
-#include "NameValues.h"
+#include "RtctlSurface.h"
 #include "RtcText.h"
 
 namespace rtctl
@@ -12,8 +13,7 @@ namespace rtctl
     view.reference = RTC::PortService::_duplicate(port);
     RTC::PortProfile_var profile = port->get_port_profile();
     view.name = profile->name.in();
-    const std::string::size_type dot = view.name.find('.');
-    view.shortName = dot == std::string::npos ? view.name : view.name.substr(dot + 1);
+    view.shortName = RTC::shortPortName(view.name);
     view.portType = RTC::stringOr(profile->properties, "port.port_type");
     view.dataType = RTC::stringOr(profile->properties, "dataport.data_type");
     if (view.portType == RTC::kOutPortType) { view.direction = PortDirection::Out; }
@@ -34,18 +34,17 @@ namespace rtctl
 
   const PortView* findPort(const std::vector<PortView>& ports, const std::string& port)
   {
-    for (const PortView& view : ports)
-      {
-        if (view.shortName == port || view.name == port) { return &view; }
-      }
-    return nullptr;
+    std::vector<std::string> names;
+    for (const PortView& view : ports) { names.push_back(view.name); }
+    const int index = RTC::findPortName(names, port);
+    return index < 0 ? nullptr : &ports[static_cast<std::size_t>(index)];
   }
 
-  std::string portNames(const std::vector<PortView>& ports)
+  std::vector<std::string> shortNames(const std::vector<PortView>& ports)
   {
-    std::string names;
-    for (const PortView& view : ports) { names += (names.empty() ? "" : ", ") + view.shortName; }
-    return names.empty() ? "none" : names;
+    std::vector<std::string> names;
+    for (const PortView& view : ports) { names.push_back(view.shortName); }
+    return names;
   }
 
   void PortDirectory::add(const PortView& port)

@@ -32,10 +32,10 @@ namespace rtctl
   std::vector<PortView> readPorts(RTC::RTObject_ptr component);
   PortView describePort(RTC::PortService_ptr port);
 
-  // The port called `port` (short or full name); null when there is none.
+  // The port called `port` (short or full name, as RTC::findPortName finds it); null when there
+  // is none.
   const PortView* findPort(const std::vector<PortView>& ports, const std::string& port);
-  // "out, in" (short names), or "none".
-  std::string portNames(const std::vector<PortView>& ports);
+  std::vector<std::string> shortNames(const std::vector<PortView>& ports);
 
   // Names the ports found in connector profiles: ports seen before by equivalence of their
   // references, others by asking them once.

@@ -2,7 +2,7 @@
 // changed with the calls OpenRTM-aist's tools make.
 #include "Commands.h"
 
-#include "NameValues.h"
+#include "RtctlSurface.h"
 #include "RtcText.h"
 #include "ToolError.h"
 

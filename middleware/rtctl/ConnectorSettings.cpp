@@ -1,7 +1,7 @@
 #include "ConnectorSettings.h"
 
 #include "ConnectorRules.h"
-#include "NameValues.h"
+#include "RtctlSurface.h"
 #include "RtcText.h"
 #include "ToolError.h"
 

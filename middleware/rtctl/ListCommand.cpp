@@ -3,7 +3,7 @@
 
 #include "ComponentPorts.h"
 #include "Lifecycle.h"
-#include "NameValues.h"
+#include "RtctlSurface.h"
 #include "RtcText.h"
 #include "ToolError.h"
 

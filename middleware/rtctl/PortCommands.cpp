@@ -3,10 +3,9 @@
 #include "Commands.h"
 
 #include "ComponentPorts.h"
-#include "ConnectorRules.h"
 #include "ConnectorSettings.h"
 #include "PortEnd.h"
-#include "NameValues.h"
+#include "RtctlSurface.h"
 #include "RtcText.h"
 #include "ToolError.h"
 
@@ -29,15 +28,14 @@ namespace rtctl
       lookUp(context, b);
     }
 
-    // The shared rules, so that the words are those a port of ours would log.
-    void checkConnectable(const PortEnd& a, const PortEnd& b)
+    // Refusals name the ports as the operator did.
+    RTC::PortToConnect toConnect(const PortEnd& end)
     {
-      std::string refusal;
-      if (!RTC::checkPairing({a.text, a.view.portType, a.view.dataType},
-                             {b.text, b.view.portType, b.view.dataType}, refusal))
-        {
-          throw ToolError(RTC::cannotConnect(a.text, b.text, refusal));
-        }
+      RTC::PortToConnect port;
+      port.reference = RTC::PortService::_duplicate(end.view.reference.in());
+      port.name = end.view.name;
+      port.facts = {end.text, end.view.portType, end.view.dataType};
+      return port;
     }
 
     // A connector that joins the two ports, with a port that lists it: the one to ask.
@@ -82,37 +80,25 @@ namespace rtctl
     PortEnd a;
     PortEnd b;
     lookUpPair(context, arguments, "connect", a, b);
-    checkConnectable(a, b);
-
-    const PortEnd& out = a.view.direction == PortDirection::Out ? a : b;
-    const PortEnd& in = &out == &a ? b : a;
-    RTC::ConnectorProfile profile;
-    profile.name =
-      (settings.name.empty() ? out.view.name + "_" + in.view.name : settings.name).c_str();
-    profile.connector_id = "";
-    profile.ports.length(2);
-    profile.ports[0] = RTC::PortService::_duplicate(a.view.reference.in());
-    profile.ports[1] = RTC::PortService::_duplicate(b.view.reference.in());
-    profile.properties = settings.properties;
-
-    RTC::ReturnCode_t result = RTC::RTC_ERROR;
+    coil::Properties given = RTC::toProperties(settings.properties);
+    if (!settings.name.empty()) { given.setProperty("name", settings.name); }
+    RTC::MadeConnector made;
+    std::string refusal;
     try
       {
-        result = a.view.reference->connect(profile);
+        if (!RTC::connectPorts(toConnect(a), toConnect(b), given, made, refusal))
+          {
+            throw ToolError(refusal);
+          }
       }
     catch (const CORBA::SystemException& e)
       {
         throw ToolError(ToolContext::describe(a.text, e, TimeOuts::inMs(TimeOuts::kToolCall)));
       }
-    if (result != RTC::RTC_OK)
-      {
-        throw ToolError(RTC::cannotConnect(
-          a.text, b.text,
-          RTC::portsRefused(RTC::toString(result),
-                            RTC::stringOr(profile.properties, RTC::kRefusalKey))));
-      }
-    std::cout << "connected " << out.view.name << " -> " << in.view.name
-              << "  name=" << profile.name.in() << " id=" << profile.connector_id.in() << std::endl;
+    const PortEnd& out = a.view.direction == PortDirection::Out ? a : b;
+    const PortEnd& in = &out == &a ? b : a;
+    std::cout << "connected " << out.view.name << " -> " << in.view.name << "  name=" << made.name
+              << " id=" << made.id << std::endl;
     return 0;
   }
 

@@ -1,5 +1,6 @@
 #include "PortEnd.h"
 
+#include "ConnectorRules.h"
 #include "ToolError.h"
 
 namespace rtctl
@@ -34,8 +35,7 @@ namespace rtctl
     const PortView* found = findPort(ports, end.port);
     if (found == nullptr)
       {
-        throw ToolError(end.component + " has no port '" + end.port +
-                        "' (its ports: " + portNames(ports) + ")");
+        throw ToolError(RTC::noSuchPort(end.component, end.port, shortNames(ports)));
       }
     end.view = *found;
   }

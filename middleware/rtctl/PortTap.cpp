@@ -1,11 +1,9 @@
 #include "PortTap.h"
 
+#include "ConnectorNames.h"
 #include "ConnectorRules.h"
-#include "Log.h"
-#include "NameValues.h"
-#include "PortServant.h"
+#include "RtctlSurface.h"
 #include "RtcText.h"
-#include "ServantLifetime.h"
 #include "ToolError.h"
 
 #include <rtm/InPortBase.h>
@@ -118,7 +116,8 @@ namespace rtctl
   void PortTap::connect(const PortEnd& end, std::size_t bufferLength)
   {
     RTC::ConnectorProfile profile;
-    profile.name = CORBA::string_dup((end.view.name + "_" + m_servant->name()).c_str());
+    profile.name =
+      CORBA::string_dup(RTC::defaultConnectorName(m_servant->name(), end.view.name).c_str());
     profile.connector_id = CORBA::string_dup("");
     // This port first, as a consumer's manager connects: it publishes its data object before
     // the out port subscribes.

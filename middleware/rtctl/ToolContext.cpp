@@ -1,9 +1,7 @@
 #include "ToolContext.h"
 
-#include "ComponentResolver.h"
-
-#include "NamingPath.h"
 #include "OrbArguments.h"
+#include "RtctlSurface.h"
 #include "ToolError.h"
 
 #include <OpenRtmInterfaces.hh>

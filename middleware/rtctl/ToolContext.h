@@ -7,8 +7,8 @@
 #include <omniORB4/CORBA.h>
 #include <RtcInterfaces.hh>
 
-#include "NamingClient.h"
-#include "TimeOuts.h"
+#include "RtctlSurface.h"
+#include "ToolTimeOuts.h"
 
 #include <memory>
 #include <string>
@@ -16,9 +16,6 @@
 
 namespace rtctl
 {
-  // The middleware's table of time-outs, rtctl's own among them.
-  namespace TimeOuts = RTC::TimeOuts;
-
   class ToolContext
   {
   public:

@@ -5,7 +5,7 @@
 #include "ConnectorRules.h"
 #include "PortTap.h"
 #include "RateMeter.h"
-#include "ShutdownSignal.h"
+#include "RtctlSurface.h"
 #include "ToolError.h"
 #include "ValueReader.h"
 

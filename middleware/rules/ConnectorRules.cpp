@@ -230,6 +230,15 @@ namespace RTC
     return "cannot connect " + a + " and " + b + ": " + refusal;
   }
 
+  std::string noSuchPort(const std::string& component, const std::string& port,
+                         const std::vector<std::string>& ports)
+  {
+    std::string names;
+    for (const std::string& name : ports) { names += (names.empty() ? "" : ", ") + name; }
+    return component + " has no port '" + port +
+           "' (its ports: " + (names.empty() ? std::string("none") : names) + ")";
+  }
+
   // Our own key, beside OpenRTM-aist's, which ignore it.
   const char* const kRefusalKey = "dataport.inkorvane.refusal";
 

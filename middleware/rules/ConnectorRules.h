@@ -8,6 +8,7 @@
 #include <rtm/PortConnection.h>
 
 #include <string>
+#include <vector>
 
 namespace RTC
 {
@@ -93,6 +94,9 @@ namespace RTC
 
   // "cannot connect A and B: REFUSAL", as the manager and rtctl report a refused connection.
   std::string cannotConnect(const std::string& a, const std::string& b, const std::string& refusal);
+  // "C has no port 'p' (its ports: a, b)": `ports` are the short names, "none" when empty.
+  std::string noSuchPort(const std::string& component, const std::string& port,
+                         const std::vector<std::string>& ports);
 
   // The connector property in which a port of ours names why it refused a connection: the
   // profile, passed in and out along the ports, carries it back to whoever asked.

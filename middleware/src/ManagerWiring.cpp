@@ -1,6 +1,7 @@
 #include "ManagerWiring.h"
 
 #include "ComponentCore.h"
+#include "ConnectorNames.h"
 #include "ConnectorRules.h"
 #include "Log.h"
 #include "PeriodicExecutionContext.h"
@@ -67,8 +68,6 @@ namespace RTC
     // Either order is accepted: the out port is whichever end is one.
     OutPortBase* out = nullptr;
     InPortBase* in = nullptr;
-    std::string outName;
-    std::string inName;
     PortFacts facts[2];
     const PortAddress* ends[2] = {&first, &second};
     for (int i = 0; i < 2; ++i)
@@ -80,34 +79,35 @@ namespace RTC
             error = "no component named '" + end.component.path + "'";
             return false;
           }
-        OutPortBase* outPort = component->core().outPort(end.port);
-        InPortBase* inPort = outPort == nullptr ? component->core().inPort(end.port) : nullptr;
-        if (outPort == nullptr && inPort == nullptr)
+        // The one look-up, on the names the ports would report.
+        const std::vector<std::string> ports = component->core().portNames();
+        std::vector<std::string> names;
+        for (const std::string& port : ports) { names.push_back(end.component.path + "." + port); }
+        const int index = findPortName(names, end.port);
+        if (index < 0)
           {
-            error = end.component.text() + " has no port '" + end.port + "'";
+            error = noSuchPort(end.component.text(), end.port, ports);
             return false;
           }
-        facts[i].name = end.text();
+        OutPortBase* outPort = component->core().outPort(ports[index]);
+        InPortBase* inPort = outPort == nullptr ? component->core().inPort(ports[index]) : nullptr;
+        facts[i].name = names[index];
         facts[i].portType = outPort != nullptr ? kOutPortType : kInPortType;
         facts[i].dataType = outPort != nullptr ? outPort->dataType() : inPort->dataType();
-        if (outPort != nullptr)
-          {
-            out = outPort;
-            outName = end.text();
-          }
-        else
-          {
-            in = inPort;
-            inName = end.text();
-          }
+        if (outPort != nullptr) { out = outPort; }
+        else { in = inPort; }
       }
+    const bool outFirst = facts[0].portType == kOutPortType;
     ConnectionSettings settings;
     if (!checkPairing(facts[0], facts[1], error) ||
-        !makeConnectionSettings(properties, outName, inName, settings, error))
+        !makeConnectionSettings(properties, facts[outFirst ? 0 : 1].name,
+                                facts[outFirst ? 1 : 0].name, settings, error))
       {
-        error = cannotConnect(first.text(), second.text(), error);
+        error = cannotConnect(facts[0].name, facts[1].name, error);
         return false;
       }
+    // Named in the order asked, as a connection through the remote layer is.
+    settings.name = connectorName(properties, facts[0].name, facts[1].name);
     return connectInProcess(*out, *in, settings, error);
   }
 

@@ -1,29 +1,12 @@
 #include "PortConnect.h"
 
 #include "ConnectionBuffer.h"
+#include "ConnectorNames.h"
 #include "ConnectorRules.h"
 #include "InProcessConnector.h"
 
-#include <atomic>
-#include <cstdio>
-#include <random>
-#include <unistd.h>
-
 namespace RTC
 {
-  std::string newConnectionId()
-  {
-    static std::atomic<unsigned long> counter(0);
-    static const unsigned long long salt = [] {
-      std::random_device device;
-      return (static_cast<unsigned long long>(device()) << 32) ^ device();
-    }();
-    char text[64];
-    std::snprintf(text, sizeof(text), "%llx-%ld-%lu", salt, static_cast<long>(::getpid()),
-                  ++counter);
-    return text;
-  }
-
   bool makeConnectionSettings(const coil::Properties& properties, const std::string& outPort,
                               const std::string& inPort, ConnectionSettings& settings,
                               std::string& error)
@@ -37,8 +20,8 @@ namespace RTC
     settings = terms.settings;
     settings.outPort = outPort;
     settings.inPort = inPort;
-    settings.id = newConnectionId();
-    settings.name = connectorValue(properties, "name", outPort + "_" + inPort);
+    settings.id = newConnectorId();
+    settings.name = connectorName(properties, outPort, inPort);
     return true;
   }
 

@@ -12,11 +12,11 @@
 namespace RTC
 {
   // Settings for a connection in this process, by the connector rules of both ends (keys with or
-  // without "dataport."), with a fresh id and a name. False with the rule's refusal in `error`.
+  // without "dataport."), with a fresh id and a name (as if the out port had been asked first).
+  // False with the rule's refusal in `error`.
   bool makeConnectionSettings(const coil::Properties& properties, const std::string& outPort,
                               const std::string& inPort, ConnectionSettings& settings,
                               std::string& error);
-  std::string newConnectionId();
 
   // The reader gets a buffer, the writer a connector pushing into it. Types must match.
   bool connectInProcess(OutPortBase& out, InPortBase& in, const ConnectionSettings& settings,

@@ -1,5 +1,5 @@
-// Every time-out, patience and polling interval of the middleware and rtctl, each with the reason
-// for its length. Calls to another process are bounded by omniORB's client call time-out: the
+// Every time-out, patience and polling interval of the middleware, each with the reason for its
+// length (rtctl keeps its own in rtctl/ToolTimeOuts.h). Calls to another process are bounded by omniORB's client call time-out: the
 // ORB's default below, or the object reference's own (CallTimeouts::apply).
 #ifndef RTM_SRC_TIMEOUTS_H
 #define RTM_SRC_TIMEOUTS_H
@@ -46,22 +46,6 @@ namespace RTC
     // otherwise; shorter than the floor would keep the naming service busy.
     constexpr milliseconds kNamingUpdate{3000};
     constexpr milliseconds kNamingUpdateFloor{100};
-
-    // rtctl. Every call is bounded; a host that does not answer fails within kToolConnect.
-    constexpr milliseconds kToolCall{5000};
-    constexpr milliseconds kToolConnect{2000};
-    // activate, deactivate, reset and exit wait for the component's callbacks (--timeout).
-    constexpr milliseconds kToolControl{30000};
-    // wait NAME STATE: scripts start a component and wait for it (--timeout).
-    constexpr milliseconds kToolWait{10000};
-    constexpr milliseconds kToolWaitPoll{100};
-    // After a state change or an exit, how often the component is asked again.
-    constexpr milliseconds kToolStatePoll{50};
-    // An accepted exit: how long rtctl waits for the component's names to go.
-    constexpr milliseconds kToolExitLinger{5000};
-    // echo and hz: how often they look for a signal, and ask the writer whether it still writes.
-    constexpr milliseconds kToolWatchTick{20};
-    constexpr milliseconds kToolWriterCheck{1000};
 
     // For omniORB, which counts call time-outs in milliseconds as CORBA::ULong.
     constexpr unsigned long inMs(milliseconds duration)

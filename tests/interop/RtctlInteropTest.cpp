@@ -92,7 +92,7 @@ namespace programs
     EXPECT_NE(rtctlOk({"connect", "InKorvaneTest0:inPositionData", "InKorvane0:outPositionData",
                        "-p", "buffer.length=16"})
                 .find("connected InKorvane0.outPositionData -> InKorvaneTest0.inPositionData  "
-                      "name=InKorvane0.outPositionData_InKorvaneTest0.inPositionData id="),
+                      "name=InKorvaneTest0.inPositionData:InKorvane0.outPositionData id="),
               std::string::npos);
     ls = rtctlOk({"ls"});
     EXPECT_EQ(countOf(ls, "InKorvane0.outPositionData -> InKorvaneTest0.inPositionData  name="), 2u)
@@ -125,7 +125,7 @@ namespace programs
     EXPECT_EQ(rtctlOk({"state", "InKorvane0"}), "INACTIVE\n");
 
     EXPECT_NE(rtctlOk({"disconnect", "InKorvane0:outPositionData", "InKorvaneTest0:inPositionData"})
-                .find("disconnected InKorvane0.outPositionData_InKorvaneTest0.inPositionData"),
+                .find("disconnected InKorvaneTest0.inPositionData:InKorvane0.outPositionData"),
               std::string::npos);
     EXPECT_EQ(rtctlOk({"ls"}).find(" -> "), std::string::npos);
 

@@ -88,7 +88,7 @@ TEST(ConnectionSettings, BufferOptionsAreChecked)
   ASSERT_TRUE(RTC::makeConnectionSettings(coil::Properties(), "A0.out", "B0.in", settings, error));
   EXPECT_EQ(8u, settings.bufferLength);
   EXPECT_TRUE(settings.overwriteWhenFull);
-  EXPECT_EQ("A0.out_B0.in", settings.name);
+  EXPECT_EQ("A0.out:B0.in", settings.name);
   RTC::ConnectionSettings other;
   ASSERT_TRUE(RTC::makeConnectionSettings(coil::Properties(), "A0.out", "B0.in", other, error));
   EXPECT_NE(settings.id, other.id);

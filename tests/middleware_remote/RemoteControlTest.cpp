@@ -178,3 +178,43 @@ namespace remotetest
     EXPECT_NE(std::string::npos, ls.find("buffer=16,overwrite")) << ls;
   }
 }
+
+namespace remotetest
+{
+  // Preconnect within a process, preconnect to another process and rtctl connect go through the
+  // one connect helper: each connector is named "<port asked>:<other port>" and has a UUID.
+  TEST_F(RemoteControlTest, EveryWayOfConnectingNamesAndIdentifiesConnectorsAlike)
+  {
+    const std::string producer = "rtcname://" + m_naming.address() + "/A";
+    auto first =
+      startTextPorts({"TextPort?instance_name=A", "TextPort?instance_name=B"},
+                     {"naming.formats:%n.rtc", "manager.components.preconnect:B.in?port=A.out"});
+    ASSERT_TRUE(waitRegistered(*first, "A"));
+    auto second = startTextPorts(
+      {"TextPort?instance_name=C", "TextPort?instance_name=D"},
+      {"naming.formats:%n.rtc", "manager.components.preconnect:C.in?port=" + producer + ".out"});
+    ASSERT_TRUE(second->waitForStderr("connected C.in and A.out", kPatience))
+      << second->stderrText();
+    rtctlOk({"connect", "A:out", "D:in"});
+
+    const std::string ls = rtctlOk({"ls"});
+    const struct
+    {
+      const char* path;
+      const char* name;
+    } made[] = {{"preconnect in one process", "B.in:A.out"},
+                {"preconnect to another process", "C.in:A.out"},
+                {"rtctl connect", "A.out:D.in"}};
+    for (const auto& connection : made)
+      {
+        const std::string field = "name=" + std::string(connection.name) + " id=";
+        const std::string::size_type at = ls.find(field);
+        ASSERT_NE(std::string::npos, at) << connection.path << "\n" << ls;
+        const std::string id =
+          ls.substr(at + field.size(), ls.find(' ', at + field.size()) - at - field.size());
+        EXPECT_EQ(36u, id.size()) << connection.path << ": " << id;
+        EXPECT_EQ(std::string::npos, id.find_first_not_of("0123456789abcdef-"))
+          << connection.path << ": " << id;
+      }
+  }
+}

@@ -216,6 +216,6 @@ namespace remotetest
                       PeerFault{"HungReader", true, SIGSTOP, "connection dropped"},
                       PeerFault{
                         "KilledWriter", false, SIGKILL,
-                        "writer of connection 'Probe0.out_Reader.in' is gone; connection dropped"}),
+                        "writer of connection 'Probe0.out:Reader.in' is gone; connection dropped"}),
     [](const ::testing::TestParamInfo<PeerFault>& fault) { return std::string(fault.param.name); });
 }

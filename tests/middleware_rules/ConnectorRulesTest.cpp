@@ -1,5 +1,6 @@
 // The connector rules that the manager, our ports and rtctl all judge by: what each refuses,
 // in which words, and what each takes.
+#include "ConnectorNames.h"
 #include "ConnectorRules.h"
 
 #include <gtest/gtest.h>
@@ -203,5 +204,43 @@ namespace
     EXPECT_EQ(RTC::bareTypeName("RTC::TimedLong"), "TimedLong");
     EXPECT_EQ(RTC::bareTypeName("TimedDouble"), "TimedDouble");
     EXPECT_EQ(RTC::bareTypeName("IDL:Outer/Inner/Pose:2.1"), "Pose");
+  }
+}
+
+namespace
+{
+  TEST(ConnectorNames, PortsAreFoundByFullOrOwnNameWhereverTheDotsAre)
+  {
+    const std::vector<std::string> ports = {"Comp0.data.out", "Comp0.out", "Comp0.in",
+                                            "my.comp0.time"};
+    const struct
+    {
+      const char* wanted;
+      int index;
+    } cases[] = {{"Comp0.out", 1},   // as the port reports itself
+                 {"out", 1},         // the shortest of those ending in ".out"
+                 {"data.out", 0},    // a dot in the port name
+                 {"time", 3},        // a dot in the instance name
+                 {"n", -1},        {"Comp0", -1}, {"", -1}};
+    for (const auto& one : cases)
+      {
+        EXPECT_EQ(one.index, RTC::findPortName(ports, one.wanted)) << one.wanted;
+      }
+  }
+
+  TEST(ConnectorNames, NamedInTheOrderAskedUnlessANameIsGivenAndIdentifiedByFreshUuids)
+  {
+    EXPECT_EQ("C0.in:P0.out", RTC::connectorName(coil::Properties(), "C0.in", "P0.out"));
+    for (const char* key : {"name", "dataport.name"})
+      {
+        coil::Properties given;
+        given.setProperty(key, "mine");
+        EXPECT_EQ("mine", RTC::connectorName(given, "C0.in", "P0.out")) << key;
+      }
+    const std::string id = RTC::newConnectorId();
+    EXPECT_EQ(36u, id.size());
+    EXPECT_EQ(std::string::npos, id.find_first_not_of("0123456789abcdef-")) << id;
+    EXPECT_EQ('4', id[14]) << id;
+    EXPECT_NE(id, RTC::newConnectorId());
   }
 }

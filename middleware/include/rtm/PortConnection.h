@@ -11,7 +11,7 @@ namespace RTC
   {
     std::string id;   // unique per connection, shared by both ends
     std::string
-      name;   // human-readable, e.g. "InKorvane0.outPositionData_InKorvaneTest0.inPositionData"
+      name;   // human-readable, e.g. "InKorvane0.outPositionData:InKorvaneTest0.inPositionData"
     std::string outPort;   // "<instance>.<port>" of the writer
     std::string inPort;    // "<instance>.<port>" of the reader
     std::size_t bufferLength = 8;
