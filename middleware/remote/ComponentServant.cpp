@@ -36,7 +36,7 @@ namespace RTC
   }
 
   ComponentServant::ComponentServant(CorbaRemoteLayer& layer, RTObject_impl& component)
-    : m_layer(layer), m_component(component), m_instanceName(component.core().instanceName()),
+    : m_layer(layer), m_component(component), m_instanceName(coreOf(component).instanceName()),
       m_lifetime(std::make_shared<ServantLifetime>())
   {
   }
@@ -65,7 +65,7 @@ namespace RTC
       m_ports.push_back(port);
     };
     // In the order the component added them, as OpenRTM-aist lists ports.
-    ComponentCore& core = m_component.core();
+    ComponentCore& core = coreOf(m_component);
     for (const std::string& name : core.portNames())
       {
         if (InPortBase* in = core.inPort(name)) { addPort(in, nullptr); }
@@ -195,9 +195,9 @@ namespace RTC
   {
     ServantLifetime::Use use(*m_lifetime);
     // The caller learns that onDeactivated has returned; finalising happens after the reply.
-    if (m_component.core().state() == ACTIVE_STATE)
+    if (coreOf(m_component).state() == ACTIVE_STATE)
       {
-        if (PeriodicExecutionContext* context = m_component.core().executionContext())
+        if (PeriodicExecutionContext* context = coreOf(m_component).executionContext())
           {
             context->transition(PeriodicExecutionContext::Transition::Deactivate,
                                 TimeOuts::kExitDeactivation);
@@ -241,7 +241,7 @@ namespace RTC
   RTC::ComponentProfile* ComponentServant::get_component_profile()
   {
     ServantLifetime::Use use(*m_lifetime);
-    const coil::Properties& properties = m_component.core().properties();
+    const coil::Properties& properties = coreOf(m_component).properties();
     RTC::ComponentProfile_var profile = new RTC::ComponentProfile;
     profile->instance_name = CORBA::string_dup(m_instanceName.c_str());
     profile->type_name = CORBA::string_dup(properties.getProperty("type_name").c_str());
@@ -277,7 +277,7 @@ namespace RTC
   char* ComponentServant::get_sdo_type()
   {
     ServantLifetime::Use use(*m_lifetime);
-    return CORBA::string_dup(m_component.core().properties().getProperty("description").c_str());
+    return CORBA::string_dup(coreOf(m_component).properties().getProperty("description").c_str());
   }
 
   SDOPackage::Configuration_ptr ComponentServant::get_configuration()

@@ -80,8 +80,8 @@ namespace RTC
             error = "no component named '" + end.component.path + "'";
             return false;
           }
-        OutPortBase* outPort = component->core().outPort(end.port);
-        InPortBase* inPort = outPort == nullptr ? component->core().inPort(end.port) : nullptr;
+        OutPortBase* outPort = coreOf(*component).outPort(end.port);
+        InPortBase* inPort = outPort == nullptr ? coreOf(*component).inPort(end.port) : nullptr;
         if (outPort == nullptr && inPort == nullptr)
           {
             error = end.component.text() + " has no port '" + end.port + "'";
@@ -128,12 +128,12 @@ namespace RTC
         error = "no component named '" + component.path + "'";
         return false;
       }
-    PeriodicExecutionContext* context = object->core().executionContext();
+    PeriodicExecutionContext* context = coreOf(*object).executionContext();
     ReturnCode_t result = context != nullptr ? context->activate() : PRECONDITION_NOT_MET;
     if (result != RTC_OK)
       {
         error = "activation of " + component.path + " failed (state " +
-                toString(object->core().state()) + ")";
+                toString(coreOf(*object).state()) + ")";
         return false;
       }
     return true;

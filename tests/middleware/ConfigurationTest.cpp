@@ -51,9 +51,9 @@ namespace
   // Gives the component its properties the way the manager does, then runs onInitialize.
   void create(BoundComponent& component, const coil::Properties& properties)
   {
-    component.core().setIdentity("Bound0", properties);
+    coreOf(component).setIdentity("Bound0", properties);
     ASSERT_EQ(RTC::RTC_OK, component.onInitialize());
-    component.core().config().update();
+    coreOf(component).config().update();
   }
 }
 
@@ -83,17 +83,17 @@ TEST(Configuration, ActiveConfigChoosesTheSet)
   }
   properties.setProperty("configuration.active_config", "fast");
   BoundComponent component;
-  component.core().setIdentity("Bound0", properties);
+  coreOf(component).setIdentity("Bound0", properties);
   ASSERT_EQ(RTC::RTC_OK, component.onInitialize());
   // Initialising, the component sees the default set; the active one takes over once applied.
   EXPECT_EQ(7, component.m_count);
   EXPECT_DOUBLE_EQ(0.5, component.m_ratio);
   EXPECT_TRUE(component.m_enabled);
-  component.core().config().update();
+  coreOf(component).config().update();
   EXPECT_EQ(50, component.m_count);
   EXPECT_DOUBLE_EQ(2.25, component.m_ratio);
   EXPECT_FALSE(component.m_enabled);
-  EXPECT_EQ("fast", component.core().config().activeSet());
+  EXPECT_EQ("fast", coreOf(component).config().activeSet());
 }
 
 TEST(Configuration, RefusedValueFallsBackToTheDefault)
@@ -109,7 +109,7 @@ TEST(Configuration, RefusedValueFallsBackToTheDefault)
   EXPECT_TRUE(component.m_enabled);
 
   // A variable that held another value goes back to the default, not to what it held.
-  RTC::ConfigAdmin& config = component.core().config();
+  RTC::ConfigAdmin& config = coreOf(component).config();
   config.setValue("default", "Count", "9");
   config.setValue("default", "Enabled", "off");
   config.update();
@@ -137,7 +137,7 @@ TEST(Configuration, ActiveSetIsInForceByActivation)
   create(component, coil::Properties());
   RTC::PeriodicExecutionContext context(component, 1000.0, 0);
   context.start();
-  RTC::ConfigAdmin& config = component.core().config();
+  RTC::ConfigAdmin& config = coreOf(component).config();
   config.setValue("tuned", "Count", "77");
   EXPECT_FALSE(config.activateSet("unknown"));
   ASSERT_TRUE(config.activateSet("tuned"));
