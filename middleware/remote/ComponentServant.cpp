@@ -4,7 +4,9 @@
 
 #include "ComponentCore.h"
 #include "CorbaRemoteLayer.h"
+#include "InPortServant.h"
 #include "NameValues.h"
+#include "OutPortServant.h"
 #include "PeriodicExecutionContext.h"
 #include "TimeOuts.h"
 
@@ -56,9 +58,9 @@ namespace RTC
       activate(poa, m_configuration.servant.in(), m_configuration.id);
     m_configurationRef = SDOPackage::Configuration::_narrow(configuration);
 
-    auto addPort = [&](InPortBase* in, OutPortBase* out) {
+    auto addPort = [&](PortServant* servant) {
       Object<PortServant> port;
-      port.servant = new PortServant(m_layer.orb(), poa, m_instanceName, in, out, m_lifetime);
+      port.servant = servant;
       CORBA::Object_var object = activate(poa, port.servant.in(), port.id);
       RTC::PortService_var reference = RTC::PortService::_narrow(object);
       port.servant->setReferences(reference.in(), m_self.in());
@@ -68,8 +70,14 @@ namespace RTC
     ComponentCore& core = coreOf(m_component);
     for (const std::string& name : core.portNames())
       {
-        if (InPortBase* in = core.inPort(name)) { addPort(in, nullptr); }
-        if (OutPortBase* out = core.outPort(name)) { addPort(nullptr, out); }
+        if (InPortBase* in = core.inPort(name))
+          {
+            addPort(new InPortServant(m_layer.orb(), poa, m_instanceName, *in, m_lifetime));
+          }
+        if (OutPortBase* out = core.outPort(name))
+          {
+            addPort(new OutPortServant(m_layer.orb(), poa, m_instanceName, *out, m_lifetime));
+          }
       }
   }
 
