@@ -4,7 +4,9 @@
 
 #include "ComponentCore.h"
 #include "CorbaRemoteLayer.h"
+#include "InPortServant.h"
 #include "NameValues.h"
+#include "OutPortServant.h"
 #include "PeriodicExecutionContext.h"
 #include "TimeOuts.h"
 
@@ -36,7 +38,7 @@ namespace RTC
   }
 
   ComponentServant::ComponentServant(CorbaRemoteLayer& layer, RTObject_impl& component)
-    : m_layer(layer), m_component(component), m_instanceName(component.core().instanceName()),
+    : m_layer(layer), m_component(component), m_instanceName(coreOf(component).instanceName()),
       m_lifetime(std::make_shared<ServantLifetime>())
   {
   }
@@ -56,20 +58,26 @@ namespace RTC
       activate(poa, m_configuration.servant.in(), m_configuration.id);
     m_configurationRef = SDOPackage::Configuration::_narrow(configuration);
 
-    auto addPort = [&](InPortBase* in, OutPortBase* out) {
+    auto addPort = [&](PortServant* servant) {
       Object<PortServant> port;
-      port.servant = new PortServant(m_layer.orb(), poa, m_instanceName, in, out, m_lifetime);
+      port.servant = servant;
       CORBA::Object_var object = activate(poa, port.servant.in(), port.id);
       RTC::PortService_var reference = RTC::PortService::_narrow(object);
       port.servant->setReferences(reference.in(), m_self.in());
       m_ports.push_back(port);
     };
     // In the order the component added them, as OpenRTM-aist lists ports.
-    ComponentCore& core = m_component.core();
+    ComponentCore& core = coreOf(m_component);
     for (const std::string& name : core.portNames())
       {
-        if (InPortBase* in = core.inPort(name)) { addPort(in, nullptr); }
-        if (OutPortBase* out = core.outPort(name)) { addPort(nullptr, out); }
+        if (InPortBase* in = core.inPort(name))
+          {
+            addPort(new InPortServant(m_layer.orb(), poa, m_instanceName, *in, m_lifetime));
+          }
+        if (OutPortBase* out = core.outPort(name))
+          {
+            addPort(new OutPortServant(m_layer.orb(), poa, m_instanceName, *out, m_lifetime));
+          }
       }
   }
 
@@ -195,9 +203,9 @@ namespace RTC
   {
     ServantLifetime::Use use(*m_lifetime);
     // The caller learns that onDeactivated has returned; finalising happens after the reply.
-    if (m_component.core().state() == ACTIVE_STATE)
+    if (coreOf(m_component).state() == ACTIVE_STATE)
       {
-        if (PeriodicExecutionContext* context = m_component.core().executionContext())
+        if (PeriodicExecutionContext* context = coreOf(m_component).executionContext())
           {
             context->transition(PeriodicExecutionContext::Transition::Deactivate,
                                 TimeOuts::kExitDeactivation);
@@ -241,7 +249,7 @@ namespace RTC
   RTC::ComponentProfile* ComponentServant::get_component_profile()
   {
     ServantLifetime::Use use(*m_lifetime);
-    const coil::Properties& properties = m_component.core().properties();
+    const coil::Properties& properties = coreOf(m_component).properties();
     RTC::ComponentProfile_var profile = new RTC::ComponentProfile;
     profile->instance_name = CORBA::string_dup(m_instanceName.c_str());
     profile->type_name = CORBA::string_dup(properties.getProperty("type_name").c_str());
@@ -277,7 +285,7 @@ namespace RTC
   char* ComponentServant::get_sdo_type()
   {
     ServantLifetime::Use use(*m_lifetime);
-    return CORBA::string_dup(m_component.core().properties().getProperty("description").c_str());
+    return CORBA::string_dup(coreOf(m_component).properties().getProperty("description").c_str());
   }
 
   SDOPackage::Configuration_ptr ComponentServant::get_configuration()

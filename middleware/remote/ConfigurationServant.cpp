@@ -42,7 +42,7 @@ namespace RTC
   SDOPackage::ConfigurationSetList* ConfigurationServant::get_configuration_sets()
   {
     ServantLifetime::Use use(*m_lifetime);
-    const auto sets = m_component.core().config().sets();
+    const auto sets = coreOf(m_component).config().sets();
     SDOPackage::ConfigurationSetList_var list = new SDOPackage::ConfigurationSetList;
     list->length(static_cast<CORBA::ULong>(sets.size()));
     CORBA::ULong i = 0;
@@ -53,7 +53,7 @@ namespace RTC
   SDOPackage::ConfigurationSet* ConfigurationServant::get_configuration_set(const char* setId)
   {
     ServantLifetime::Use use(*m_lifetime);
-    const auto sets = m_component.core().config().sets();
+    const auto sets = coreOf(m_component).config().sets();
     auto found = sets.find(setId);
     if (found == sets.end()) { throw SDOPackage::InternalError("no such configuration set"); }
     return new SDOPackage::ConfigurationSet(toSet(found->first, found->second));
@@ -62,7 +62,7 @@ namespace RTC
   SDOPackage::ConfigurationSet* ConfigurationServant::get_active_configuration_set()
   {
     ServantLifetime::Use use(*m_lifetime);
-    ConfigAdmin& config = m_component.core().config();
+    ConfigAdmin& config = coreOf(m_component).config();
     const std::string active = config.activeSet();
     const auto sets = config.sets();
     auto found = sets.find(active);
@@ -79,7 +79,7 @@ namespace RTC
       {
         throw SDOPackage::InvalidParameter("Configuration::set_configuration_set_values()");
       }
-    ConfigAdmin& config = m_component.core().config();
+    ConfigAdmin& config = coreOf(m_component).config();
     for (CORBA::ULong i = 0; i < values.configuration_data.length(); ++i)
       {
         const char* text = nullptr;
@@ -95,15 +95,15 @@ namespace RTC
   {
     ServantLifetime::Use use(*m_lifetime);
     const std::string set = setId;
-    ConfigAdmin& config = m_component.core().config();
+    ConfigAdmin& config = coreOf(m_component).config();
     if (set.empty() || set[0] == '_' || !config.activateSet(set))
       {
         throw SDOPackage::InvalidParameter("Configuration::activate_configuration_set()");
       }
     // An inactive component takes the set at its next activation; an active one now, but
     // between callbacks.
-    PeriodicExecutionContext* context = m_component.core().executionContext();
-    if (context != nullptr && m_component.core().state() == ACTIVE_STATE)
+    PeriodicExecutionContext* context = coreOf(m_component).executionContext();
+    if (context != nullptr && coreOf(m_component).state() == ACTIVE_STATE)
       {
         // Bounded: a callback that never returns must not hold the caller for good.
         context->runBetweenCallbacks([&config] { config.update(); },

@@ -82,9 +82,9 @@ namespace RTC
   std::vector<std::string> CorbaRemoteLayer::namingPaths(RTObject_impl& component) const
   {
     NamingFields fields;
-    fields.instanceName = component.core().instanceName();
-    fields.typeName = component.core().typeName();
-    fields.category = component.core().category();
+    fields.instanceName = coreOf(component).instanceName();
+    fields.typeName = coreOf(component).typeName();
+    fields.category = coreOf(component).category();
     fields.hostName = localHostName();
     fields.processId = std::to_string(::getpid());
     std::vector<std::string> paths;
@@ -97,7 +97,7 @@ namespace RTC
 
   void CorbaRemoteLayer::componentAdded(RTObject_impl& component)
   {
-    const std::string name = component.core().instanceName();
+    const std::string name = coreOf(component).instanceName();
     OpenRTM::DataFlowComponent_var reference;
     {
       // Servants are counted, made and released only under m_mutex (see the header).
@@ -127,7 +127,7 @@ namespace RTC
 
   void CorbaRemoteLayer::componentRemoved(RTObject_impl& component)
   {
-    const std::string name = component.core().instanceName();
+    const std::string name = coreOf(component).instanceName();
     ComponentServant* servant = nullptr;
     {
       std::lock_guard<std::mutex> lock(m_mutex);

@@ -48,7 +48,7 @@ namespace RTC
   CORBA::Boolean ExecutionContextServant::is_running()
   {
     ServantLifetime::Use use(*m_lifetime);
-    PeriodicExecutionContext* context = m_component.core().executionContext();
+    PeriodicExecutionContext* context = coreOf(m_component).executionContext();
     return context != nullptr && context->running();
   }
 
@@ -65,7 +65,7 @@ namespace RTC
   CORBA::Double ExecutionContextServant::get_rate()
   {
     ServantLifetime::Use use(*m_lifetime);
-    PeriodicExecutionContext* context = m_component.core().executionContext();
+    PeriodicExecutionContext* context = coreOf(m_component).executionContext();
     return context != nullptr ? context->rate() : 0.0;
   }
 
@@ -88,7 +88,7 @@ namespace RTC
   {
     ServantLifetime::Use use(*m_lifetime);
     if (!isOurs(comp)) { return RTC::BAD_PARAMETER; }
-    PeriodicExecutionContext* context = m_component.core().executionContext();
+    PeriodicExecutionContext* context = coreOf(m_component).executionContext();
     if (context == nullptr) { return RTC::PRECONDITION_NOT_MET; }
     return context->transition(static_cast<PeriodicExecutionContext::Transition>(which),
                                TimeOuts::kTransition);
@@ -114,7 +114,7 @@ namespace RTC
   {
     ServantLifetime::Use use(*m_lifetime);
     if (!isOurs(comp)) { return RTC::CREATED_STATE; }
-    return m_component.core().state();
+    return coreOf(m_component).state();
   }
 
   RTC::ExecutionKind ExecutionContextServant::get_kind()

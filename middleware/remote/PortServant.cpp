@@ -1,17 +1,12 @@
 #include "PortServant.h"
 
-#include "CallTimeouts.h"
-#include "CdrConnector.h"
 #include "ConnectionBuffer.h"
 #include "ConnectorNames.h"
 #include "ConnectorRules.h"
-#include "InProcessConnector.h"
 #include "Log.h"
 #include "NameValues.h"
-#include "PublisherConnector.h"
+#include "PeerPort.h"
 #include "TextUtil.h"
-
-#include <omniORB4/minorCode.h>
 
 #include <algorithm>
 #include <cstring>
@@ -20,35 +15,17 @@ namespace RTC
 {
   namespace
   {
-    const char* const kInportIorKey = "dataport.corba_cdr.inport_ior";
-    const char* const kInportRefKey = "dataport.corba_cdr.inport_ref";
     const char* const kEndianKey = "dataport.serializer.cdr.endian";
     // Our own key: values the in port's full buffer lost on this connection.
     const char* const kDroppedKey = "dataport.inkorvane.dropped";
-
-    // A nil port in a profile from outside shows as BAD_PARAM, like a port that does not answer.
-    RTC::PortService_ptr duplicateWithTimeout(RTC::PortService_ptr object,
-                                              std::chrono::milliseconds timeout)
-    {
-      if (CORBA::is_nil(object)) { throw CORBA::BAD_PARAM(0, CORBA::COMPLETED_NO); }
-      RTC::PortService_ptr copy = RTC::PortService::_duplicate(object);
-      CallTimeouts::apply(copy, timeout);
-      return copy;
-    }
-
-    std::string displayName(const RTC::ConnectorProfile& profile)
-    {
-      const std::string name = profile.name.in();
-      return name.empty() ? std::string(profile.connector_id.in()) : name;
-    }
   }
 
   PortServant::PortServant(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa,
-                           const std::string& instanceName, InPortBase* in, OutPortBase* out,
+                           const std::string& instanceName, const std::string& portName,
+                           const std::string& dataType,
                            const std::shared_ptr<ServantLifetime>& lifetime)
     : m_orb(CORBA::ORB::_duplicate(orb)), m_poa(PortableServer::POA::_duplicate(poa)),
-      m_name(instanceName + "." + (in != nullptr ? in->getName() : out->getName())), m_in(in),
-      m_out(out), m_lifetime(lifetime)
+      m_lifetime(lifetime), m_name(instanceName + "." + portName), m_dataType(dataType)
   {
   }
 
@@ -63,14 +40,9 @@ namespace RTC
     return RTC::PortService::_duplicate(m_self.in());
   }
 
-  const std::string& PortServant::dataType() const
-  {
-    return m_in != nullptr ? m_in->dataType() : m_out->dataType();
-  }
-
   bool PortServant::isSelf(RTC::PortService_ptr port)
   {
-    return !CORBA::is_nil(port) && port->_is_equivalent(m_self.in());
+    return samePort(port, m_self.in());
   }
 
   long PortServant::position(const RTC::ConnectorProfile& profile)
@@ -83,72 +55,6 @@ namespace RTC
   }
 
   // ---- profiles
-
-  void PortServant::pruneLocked()
-  {
-    if (m_out == nullptr)
-      {
-        m_connections.erase(std::remove_if(m_connections.begin(), m_connections.end(),
-                                           [](const Connection& c) { return c.buffer->closed(); }),
-                            m_connections.end());
-        return;
-      }
-    // The out port drops a connection whose reader has gone by itself; the other ports are
-    // told later, off the caller's thread (see tellDroppedPeers).
-    std::set<std::string> live;
-    for (const ConnectionStatus& status : m_out->connections()) { live.insert(status.settings.id); }
-    auto gone = std::stable_partition(
-      m_connections.begin(), m_connections.end(),
-      [&live](const Connection& c) { return live.count(c.profile.connector_id.in()) != 0; });
-    for (auto it = gone; it != m_connections.end(); ++it)
-      {
-        m_untold.push_back(Untold{it->profile, 0});
-      }
-    m_connections.erase(gone, m_connections.end());
-  }
-
-  void PortServant::tellDroppedPeers()
-  {
-    // A reader that only hung may come back: it should not keep waiting on a connection that
-    // this side has dropped. Retried for a while while it still does not answer.
-    std::vector<Untold> untold;
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      pruneLocked();
-      untold.swap(m_untold);
-    }
-    std::vector<Untold> again;
-    for (Untold& entry : untold)
-      {
-        const RTC::ConnectorProfile& profile = entry.profile;
-        bool hung = false;
-        for (CORBA::ULong i = 0; i < profile.ports.length(); ++i)
-          {
-            if (isSelf(profile.ports[i])) { continue; }
-            try
-              {
-                RTC::PortService_var port =
-                  duplicateWithTimeout(profile.ports[i].in(), TimeOuts::kDataCall);
-                port->notify_disconnect(profile.connector_id.in());
-              }
-            catch (const CORBA::TIMEOUT&)
-              {
-                hung = true;
-              }
-            catch (const CORBA::TRANSIENT& e)
-              {
-                hung = hung || e.minor() == omni::TRANSIENT_CallTimedout;
-              }
-            catch (const CORBA::Exception&)
-              {
-                // Gone for good: nothing to tell.
-              }
-          }
-        if (hung && ++entry.attempts < TimeOuts::kDroppedPeerAttempts) { again.push_back(entry); }
-      }
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_untold.insert(m_untold.end(), again.begin(), again.end());
-  }
 
   void PortServant::fillDropCounts(RTC::ConnectorProfile& profile, const Connection& connection)
   {
@@ -231,7 +137,7 @@ namespace RTC
     agreement.settings.outPort = isOut() ? m_name : "peer";
     agreement.settings.inPort = isOut() ? "peer" : m_name;
     agreement.settings.id = profile.connector_id.in();
-    agreement.settings.name = displayName(profile);
+    agreement.settings.name = connectionName(profile);
     return true;
   }
 
@@ -267,7 +173,8 @@ namespace RTC
 
   RTC::ReturnCode_t PortServant::refuse(RTC::ConnectorProfile& profile, const std::string& problem)
   {
-    Log::warn("port " + m_name + ": connection '" + displayName(profile) + "' refused: " + problem);
+    Log::warn("port " + m_name + ": connection '" + connectionName(profile) +
+              "' refused: " + problem);
     setString(profile.properties, kRefusalKey, problem);
     return RTC::BAD_PARAMETER;
   }
@@ -305,14 +212,13 @@ namespace RTC
         if (isSelf(profile.ports[0])) { result = notify_connect(profile); }
         else
           {
-            RTC::PortService_var first =
-              duplicateWithTimeout(profile.ports[0].in(), TimeOuts::kPeerCall);
+            RTC::PortService_var first = peerPort(profile.ports[0].in(), TimeOuts::kPeerCall);
             result = first->notify_connect(profile);
           }
       }
     catch (const CORBA::Exception& e)
       {
-        Log::warn("port " + m_name + ": connecting '" + displayName(profile) +
+        Log::warn("port " + m_name + ": connecting '" + connectionName(profile) +
                   "' failed: a port does not answer (" + e._name() + ")");
         result = RTC::BAD_PARAMETER;
       }
@@ -321,138 +227,18 @@ namespace RTC
     return result;
   }
 
-  void PortServant::publish(RTC::ConnectorProfile& profile, const Agreement& agreement,
-                            Connection& connection)
-  {
-    connection.buffer = m_in->addConnection(agreement.settings);
-    PortableServer::Servant_var<InPortCdrServant> sink =
-      new InPortCdrServant(*m_in, connection.buffer, agreement.swapped, m_lifetime);
-    connection.sinkId = m_poa->activate_object(sink.in());
-    connection.hasSink = true;
-    CORBA::Object_var object = m_poa->id_to_reference(connection.sinkId.in());
-    OpenRTM::InPortCdr_var reference = OpenRTM::InPortCdr::_narrow(object);
-    CORBA::String_var ior = m_orb->object_to_string(object.in());
-    // An OpenRTM-aist out port after us drops non-string values: the string IOR is what counts.
-    setString(profile.properties, kInportIorKey, ior.in());
-    CORBA::Any ref;
-    ref <<= reference.in();
-    setValue(profile.properties, kInportRefKey, ref);
-  }
-
-  void PortServant::unpublish(Connection& connection)
-  {
-    if (connection.buffer) { m_in->removeConnection(connection.buffer->settings().id); }
-    if (!connection.hasSink) { return; }
-    try
-      {
-        m_poa->deactivate_object(connection.sinkId.in());
-      }
-    catch (const CORBA::Exception&)
-      {
-        // Already gone with the POA.
-      }
-  }
-
-  bool PortServant::subscribe(const RTC::ConnectorProfile& profile, const Agreement& agreement,
-                              std::string& problem)
-  {
-    CORBA::Object_var object;
-    std::string ior;
-    if (findString(profile.properties, kInportIorKey, ior))
-      {
-        try
-          {
-            object = m_orb->string_to_object(ior.c_str());
-          }
-        catch (const CORBA::Exception&)
-          {
-            problem = std::string(kInportIorKey) + " is not an object reference";
-            return false;
-          }
-      }
-    else if (const CORBA::Any* ref = findValue(profile.properties, kInportRefKey))
-      {
-        if (!(*ref >>= CORBA::Any::to_object(object.out())))
-          {
-            problem = std::string(kInportRefKey) + " is not an object reference";
-            return false;
-          }
-      }
-    else
-      {
-        problem =
-          "the in port published neither " + std::string(kInportIorKey) + " nor " + kInportRefKey;
-        return false;
-      }
-    if (CORBA::is_nil(object))
-      {
-        problem = "the in port published a nil reference";
-        return false;
-      }
-
-    // A reader in this process gets the value straight into its buffer.
-    std::shared_ptr<ConnectionBuffer> localBuffer;
-    try
-      {
-        PortableServer::ServantBase* servant = m_poa->reference_to_servant(object.in());
-        if (InPortCdrServant* sink = dynamic_cast<InPortCdrServant*>(servant))
-          {
-            localBuffer = sink->buffer();
-          }
-        servant->_remove_ref();
-      }
-    catch (const CORBA::Exception&)
-      {
-        // Not an object of this process.
-      }
-    if (localBuffer)
-      {
-        m_out->addConnector(std::make_shared<InProcessConnector>(agreement.settings, localBuffer));
-        return true;
-      }
-
-    OpenRTM::InPortCdr_var sink;
-    try
-      {
-        CallTimeouts::apply(object.in(), TimeOuts::kDataCall);
-        sink = OpenRTM::InPortCdr::_narrow(object.in());
-      }
-    catch (const CORBA::Exception& e)
-      {
-        problem = "the in port's data object does not answer (" + std::string(e._name()) + ")";
-        return false;
-      }
-    if (CORBA::is_nil(sink))
-      {
-        problem = "the in port's data object is not an InPortCdr";
-        return false;
-      }
-    if (!agreement.settings.publisherThread)
-      {
-        m_out->addConnector(
-          std::make_shared<CdrConnector>(agreement.settings, sink.in(), agreement.swapped));
-        return true;
-      }
-    // The publisher picks the reader's byte order; its inner connector sends the bytes as given.
-    m_out->addConnector(std::make_shared<PublisherConnector>(
-      std::unique_ptr<OutPortConnector>(new CdrConnector(agreement.settings, sink.in(), false)),
-      agreement.swapped, TimeOuts::kDataCall));
-    return true;
-  }
-
   RTC::ReturnCode_t PortServant::notifyNext(RTC::ConnectorProfile& profile, long index)
   {
     const CORBA::ULong next = static_cast<CORBA::ULong>(index + 1);
     if (next >= profile.ports.length()) { return RTC::RTC_OK; }
     try
       {
-        RTC::PortService_var port =
-          duplicateWithTimeout(profile.ports[next].in(), TimeOuts::kPeerCall);
+        RTC::PortService_var port = peerPort(profile.ports[next].in(), TimeOuts::kPeerCall);
         return port->notify_connect(profile);
       }
     catch (const CORBA::Exception& e)
       {
-        Log::warn("port " + m_name + ": connection '" + displayName(profile) +
+        Log::warn("port " + m_name + ": connection '" + connectionName(profile) +
                   "': the next port does not answer (" + e._name() + ")");
         return RTC::BAD_PARAMETER;
       }
@@ -487,28 +273,8 @@ namespace RTC
     if (!readAgreement(profile, agreement, problem)) { return refuse(profile, problem); }
 
     Connection connection;
-    if (!isOut())
-      {
-        try
-          {
-            publish(profile, agreement, connection);
-          }
-        catch (const CORBA::Exception& e)
-          {
-            unpublish(connection);
-            return refuse(profile, std::string("cannot serve its data object (") + e._name() + ")");
-          }
-      }
-    RTC::ReturnCode_t result = notifyNext(profile, index);
-    if (result == RTC::RTC_OK && isOut() && !subscribe(profile, agreement, problem))
-      {
-        result = refuse(profile, problem);
-      }
-    if (result != RTC::RTC_OK)
-      {
-        if (!isOut()) { unpublish(connection); }
-        return result;
-      }
+    const RTC::ReturnCode_t result = join(profile, agreement, index, connection);
+    if (result != RTC::RTC_OK) { return result; }
     connection.profile = profile;
     std::lock_guard<std::mutex> lock(m_mutex);
     m_connections.push_back(connection);
@@ -536,7 +302,7 @@ namespace RTC
     Connection removed;
     if (!removeLocal(connectorId, removed)) { return RTC::BAD_PARAMETER; }
     // The writer stops before the reader goes, so no value meets a closed reader.
-    if (isOut()) { m_out->removeConnector(connectorId); }
+    stopWriting(connectorId);
     RTC::ReturnCode_t result = RTC::RTC_OK;
     const long index = position(removed.profile);
     for (CORBA::ULong next = static_cast<CORBA::ULong>(index + 1);
@@ -545,7 +311,7 @@ namespace RTC
         try
           {
             RTC::PortService_var port =
-              duplicateWithTimeout(removed.profile.ports[next].in(), TimeOuts::kPeerCall);
+              peerPort(removed.profile.ports[next].in(), TimeOuts::kPeerCall);
             result = port->notify_disconnect(connectorId);
             break;
           }
@@ -554,7 +320,7 @@ namespace RTC
             // That port is gone; the one after it is told instead.
           }
       }
-    if (!isOut()) { unpublish(removed); }
+    releaseEnd(removed);
     return result;
   }
 
@@ -570,7 +336,7 @@ namespace RTC
             if (isSelf(profile.ports[i])) { result = notify_disconnect(id.c_str()); }
             else
               {
-                RTC::PortService_var port = duplicateWithTimeout(profile.ports[i].in(), timeout);
+                RTC::PortService_var port = peerPort(profile.ports[i].in(), timeout);
                 result = port->notify_disconnect(id.c_str());
               }
             break;
@@ -589,8 +355,8 @@ namespace RTC
   {
     Connection removed;
     if (!removeLocal(connectorId, removed)) { return; }
-    if (isOut()) { m_out->removeConnector(connectorId); }
-    else { unpublish(removed); }
+    stopWriting(connectorId);
+    releaseEnd(removed);
   }
 
   void PortServant::forgetEverywhere(const RTC::ConnectorProfile& profile)
@@ -605,8 +371,7 @@ namespace RTC
           }
         try
           {
-            RTC::PortService_var port =
-              duplicateWithTimeout(profile.ports[i].in(), TimeOuts::kPeerCall);
+            RTC::PortService_var port = peerPort(profile.ports[i].in(), TimeOuts::kPeerCall);
             port->notify_disconnect(id.c_str());
           }
         catch (const CORBA::Exception&)
@@ -635,13 +400,8 @@ namespace RTC
   RTC::ReturnCode_t PortServant::disconnect_all()
   {
     ServantLifetime::Use use(*m_lifetime);
-    std::vector<RTC::ConnectorProfile> profiles;
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      for (const Connection& connection : m_connections) { profiles.push_back(connection.profile); }
-    }
     RTC::ReturnCode_t result = RTC::RTC_OK;
-    for (const RTC::ConnectorProfile& profile : profiles)
+    for (const RTC::ConnectorProfile& profile : profiles())
       {
         if (disconnectAlong(profile, TimeOuts::kPeerCall) != RTC::RTC_OK)
           {
@@ -651,90 +411,20 @@ namespace RTC
     return result;
   }
 
-  void PortServant::disconnectAllOnExit()
+  std::vector<RTC::ConnectorProfile> PortServant::profiles()
   {
-    std::vector<RTC::ConnectorProfile> profiles;
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      for (const Connection& connection : m_connections) { profiles.push_back(connection.profile); }
-    }
-    // A hung peer holds the exit no longer than one data call each.
-    for (const RTC::ConnectorProfile& profile : profiles)
-      {
-        disconnectAlong(profile, TimeOuts::kDataCall);
-      }
+    std::vector<RTC::ConnectorProfile> result;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (const Connection& connection : m_connections) { result.push_back(connection.profile); }
+    return result;
   }
 
-  // ---- abandoned connections
-
-  void PortServant::dropAbandonedConnections()
+  void PortServant::disconnectAllOnExit()
   {
-    ServantLifetime::Use use(*m_lifetime);
-    if (isOut())
+    // A hung peer holds the exit no longer than one data call each.
+    for (const RTC::ConnectorProfile& profile : profiles())
       {
-        tellDroppedPeers();
-        return;
-      }
-    std::vector<RTC::ConnectorProfile> profiles;
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      pruneLocked();
-      for (const Connection& connection : m_connections) { profiles.push_back(connection.profile); }
-    }
-    for (const RTC::ConnectorProfile& profile : profiles)
-      {
-        const std::string id = profile.connector_id.in();
-        bool gone = false;
-        bool listed = false;
-        bool asked = false;
-        for (CORBA::ULong i = 0; i < profile.ports.length() && !gone; ++i)
-          {
-            if (isSelf(profile.ports[i])) { continue; }
-            try
-              {
-                RTC::PortService_var writer =
-                  duplicateWithTimeout(profile.ports[i].in(), TimeOuts::kDataCall);
-                RTC::ConnectorProfileList_var list = writer->get_connector_profiles();
-                asked = true;
-                for (CORBA::ULong j = 0; j < list->length() && !listed; ++j)
-                  {
-                    listed = id == list[j].connector_id.in();
-                  }
-              }
-            catch (const CORBA::TIMEOUT&)
-              {
-                // Busy or hung: its own time-out on putting decides.
-              }
-            catch (const CORBA::TRANSIENT& e)
-              {
-                gone = e.minor() != omni::TRANSIENT_CallTimedout;
-              }
-            catch (const CORBA::SystemException&)
-              {
-                gone = true;   // COMM_FAILURE, OBJECT_NOT_EXIST: the writer is gone
-              }
-          }
-        Connection removed;
-        {
-          std::lock_guard<std::mutex> lock(m_mutex);
-          auto found =
-            std::find_if(m_connections.begin(), m_connections.end(),
-                         [&id](const Connection& c) { return id == c.profile.connector_id.in(); });
-          if (found == m_connections.end()) { continue; }
-          // Not listed twice in a row: a writer lists a connection only once its own connect
-          // has completed, which may be just after ours.
-          if (!gone && (!asked || listed))
-            {
-              found->misses = 0;
-              continue;
-            }
-          if (!gone && ++found->misses < 2) { continue; }
-          removed = *found;
-          m_connections.erase(found);
-        }
-        unpublish(removed);
-        Log::warn("port " + m_name + ": writer of connection '" + displayName(profile) +
-                  "' is gone; connection dropped");
+        disconnectAlong(profile, TimeOuts::kDataCall);
       }
   }
 }

@@ -1,6 +1,7 @@
 // The remote face of one data port, as OpenRTM-aist's ports present themselves: its profile,
 // and the connect protocol on connector profiles (connect, the chained notify_connect, and
-// disconnect). An in port publishes one InPortCdr object per connection; an out port
+// disconnect). What each direction makes of a connection is InPortServant's and
+// OutPortServant's: an in port publishes one InPortCdr object per connection; an out port
 // subscribes to the one its peer published and puts each written value into it.
 //
 // Calls arrive on ORB threads. No lock is held while another port is called, so a peer may
@@ -8,12 +9,9 @@
 #ifndef RTM_REMOTE_PORTSERVANT_H
 #define RTM_REMOTE_PORTSERVANT_H
 
-#include <rtm/InPortBase.h>
-#include <rtm/OutPortBase.h>
 #include <rtm/PortConnection.h>
 #include <rtm/idl/RtcInterfaces.hh>
 
-#include "InPortCdrServant.h"
 #include "NoImplement.h"
 #include "ServantLifetime.h"
 
@@ -31,17 +29,18 @@ namespace RTC
   class PortServant : public NoImplement<POA_RTC::PortService>
   {
   public:
-    // Exactly one of `in` and `out` is set.
+    // `instanceName`.`portName` is the port's name.
     PortServant(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa, const std::string& instanceName,
-                InPortBase* in, OutPortBase* out, const std::shared_ptr<ServantLifetime>& lifetime);
+                const std::string& portName, const std::string& dataType,
+                const std::shared_ptr<ServantLifetime>& lifetime);
 
     // Once activated: its own reference and its component's.
     void setReferences(RTC::PortService_ptr self, RTC::RTObject_ptr owner);
     RTC::PortService_ptr reference();
     // "<instance>.<port>"
     const std::string& name() const { return m_name; }
-    bool isOut() const { return m_out != nullptr; }
-    const std::string& dataType() const;
+    const std::string& dataType() const { return m_dataType; }
+    virtual bool isOut() const = 0;
 
     RTC::PortProfile* get_port_profile() override;
     // Never raises; lists a connection only once its notify_connect has completed here.
@@ -55,19 +54,18 @@ namespace RTC
 
     // Before the component goes: disconnects everything, telling the peers (bounded).
     void disconnectAllOnExit();
-    // Drops in-port connections whose writer is gone or no longer lists them, with one
-    // warning each; tells the peers of out-port connections dropped since. Calls the peers,
-    // so it may take a call time-out per peer.
-    void dropAbandonedConnections();
+    // Drops the connections the other end has abandoned, or tells the other ends of the ones
+    // this end dropped. Calls the peers, so it may take a call time-out per peer.
+    virtual void dropAbandonedConnections() = 0;
 
-  private:
+  protected:
     struct Connection
     {
       RTC::ConnectorProfile profile;
       std::shared_ptr<ConnectionBuffer> buffer;   // in port
       PortableServer::ObjectId_var sinkId;        // in port: its InPortCdr object
       bool hasSink = false;
-      unsigned misses = 0;   // watcher: times the writer did not list it
+      unsigned misses = 0;   // in port: times the writer did not list it
     };
     // What notify_connect reads from the connector properties.
     struct Agreement
@@ -76,22 +74,35 @@ namespace RTC
       bool swapped = false;   // the peer's byte order is not ours
     };
 
+    // This end's part of a connection being made: it makes its end in `connection` and tells
+    // the port after it (notifyNext) at the point its direction needs. RTC_OK when made.
+    virtual RTC::ReturnCode_t join(RTC::ConnectorProfile& profile, const Agreement& agreement,
+                                   long index, Connection& connection) = 0;
+    // Removing a connection: the writer stops before the rest of the chain is told, so no
+    // value meets a closed reader; the reader lets go of its end after.
+    virtual void stopWriting(const std::string& connectorId) { (void)connectorId; }
+    virtual void releaseEnd(Connection& connection) { (void)connection; }
+    // Forgets connections whose local end has gone meanwhile. Called with m_mutex held.
+    virtual void pruneLocked() = 0;
+
     bool isSelf(RTC::PortService_ptr port);
     // Index of this port in the profile's port list; -1 when absent.
     long position(const RTC::ConnectorProfile& profile);
+    // Logs the refusal and names it in the profile, which carries it back to the caller.
+    RTC::ReturnCode_t refuse(RTC::ConnectorProfile& profile, const std::string& problem);
+    RTC::ReturnCode_t notifyNext(RTC::ConnectorProfile& profile, long index);
+    std::vector<RTC::ConnectorProfile> profiles();
+
+    CORBA::ORB_var m_orb;
+    PortableServer::POA_var m_poa;
+    const std::shared_ptr<ServantLifetime> m_lifetime;
+    std::mutex m_mutex;   // guards m_connections, m_pending and the subclasses' lists
+    std::vector<Connection> m_connections;
+
+  private:
     bool readAgreement(const RTC::ConnectorProfile& profile, Agreement& agreement,
                        std::string& problem);
     bool duplicateLocked(const RTC::ConnectorProfile& profile);
-    // Logs the refusal and names it in the profile, which carries it back to the caller.
-    RTC::ReturnCode_t refuse(RTC::ConnectorProfile& profile, const std::string& problem);
-    // In port: a buffer and an InPortCdr object, published in the profile.
-    void publish(RTC::ConnectorProfile& profile, const Agreement& agreement,
-                 Connection& connection);
-    // Out port: the connector to the published sink.
-    bool subscribe(const RTC::ConnectorProfile& profile, const Agreement& agreement,
-                   std::string& problem);
-    void unpublish(Connection& connection);
-    RTC::ReturnCode_t notifyNext(RTC::ConnectorProfile& profile, long index);
     // Tells the ports of `profile` in turn until one answers (the chain does the rest).
     RTC::ReturnCode_t disconnectAlong(const RTC::ConnectorProfile& profile,
                                       std::chrono::milliseconds timeout);
@@ -100,29 +111,12 @@ namespace RTC
     void removeOwnEnd(const std::string& connectorId);
     // Removes this port's end; false when it was not here.
     bool removeLocal(const std::string& connectorId, Connection& removed);
-    // Connections whose local end has gone meanwhile (a reader that died) are forgotten.
-    void pruneLocked();
     void fillDropCounts(RTC::ConnectorProfile& profile, const Connection& connection);
 
-    CORBA::ORB_var m_orb;
-    PortableServer::POA_var m_poa;
     const std::string m_name;
-    InPortBase* const m_in;
-    OutPortBase* const m_out;
-    std::shared_ptr<ServantLifetime> m_lifetime;
+    const std::string m_dataType;
     RTC::PortService_var m_self;
     RTC::RTObject_var m_owner;
-
-    struct Untold
-    {
-      RTC::ConnectorProfile profile;
-      unsigned attempts;
-    };
-    void tellDroppedPeers();
-
-    std::mutex m_mutex;             // guards the three lists
-    std::vector<Untold> m_untold;   // out port: dropped connections whose peers were not told
-    std::vector<Connection> m_connections;
     std::set<std::string> m_pending;   // ids inside notify_connect right now
   };
 }

@@ -13,7 +13,7 @@
 #include "NameValues.h"
 #include "NamingClient.h"
 #include "NamingPath.h"
-#include "PortServant.h"
+#include "InPortServant.h"
 #include "ServantLifetime.h"
 #include "ShutdownSignal.h"
 #include "TimeOuts.h"

@@ -71,8 +71,7 @@ namespace rtctl
     RTC::Log::configure(true, "ERROR");
     PortableServer::POA_ptr poa = context.servingPoa();
     const std::string instance = purpose + std::to_string(::getpid());
-    m_servant =
-      new RTC::PortServant(context.orb(), poa, instance, m_port.get(), nullptr, m_lifetime);
+    m_servant = new RTC::InPortServant(context.orb(), poa, instance, *m_port, m_lifetime);
     try
       {
         m_id = poa->activate_object(m_servant);

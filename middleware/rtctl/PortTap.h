@@ -15,7 +15,7 @@
 
 namespace RTC
 {
-  class PortServant;
+  class InPortServant;
   class ServantLifetime;
 }
 
@@ -58,7 +58,7 @@ namespace rtctl
     ToolContext& m_context;
     std::unique_ptr<TapInPort> m_port;
     std::shared_ptr<RTC::ServantLifetime> m_lifetime;
-    RTC::PortServant* m_servant = nullptr;   // counted reference, released by the destructor
+    RTC::InPortServant* m_servant = nullptr;   // counted reference, released by the destructor
     PortableServer::ObjectId_var m_id;
     std::string m_connectorId;
     std::string m_peer;   // the out port as the operator named it

@@ -9,6 +9,7 @@
 #include <rtm/RTC.h>
 
 #include "ConfigAdmin.h"
+#include "MiddlewareAccess.h"   // coreOf: the way from a component to its core
 
 #include <map>
 #include <memory>

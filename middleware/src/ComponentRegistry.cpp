@@ -31,7 +31,7 @@ namespace RTC
   {
     return std::any_of(m_instances.begin(), m_instances.end(),
                        [&instanceName](const Instance& instance) {
-                         return instance.object->core().instanceName() == instanceName;
+                         return coreOf(*instance.object).instanceName() == instanceName;
                        });
   }
 
@@ -58,7 +58,7 @@ namespace RTC
     long maxInstances = limit.empty() ? 0 : std::strtol(limit.c_str(), nullptr, 10);
     long existing =
       std::count_if(m_instances.begin(), m_instances.end(), [&typeName](const Instance& instance) {
-        return instance.object->core().typeName() == typeName;
+        return coreOf(*instance.object).typeName() == typeName;
       });
     if (maxInstances > 0 && existing >= maxInstances)
       {
@@ -87,7 +87,7 @@ namespace RTC
     std::lock_guard<std::mutex> lock(m_mutex);
     for (const Instance& instance : m_instances)
       {
-        if (instance.object->core().instanceName() == instanceName) { return instance.object; }
+        if (coreOf(*instance.object).instanceName() == instanceName) { return instance.object; }
       }
     return nullptr;
   }
@@ -106,7 +106,7 @@ namespace RTC
     std::lock_guard<std::mutex> lock(m_mutex);
     auto it = std::find_if(m_instances.begin(), m_instances.end(),
                            [&instanceName](const Instance& instance) {
-                             return instance.object->core().instanceName() == instanceName;
+                             return coreOf(*instance.object).instanceName() == instanceName;
                            });
     if (it == m_instances.end()) { return false; }
     removed = *it;

@@ -90,10 +90,6 @@ namespace RTC
     m_impl->shutdown();
   }
 
-  ManagerImpl& Manager::impl()
-  {
-    return *m_impl;
-  }
   const coil::Properties& Manager::getConfig() const
   {
     return m_impl->config();

@@ -79,7 +79,7 @@ namespace RTC
         Log::error("createComponent: the creation function of " + typeName + " returned null");
         return nullptr;
       }
-    ComponentCore& core = object->core();
+    ComponentCore& core = coreOf(*object);
     core.setIdentity(instanceName, properties);
     if (guardedCall([object] { return object->onInitialize(); }) != RTC_OK)
       {
@@ -113,7 +113,7 @@ namespace RTC
 
   void ManagerImpl::finalize(Instance instance)
   {
-    ComponentCore& core = instance.object->core();
+    ComponentCore& core = coreOf(*instance.object);
     // Deactivation and onShutdown happen on the execution context thread, which is then joined.
     if (PeriodicExecutionContext* context = core.executionContext()) { context->stop(); }
     guardedCall([&instance] { return instance.object->onFinalize(); });

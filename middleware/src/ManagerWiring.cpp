@@ -80,7 +80,7 @@ namespace RTC
             return false;
           }
         // The one look-up, on the names the ports would report.
-        const std::vector<std::string> ports = component->core().portNames();
+        const std::vector<std::string> ports = coreOf(*component).portNames();
         std::vector<std::string> names;
         for (const std::string& port : ports) { names.push_back(end.component.path + "." + port); }
         const int index = findPortName(names, end.port);
@@ -89,8 +89,8 @@ namespace RTC
             error = noSuchPort(end.component.text(), end.port, ports);
             return false;
           }
-        OutPortBase* outPort = component->core().outPort(ports[index]);
-        InPortBase* inPort = outPort == nullptr ? component->core().inPort(ports[index]) : nullptr;
+        OutPortBase* outPort = coreOf(*component).outPort(ports[index]);
+        InPortBase* inPort = outPort == nullptr ? coreOf(*component).inPort(ports[index]) : nullptr;
         facts[i].name = names[index];
         facts[i].portType = outPort != nullptr ? kOutPortType : kInPortType;
         facts[i].dataType = outPort != nullptr ? outPort->dataType() : inPort->dataType();
@@ -128,12 +128,12 @@ namespace RTC
         error = "no component named '" + component.path + "'";
         return false;
       }
-    PeriodicExecutionContext* context = object->core().executionContext();
+    PeriodicExecutionContext* context = coreOf(*object).executionContext();
     ReturnCode_t result = context != nullptr ? context->activate() : PRECONDITION_NOT_MET;
     if (result != RTC_OK)
       {
         error = "activation of " + component.path + " failed (state " +
-                toString(object->core().state()) + ")";
+                toString(coreOf(*object).state()) + ")";
         return false;
       }
     return true;

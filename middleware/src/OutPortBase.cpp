@@ -1,18 +1,12 @@
 #include <rtm/OutPortBase.h>
 
 #include "Log.h"
+#include "OutPortConnector.h"
 
 #include <algorithm>
 
 namespace RTC
 {
-  OutPortConnector::OutPortConnector(const ConnectionSettings& settings) : m_settings(settings) {}
-  OutPortConnector::~OutPortConnector() = default;
-  const ConnectionSettings& OutPortConnector::settings() const
-  {
-    return m_settings;
-  }
-
   OutPortBase::OutPortBase(const char* name, const std::string& dataType)
     : m_name(name != nullptr ? name : ""), m_dataType(dataType)
   {
@@ -71,8 +65,10 @@ namespace RTC
     return result;
   }
 
-  bool OutPortBase::deliverToAll(OutgoingValue& value)
+  bool OutPortBase::deliverToAll(const EncodedValue& native, SwappedEncoder encoder,
+                                 const void* value)
   {
+    OutgoingValue outgoing(native, encoder, value);
     std::vector<std::shared_ptr<OutPortConnector>> connectors;
     {
       std::lock_guard<std::mutex> lock(m_mutex);
@@ -81,7 +77,7 @@ namespace RTC
     if (connectors.empty()) { return false; }
     for (auto& connector : connectors)
       {
-        if (connector->deliver(value)) { continue; }
+        if (connector->deliver(outgoing)) { continue; }
         // The list may have changed meanwhile; only the first to remove it warns.
         if (removeConnector(connector->settings().id))
           {

@@ -238,7 +238,7 @@ namespace RTC
   {
     if (state() != INACTIVE_STATE) { return PRECONDITION_NOT_MET; }
     // The active configuration set is in force from activation on.
-    m_component.core().config().update();
+    coreOf(m_component).config().update();
     if (invoke(m_component, &RTObject_impl::onActivated, m_id) != RTC_OK)
       {
         enterError();

@@ -75,10 +75,6 @@ namespace RTC
     return m_core->instanceName().c_str();
   }
 
-  ComponentCore& RTObject_impl::core()
-  {
-    return *m_core;
-  }
   Manager* RTObject_impl::manager()
   {
     return m_manager;

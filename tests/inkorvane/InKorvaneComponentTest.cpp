@@ -90,12 +90,12 @@ namespace
 
   RTC::PeriodicExecutionContext& context()
   {
-    return *g_inKorvane->core().executionContext();
+    return *coreOf(*g_inKorvane).executionContext();
   }
 
   void configure(const std::string& param, const std::string& value)
   {
-    g_inKorvane->core().config().setValue("default", param, value);
+    coreOf(*g_inKorvane).config().setValue("default", param, value);
   }
 
   // A test server on a free loopback port that InKorvane is configured to use.

@@ -50,7 +50,7 @@ namespace
           return "";
         }
       std::unique_ptr<RTC::RTObject_impl> object(new RTC::DataFlowComponentBase(nullptr));
-      object->core().setIdentity(name, factory.profile);
+      coreOf(*object).setIdentity(name, factory.profile);
       m_registry.add(ComponentRegistry::Instance{object.get(), nullptr});
       m_objects.push_back(std::move(object));
       return name;
@@ -60,7 +60,7 @@ namespace
     {
       ComponentRegistry::Instance removed{nullptr, nullptr};
       if (!m_registry.beginExit(name, removed, wasLast)) { return false; }
-      EXPECT_EQ(name, removed.object->core().instanceName());
+      EXPECT_EQ(name, coreOf(*removed.object).instanceName());
       m_registry.exitFinished();
       return true;
     }
@@ -153,7 +153,7 @@ TEST_F(RegistryTest, ExitsReportTheLastComponentAndHoldBackTakeAll)
   m_registry.exitFinished();
   shutdown.join();
   ASSERT_EQ(1u, taken.size()) << "Counter0 is the only one left";
-  EXPECT_EQ("Counter0", taken[0].object->core().instanceName());
+  EXPECT_EQ("Counter0", coreOf(*taken[0].object).instanceName());
   EXPECT_TRUE(m_registry.components().empty());
 
   EXPECT_EQ("Counter0", create("Counter"));

@@ -53,9 +53,9 @@ namespace
   // Gives the component its properties the way the manager does, then runs onInitialize.
   void create(BoundComponent& component, const coil::Properties& properties)
   {
-    component.core().setIdentity("Bound0", properties);
+    coreOf(component).setIdentity("Bound0", properties);
     ASSERT_EQ(RTC::RTC_OK, component.onInitialize());
-    component.core().config().update();
+    coreOf(component).config().update();
   }
 
   void expectValues(const BoundComponent& component, const testsupport::BoundValues& expected)
@@ -79,13 +79,13 @@ TEST_P(Configuration, BindsTheDefaultSetThenTheActiveOne)
   std::string error;
   ASSERT_TRUE(properties.load(in, error)) << error;
   BoundComponent component;
-  component.core().setIdentity("Bound0", properties);
+  coreOf(component).setIdentity("Bound0", properties);
   ASSERT_EQ(RTC::RTC_OK, component.onInitialize());
   expectValues(component, GetParam().initial);
-  component.core().config().update();
+  coreOf(component).config().update();
   expectValues(component, GetParam().active);
   EXPECT_EQ(properties.getProperty("configuration.active_config", "default"),
-            component.core().config().activeSet());
+            coreOf(component).config().activeSet());
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, Configuration,
@@ -105,7 +105,7 @@ TEST(Configuration, RefusedValueFallsBackToTheDefaultNotToWhatTheVariableHeld)
 {
   BoundComponent component;
   create(component, coil::Properties());
-  RTC::ConfigAdmin& config = component.core().config();
+  RTC::ConfigAdmin& config = coreOf(component).config();
   config.setValue("default", "Count", "9");
   config.setValue("default", "Enabled", "off");
   config.update();
@@ -133,7 +133,7 @@ TEST(Configuration, ActiveSetIsInForceByActivation)
   create(component, coil::Properties());
   RTC::PeriodicExecutionContext context(component, 1000.0, 0);
   context.start();
-  RTC::ConfigAdmin& config = component.core().config();
+  RTC::ConfigAdmin& config = coreOf(component).config();
   config.setValue("tuned", "Count", "77");
   EXPECT_FALSE(config.activateSet("unknown"));
   ASSERT_TRUE(config.activateSet("tuned"));

@@ -9,6 +9,7 @@
 #include <rtm/Manager.h>
 
 #include "ManagerImpl.h"
+#include "MiddlewareAccess.h"
 
 #include <atomic>
 #include <chrono>
@@ -118,7 +119,7 @@ int main(int argc, char** argv)
       {
         for (const char* name : {"Worker1", "Worker0"})
           {
-            manager->impl().exitComponent(name);
+            RTC::MiddlewareAccess::impl(*manager).exitComponent(name);
             say(std::string("exited ") + name);
           }
       }

@@ -8,6 +8,7 @@
 #include "ChildProcess.h"
 #include "ComponentCore.h"
 #include "ManagerImpl.h"
+#include "MiddlewareAccess.h"
 #include "PeriodicExecutionContext.h"
 
 #include <gtest/gtest.h>
@@ -190,7 +191,7 @@ namespace
     {
       for (RTC::RTObject_impl* component : m_manager.getComponents())
         {
-          m_manager.impl().exitComponent(component->getInstanceName());
+          RTC::MiddlewareAccess::impl(m_manager).exitComponent(component->getInstanceName());
         }
       g_recorder = nullptr;
     }
@@ -213,13 +214,13 @@ TEST_F(ManagerTest, InstanceNamesCountFromZeroUpToMaxInstance)
   EXPECT_EQ(2u, m_manager.getComponents().size());
 
   // Created components are inactive, configured and have their own execution context.
-  EXPECT_EQ(RTC::INACTIVE_STATE, first->core().state());
+  EXPECT_EQ(RTC::INACTIVE_STATE, coreOf(*first).state());
   EXPECT_EQ(3, static_cast<Counter*>(first)->m_step);
-  ASSERT_NE(nullptr, first->core().executionContext());
-  EXPECT_DOUBLE_EQ(500.0, first->core().executionContext()->rate());
-  EXPECT_NE(first->core().executionContext(), second->core().executionContext());
+  ASSERT_NE(nullptr, coreOf(*first).executionContext());
+  EXPECT_DOUBLE_EQ(500.0, coreOf(*first).executionContext()->rate());
+  EXPECT_NE(coreOf(*first).executionContext(), coreOf(*second).executionContext());
 
-  ASSERT_TRUE(m_manager.impl().exitComponent("Counter0"));
+  ASSERT_TRUE(RTC::MiddlewareAccess::impl(m_manager).exitComponent("Counter0"));
   EXPECT_NE(nullptr, m_manager.createComponent("Counter")) << "room again below max_instance";
 }
 
@@ -240,7 +241,7 @@ TEST_F(ManagerTest, ArgumentsNameTheInstanceAndSetItsRate)
     m_manager.createComponent("Counter?instance_name=special&exec_cxt.periodic.rate=50");
   ASSERT_NE(nullptr, component);
   EXPECT_STREQ("special", component->getInstanceName());
-  EXPECT_DOUBLE_EQ(50.0, component->core().executionContext()->rate());
+  EXPECT_DOUBLE_EQ(50.0, coreOf(*component).executionContext()->rate());
   EXPECT_EQ(nullptr, m_manager.createComponent("Counter?instance_name=special"))
     << "names are unique";
 }
@@ -262,10 +263,10 @@ TEST_F(ManagerTest, ExitingAComponentDeactivatesFinalizesAndDeletesIt)
 {
   RTC::RTObject_impl* component = m_manager.createComponent("Counter");
   ASSERT_NE(nullptr, component);
-  ASSERT_EQ(RTC::RTC_OK, component->core().executionContext()->activate());
+  ASSERT_EQ(RTC::RTC_OK, coreOf(*component).executionContext()->activate());
   ASSERT_TRUE(m_recorder.waitFor("onExecute", 3));
-  ASSERT_TRUE(m_manager.impl().exitComponent("Counter0"));
-  EXPECT_FALSE(m_manager.impl().exitComponent("Counter0"));
+  ASSERT_TRUE(RTC::MiddlewareAccess::impl(m_manager).exitComponent("Counter0"));
+  EXPECT_FALSE(RTC::MiddlewareAccess::impl(m_manager).exitComponent("Counter0"));
   EXPECT_EQ(nullptr, m_manager.findComponent("Counter0"));
 
   std::vector<std::string> order;
@@ -340,10 +341,10 @@ TEST_F(ManagerTest, CreatingAndExitingLeavesNoThreadsOrDescriptors)
   auto cycle = [this] {
     RTC::RTObject_impl* component = m_manager.createComponent("Counter");
     ASSERT_NE(nullptr, component);
-    ASSERT_EQ(RTC::RTC_OK, component->core().executionContext()->activate());
-    ASSERT_EQ(RTC::RTC_OK, component->core().executionContext()->deactivate());
-    ASSERT_EQ(RTC::RTC_OK, component->core().executionContext()->activate());
-    ASSERT_TRUE(m_manager.impl().exitComponent(component->getInstanceName()));
+    ASSERT_EQ(RTC::RTC_OK, coreOf(*component).executionContext()->activate());
+    ASSERT_EQ(RTC::RTC_OK, coreOf(*component).executionContext()->deactivate());
+    ASSERT_EQ(RTC::RTC_OK, coreOf(*component).executionContext()->activate());
+    ASSERT_TRUE(RTC::MiddlewareAccess::impl(m_manager).exitComponent(component->getInstanceName()));
   };
   cycle();   // the middleware may start what it keeps for the process's lifetime
   const std::size_t threads = entriesIn("/proc/self/task");

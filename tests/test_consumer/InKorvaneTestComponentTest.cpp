@@ -57,13 +57,13 @@ namespace
 
   RTC::InPortBase& consumerPort()
   {
-    return *g_consumer->core().inPort("inPositionData");
+    return *coreOf(*g_consumer).inPort("inPositionData");
   }
 
   // One execution of the consumer on its own thread; what it printed on standard output.
   std::string execute()
   {
-    RTC::PeriodicExecutionContext& context = *g_consumer->core().executionContext();
+    RTC::PeriodicExecutionContext& context = *coreOf(*g_consumer).executionContext();
     RTC::ReturnCode_t result = RTC::RTC_ERROR;
     testing::internal::CaptureStdout();
     context.runBetweenCallbacks([&] { result = g_consumer->onExecute(context.id()); });
@@ -84,7 +84,7 @@ namespace
     {
       ASSERT_NE(g_consumer, nullptr);
       ASSERT_NE(g_writer, nullptr);
-      ASSERT_EQ(g_consumer->core().state(), RTC::INACTIVE_STATE);
+      ASSERT_EQ(coreOf(*g_consumer).state(), RTC::INACTIVE_STATE);
       ASSERT_TRUE(consumerPort().connections().empty());
     }
 

@@ -45,7 +45,6 @@ namespace RTC
     void shutdown();
 
     // Middleware side.
-    ManagerImpl& impl();
     const coil::Properties& getConfig() const;
     RTObject_impl* findComponent(const std::string& instanceName);
     std::vector<RTObject_impl*> getComponents();
@@ -53,6 +52,7 @@ namespace RTC
     ~Manager();
 
   private:
+    friend class MiddlewareAccess;   // the middleware's own way to m_impl
     Manager();
     std::unique_ptr<ManagerImpl> m_impl;
   };

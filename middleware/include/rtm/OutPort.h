@@ -22,8 +22,7 @@ namespace RTC
     {
       EncodedValue encoded;
       if (!encodeValue(value, encoded)) { return false; }
-      OutgoingValue outgoing(encoded, &encodeSwapped, &value);
-      return deliverToAll(outgoing);
+      return deliverToAll(encoded, &encodeSwapped, &value);
     }
 
   private:

@@ -61,11 +61,11 @@ namespace RTC
 
     const char* getInstanceName();
 
-    // Middleware side: the state the manager, the execution context and the remote layer share.
-    ComponentCore& core();
+    // Middleware side.
     Manager* manager();
 
   private:
+    friend class MiddlewareAccess;   // the middleware's own way to m_core
     bool bindParameterSetter(const char* name, const std::string& defaultValue,
                              const std::function<bool(const char*)>& apply);
 

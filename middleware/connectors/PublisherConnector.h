@@ -1,9 +1,9 @@
 // The `new` subscription: a connection whose values are delivered on a thread of its own, so
 // that the writer never waits for the reader. It wraps the connector that does the delivery.
-#ifndef RTM_SRC_PUBLISHERCONNECTOR_H
-#define RTM_SRC_PUBLISHERCONNECTOR_H
+#ifndef RTM_CONNECTORS_PUBLISHERCONNECTOR_H
+#define RTM_CONNECTORS_PUBLISHERCONNECTOR_H
 
-#include <rtm/OutPortBase.h>
+#include "OutPortConnector.h"
 
 #include <chrono>
 #include <condition_variable>

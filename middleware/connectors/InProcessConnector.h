@@ -3,10 +3,10 @@
 // reader, so a publisher thread would only add latency. Every value reaches the reader's buffer
 // in order (its length and full policy decide what is kept), which push_policy `all` asks for
 // and `new` allows, since a publisher skips values only when it falls behind.
-#ifndef RTM_SRC_INPROCESSCONNECTOR_H
-#define RTM_SRC_INPROCESSCONNECTOR_H
+#ifndef RTM_CONNECTORS_INPROCESSCONNECTOR_H
+#define RTM_CONNECTORS_INPROCESSCONNECTOR_H
 
-#include <rtm/OutPortBase.h>
+#include "OutPortConnector.h"
 
 #include "ConnectionBuffer.h"
 

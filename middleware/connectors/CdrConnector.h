@@ -1,10 +1,11 @@
 // A connection to an in port of another process: each value is put synchronously into the
 // reader's InPortCdr object, in the connection's byte order, bounded by the data call time-out.
-#ifndef RTM_REMOTE_CDRCONNECTOR_H
-#define RTM_REMOTE_CDRCONNECTOR_H
+#ifndef RTM_CONNECTORS_CDRCONNECTOR_H
+#define RTM_CONNECTORS_CDRCONNECTOR_H
 
-#include <rtm/OutPortBase.h>
 #include <rtm/idl/DataPortCdr.hh>
+
+#include "OutPortConnector.h"
 
 namespace RTC
 {

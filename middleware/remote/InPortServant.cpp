@@ -1,0 +1,114 @@
+#include "InPortServant.h"
+
+#include "ConnectionBuffer.h"
+#include "ConnectionWatcher.h"
+#include "InPortCdrServant.h"
+#include "Log.h"
+#include "NameValues.h"
+#include "PeerPort.h"
+
+#include <algorithm>
+
+namespace RTC
+{
+  namespace
+  {
+    const char* const kInportIorKey = "dataport.corba_cdr.inport_ior";
+    const char* const kInportRefKey = "dataport.corba_cdr.inport_ref";
+  }
+
+  InPortServant::InPortServant(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa,
+                               const std::string& instanceName, InPortBase& port,
+                               const std::shared_ptr<ServantLifetime>& lifetime)
+    : PortServant(orb, poa, instanceName, port.getName(), port.dataType(), lifetime), m_port(port)
+  {
+  }
+
+  RTC::ReturnCode_t InPortServant::join(RTC::ConnectorProfile& profile, const Agreement& agreement,
+                                        long index, Connection& connection)
+  {
+    // Published before the writer after us subscribes to it.
+    try
+      {
+        publish(profile, agreement, connection);
+      }
+    catch (const CORBA::Exception& e)
+      {
+        releaseEnd(connection);
+        return refuse(profile, std::string("cannot serve its data object (") + e._name() + ")");
+      }
+    const RTC::ReturnCode_t result = notifyNext(profile, index);
+    if (result != RTC::RTC_OK) { releaseEnd(connection); }
+    return result;
+  }
+
+  void InPortServant::publish(RTC::ConnectorProfile& profile, const Agreement& agreement,
+                              Connection& connection)
+  {
+    connection.buffer = m_port.addConnection(agreement.settings);
+    PortableServer::Servant_var<InPortCdrServant> sink =
+      new InPortCdrServant(m_port, connection.buffer, agreement.swapped, m_lifetime);
+    connection.sinkId = m_poa->activate_object(sink.in());
+    connection.hasSink = true;
+    CORBA::Object_var object = m_poa->id_to_reference(connection.sinkId.in());
+    OpenRTM::InPortCdr_var reference = OpenRTM::InPortCdr::_narrow(object);
+    CORBA::String_var ior = m_orb->object_to_string(object.in());
+    // An OpenRTM-aist out port after us drops non-string values: the string IOR is what counts.
+    setString(profile.properties, kInportIorKey, ior.in());
+    CORBA::Any ref;
+    ref <<= reference.in();
+    setValue(profile.properties, kInportRefKey, ref);
+  }
+
+  void InPortServant::releaseEnd(Connection& connection)
+  {
+    if (connection.buffer) { m_port.removeConnection(connection.buffer->settings().id); }
+    if (!connection.hasSink) { return; }
+    try
+      {
+        m_poa->deactivate_object(connection.sinkId.in());
+      }
+    catch (const CORBA::Exception&)
+      {
+        // Already gone with the POA.
+      }
+  }
+
+  void InPortServant::pruneLocked()
+  {
+    m_connections.erase(std::remove_if(m_connections.begin(), m_connections.end(),
+                                       [](const Connection& c) { return c.buffer->closed(); }),
+                        m_connections.end());
+  }
+
+  void InPortServant::dropAbandonedConnections()
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    std::vector<RTC::ConnectorProfile> profiles;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      pruneLocked();
+      for (const Connection& connection : m_connections) { profiles.push_back(connection.profile); }
+    }
+    RTC::PortService_var self = reference();
+    for (const RTC::ConnectorProfile& profile : profiles)
+      {
+        const ConnectionWatcher::Answer answer = ConnectionWatcher::askWriters(profile, self.in());
+        const std::string id = profile.connector_id.in();
+        Connection removed;
+        {
+          std::lock_guard<std::mutex> lock(m_mutex);
+          auto found =
+            std::find_if(m_connections.begin(), m_connections.end(),
+                         [&id](const Connection& c) { return id == c.profile.connector_id.in(); });
+          if (found == m_connections.end()) { continue; }
+          if (!ConnectionWatcher::abandoned(answer, found->misses)) { continue; }
+          removed = *found;
+          m_connections.erase(found);
+        }
+        releaseEnd(removed);
+        Log::warn("port " + name() + ": writer of connection '" + connectionName(profile) +
+                  "' is gone; connection dropped");
+      }
+  }
+}
