@@ -16,19 +16,7 @@ namespace e2e
     using std::chrono::seconds;
 
     using testsupport::FaultCase;
-
-    std::vector<std::string> linesOf(const std::string& text)
-    {
-      std::vector<std::string> lines;
-      std::size_t start = 0;
-      for (std::size_t end = text.find('\n'); end != std::string::npos;
-           end = text.find('\n', start))
-        {
-          lines.push_back(text.substr(start, end - start));
-          start = end + 1;
-        }
-      return lines;
-    }
+    using testsupport::linesOf;
   }
 
   class ProducerFaults : public ChainFixture

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <csignal>
-#include <thread>
 
 namespace programs
 {
@@ -265,13 +264,8 @@ namespace programs
 
     const std::string echoed = rtctlOk({"echo", "InKorvane0:outPositionData", "--count", "5"});
     EXPECT_EQ(countOf(echoed, "\n"), 5u) << echoed;
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (!testsupport::isRunOf(testsupport::sentReplies(simulatorLog(), 1), echoed, 5) &&
-           std::chrono::steady_clock::now() < deadline)
-      {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      }
-    EXPECT_TRUE(testsupport::isRunOf(testsupport::sentReplies(simulatorLog(), 1), echoed, 5))
+    EXPECT_TRUE(testsupport::waitUntil(
+      [&] { return testsupport::isRunOf(testsupport::sentReplies(simulatorLog(), 1), echoed, 5); }))
       << echoed;
 
     const std::string rates = rtctlOk({"hz", "InKorvane0:outPositionData", "--count", "2"});

@@ -7,6 +7,7 @@
 #include "ChainOutput.h"
 #include "PortConnect.h"
 #include "PublisherConnector.h"
+#include "Wait.h"
 
 #include <gtest/gtest.h>
 
@@ -154,12 +155,7 @@ namespace
   // Threads end just after join() returns on some kernels' accounting: wait a bounded while.
   bool threadsBackTo(std::size_t count)
   {
-    const auto deadline = steady_clock::now() + std::chrono::seconds(10);
-    while (threadCount() != count && steady_clock::now() < deadline)
-      {
-        std::this_thread::sleep_for(milliseconds(20));
-      }
-    return threadCount() == count;
+    return testsupport::waitUntil([count] { return threadCount() == count; });
   }
 }
 
@@ -248,14 +244,13 @@ TEST(Publisher, FailedReaderIsDroppedByTheOutPortOnceWithOneWarning)
   EXPECT_TRUE(out.write());
   ASSERT_TRUE(reader->waitEntered(1));
   // The publisher learns of the failure on its own thread; a later write drops the connection.
-  const auto deadline = steady_clock::now() + std::chrono::seconds(10);
-  while (!out.connections().empty() && steady_clock::now() < deadline)
-    {
-      out.write();
-      std::this_thread::sleep_for(milliseconds(10));
-    }
+  const bool dropped = testsupport::waitUntil([&out] {
+    if (out.connections().empty()) { return true; }
+    out.write();
+    return false;
+  });
   const std::string warnings = ::testing::internal::GetCapturedStderr();
-  EXPECT_TRUE(out.connections().empty());
+  EXPECT_TRUE(dropped);
   EXPECT_EQ(1u, testsupport::countOf(warnings, "connection dropped")) << warnings;
   EXPECT_FALSE(out.write()) << "nothing connected any more";
   EXPECT_TRUE(threadsBackTo(before));

@@ -1,6 +1,7 @@
 #include "ChildProcess.h"
 
 #include "OrbArguments.h"
+#include "Wait.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -169,12 +170,10 @@ namespace testsupport
 
   bool ChildProcess::wait(std::chrono::milliseconds timeout)
   {
-    auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (running())
+    // Polling a child's exit every 10 ms; there is no portable wait-with-timeout for one pid.
+    if (!waitUntil([this] { return !running(); }, timeout, std::chrono::milliseconds(10)))
       {
-        if (std::chrono::steady_clock::now() >= deadline) { return false; }
-        // Polling a child's exit every 10 ms; there is no portable wait-with-timeout for one pid.
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return false;
       }
     // Let the readers collect the last output before the caller looks at it.
     if (m_stdoutReader.joinable()) { m_stdoutReader.join(); }
