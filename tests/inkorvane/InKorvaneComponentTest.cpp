@@ -22,6 +22,7 @@ namespace
 {
   using std::chrono::milliseconds;
   using std::chrono::seconds;
+  using testsupport::TestSocket;
 
   // Collects every value that arrives on its in port.
   class Tap : public RTC::DataFlowComponentBase
@@ -106,7 +107,7 @@ namespace
       ASSERT_NE(g_tap, nullptr);
       ASSERT_EQ(context().state(), RTC::INACTIVE_STATE);
       earlier = g_tap->values().size();
-      listener = TestSocket(testsupport::listenOnFreeLowPort(port));
+      listener = TestSocket::listenLowPort(port);
       configure("IPAddress", "127.0.0.1");
       configure("Port", std::to_string(port));
     }
@@ -222,7 +223,8 @@ namespace
   TEST(InKorvaneWithoutServer, FailedConnectPublishesNothingAndDeactivationStillSendsQuit)
   {
     const std::size_t before = g_tap->values().size();
-    const int closedPort = testsupport::freeLowLoopbackPort();
+    const testsupport::ReservedPort reserved;   // refuses connections
+    const int closedPort = reserved.number();
     configure("IPAddress", "127.0.0.1");
     configure("Port", std::to_string(closedPort));
     testing::internal::CaptureStdout();

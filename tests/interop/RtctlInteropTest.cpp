@@ -59,7 +59,8 @@ namespace programs
   TEST_F(RtctlInterop, ListsConfiguresConnectsAndControlsOpenRtmComponents)
   {
     std::unique_ptr<ChildProcess> simulator = startSimulator();
-    const std::string firstPort = std::to_string(testsupport::freeLowLoopbackPort());
+    const testsupport::ReservedPort closed;
+    const std::string firstPort = std::to_string(closed.number());
     std::unique_ptr<ChildProcess> producer =
       startRegistered(OPENRTM_INKORVANE_COMP_PATH, "InKorvane0",
                       {"Category.InKorvane.conf.default.Port:" + firstPort});

@@ -6,6 +6,7 @@
 #include "ChainOutput.h"
 #include "ChildProcess.h"
 #include "HexText.h"
+#include "TestSocket.h"
 #include "Wait.h"
 
 #include <gtest/gtest.h>

@@ -99,7 +99,8 @@ namespace remotetest
   TEST_F(RtctlWatch, EchoAndHzRefuseWhatTheyCannotReadWithOneLine)
   {
     auto producer = startTexts({"x"});
-    const std::string silent = "127.0.0.1:" + std::to_string(testsupport::freeLoopbackPort());
+    const testsupport::ReservedPort closed;
+    const std::string silent = "127.0.0.1:" + std::to_string(closed.number());
     struct Case
     {
       std::vector<std::string> arguments;

@@ -14,6 +14,7 @@ using testsupport::ChildProcess;
 using testsupport::linesOf;
 using testsupport::readFile;
 using testsupport::TemporaryDirectory;
+using testsupport::TestSocket;
 
 namespace
 {

@@ -37,7 +37,6 @@ namespace programs
   std::unique_ptr<ChildProcess>
   ProgramFixture::startActiveProducer(const std::vector<std::string>& options)
   {
-    m_simulatorPort.fix();
     std::vector<std::string> all = {"Category.InKorvane.conf.default.Port:" +
                                       std::to_string(m_simulatorPort.number()),
                                     "manager.components.preactivation:InKorvane0"};

@@ -31,8 +31,7 @@ namespace programs
   class ProgramFixture : public ::testing::Test
   {
   protected:
-    // Starts PositionServerSim on m_simulatorPort with `extra` options, logging to sim.log. Until
-    // a program has been given the port, a port taken meanwhile is replaced by another.
+    // Starts PositionServerSim on m_simulatorPort with `extra` options, logging to sim.log.
     std::unique_ptr<ChildProcess> startSimulator(const std::vector<std::string>& extra = {});
     std::string simulatorLog() const;
 
