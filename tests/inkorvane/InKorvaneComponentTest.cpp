@@ -273,3 +273,16 @@ namespace
     EXPECT_EQ(dialledPortFor("-1"), "65535");
   }
 }
+
+// A shutdown without deactivation deletes a component whose receive worker still runs: the
+// destructor must join it, or the program ends in std::terminate.
+TEST(InKorvaneDestruction, DeletingAnActiveComponentJoinsItsWorker)
+{
+  const testsupport::ReservedPort closed;
+  std::unique_ptr<InKorvane> component(new InKorvane(&RTC::Manager::instance()));
+  ASSERT_EQ(component->onInitialize(), RTC::RTC_OK);
+  component->core().config().setValue("default", "Port", std::to_string(closed.number()));
+  component->core().config().update();
+  ASSERT_EQ(component->onActivated(0), RTC::RTC_OK);
+  component.reset();
+}
