@@ -2,12 +2,6 @@
 
 namespace e2e
 {
-  void ChainFixture::SetUp()
-  {
-    RemoteFixture::SetUp();
-    m_simulatorPort = testsupport::SimulatorPort();
-  }
-
   std::unique_ptr<ChildProcess> ChainFixture::startSimulator(const std::vector<std::string>& extra,
                                                              const std::string& logName)
   {
@@ -17,7 +11,6 @@ namespace e2e
 
   std::unique_ptr<ChildProcess> ChainFixture::startProducer(const std::vector<std::string>& options)
   {
-    m_simulatorPort.fix();
     std::vector<std::string> all = {"Category.InKorvane.conf.default.Port:" +
                                     std::to_string(m_simulatorPort.number())};
     all.insert(all.end(), options.begin(), options.end());

@@ -29,15 +29,12 @@ namespace e2e
   class ChainFixture : public remotetest::RemoteFixture
   {
   protected:
-    void SetUp() override;
-
     // Simulator, producer and consumer started, ports connected, both components active.
     Chain startActiveChain(const std::vector<std::string>& simulatorOptions = {});
     static bool printedAtLeast(ChildProcess& consumer, std::size_t count);
     static bool publishedAtLeast(ChildProcess& producer, std::size_t count);
 
-    // Starts the simulator on m_simulatorPort with `extra` options, logging to `logName`. Until the
-    // producer has been given the port, a port taken meanwhile is replaced by another.
+    // Starts the simulator on m_simulatorPort with `extra` options, logging to `logName`.
     std::unique_ptr<ChildProcess> startSimulator(const std::vector<std::string>& extra = {},
                                                  const std::string& logName = "sim.log");
     std::unique_ptr<ChildProcess> startProducer(const std::vector<std::string>& options = {});

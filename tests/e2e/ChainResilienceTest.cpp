@@ -6,7 +6,6 @@
 #include <csignal>
 #include <dirent.h>
 #include <fstream>
-#include <thread>
 
 namespace e2e
 {
@@ -66,24 +65,19 @@ namespace e2e
     // run may still include them.
     Resources quiescentResources(int pid)
     {
-      const auto deadline = std::chrono::steady_clock::now() + seconds(20);
       Resources last = resourcesOf(pid);
       auto stableSince = std::chrono::steady_clock::now();
-      while (std::chrono::steady_clock::now() < deadline)
-        {
-          std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      testsupport::waitUntil(
+        [&] {
           const Resources now = resourcesOf(pid);
           if (!(now == last))
             {
               last = now;
               stableSince = std::chrono::steady_clock::now();
             }
-          else if (std::chrono::steady_clock::now() - stableSince >=
-                   std::chrono::milliseconds(2500))
-            {
-              break;
-            }
-        }
+          return std::chrono::steady_clock::now() - stableSince >= std::chrono::milliseconds(2500);
+        },
+        seconds(20), std::chrono::milliseconds(100));
       return last;
     }
 

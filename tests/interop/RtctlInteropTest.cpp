@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <csignal>
-#include <thread>
 
 namespace programs
 {
@@ -60,7 +59,8 @@ namespace programs
   TEST_F(RtctlInterop, ListsConfiguresConnectsAndControlsOpenRtmComponents)
   {
     std::unique_ptr<ChildProcess> simulator = startSimulator();
-    const std::string firstPort = std::to_string(testsupport::freeLowLoopbackPort());
+    const testsupport::ReservedPort closed;
+    const std::string firstPort = std::to_string(closed.number());
     std::unique_ptr<ChildProcess> producer =
       startRegistered(OPENRTM_INKORVANE_COMP_PATH, "InKorvane0",
                       {"Category.InKorvane.conf.default.Port:" + firstPort});
@@ -270,13 +270,8 @@ namespace programs
 
     const std::string echoed = rtctlOk({"echo", "InKorvane0:outPositionData", "--count", "5"});
     EXPECT_EQ(countOf(echoed, "\n"), 5u) << echoed;
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (!testsupport::isRunOf(testsupport::sentReplies(simulatorLog(), 1), echoed, 5) &&
-           std::chrono::steady_clock::now() < deadline)
-      {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      }
-    EXPECT_TRUE(testsupport::isRunOf(testsupport::sentReplies(simulatorLog(), 1), echoed, 5))
+    EXPECT_TRUE(testsupport::waitUntil(
+      [&] { return testsupport::isRunOf(testsupport::sentReplies(simulatorLog(), 1), echoed, 5); }))
       << echoed;
 
     const std::string rates = rtctlOk({"hz", "InKorvane0:outPositionData", "--count", "2"});

@@ -6,6 +6,7 @@
 #include "ComponentCore.h"
 #include "ComponentProperties.h"
 #include "ComponentRegistry.h"
+#include "Wait.h"
 
 #include <rtm/DataFlowComponentBase.h>
 
@@ -148,7 +149,8 @@ TEST_F(RegistryTest, ExitsReportTheLastComponentAndHoldBackTakeAll)
     taken = m_registry.takeAll();
     EXPECT_TRUE(finalised.load()) << "takeAll returned while an exit was still finalising";
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  // takeAll empties the list as it enters and then waits: from then on it must still be waiting.
+  EXPECT_TRUE(testsupport::waitUntil([this] { return m_registry.components().empty(); }));
   finalised = true;
   m_registry.exitFinished();
   shutdown.join();

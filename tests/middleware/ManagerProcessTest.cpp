@@ -2,12 +2,12 @@
 // its own process: callback order and thread, shutdown on signals, preconnect and
 // preactivation, max_instance, and command lines the manager refuses.
 #include "ProbeProcess.h"
+#include "TestSocket.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 using testsupport::fieldOf;
@@ -235,12 +235,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ProbeProcess, EndpointPortInUseIsOneLineAndFailureStatus)
 {
   unsigned short port = 0;
-  const int holder = testsupport::listenOnFreeLowPort(port);
+  testsupport::TestSocket holder = testsupport::TestSocket::listenAnyPort(port);
   testsupport::ChildProcess probe(
     PROBE_COMP_PATH,
     {"-o", "naming.enable:NO", "-o", "corba.endpoint:127.0.0.1:" + std::to_string(port)});
   ASSERT_TRUE(probe.wait(probeTimeout));
-  ::close(holder);
+  holder.close();
   EXPECT_EQ(0, probe.termSignal()) << "no crash";
   EXPECT_EQ(1, probe.exitCode());
   // omniORB reports the failed bind itself; ours is the one last line after it.

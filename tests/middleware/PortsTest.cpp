@@ -6,6 +6,7 @@
 
 #include "ConnectionBuffer.h"
 #include "PortConnect.h"
+#include "Wait.h"
 
 #include <gtest/gtest.h>
 
@@ -280,15 +281,13 @@ TEST_F(ConnectedPorts, ConcurrentWriterAndReaderLoseNothingUncounted)
   });
 
   std::vector<unsigned long> received;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  bool drained = false;
-  while (!drained && std::chrono::steady_clock::now() < deadline)
-    {
+  const bool drained = testsupport::waitUntil(
+    [&] {
       const bool finished = writerDone;   // read before the last look at the buffer
       while (m_in.read()) { received.push_back(m_inValue.tm.sec); }
-      if (finished) { drained = true; }
-      else { std::this_thread::yield(); }
-    }
+      return finished;
+    },
+    testsupport::kPatience, std::chrono::milliseconds(1));
   writer.join();
   ASSERT_TRUE(drained);
   ASSERT_FALSE(received.empty());

@@ -3,12 +3,12 @@
 #ifndef TESTS_MIDDLEWARE_PROBEPROCESS_H
 #define TESTS_MIDDLEWARE_PROBEPROCESS_H
 
+#include <ChainOutput.h>
 #include <ChildProcess.h>
 
 #include <chrono>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,15 +27,6 @@ namespace testsupport
     all.insert(all.end(), arguments.begin(), arguments.end());
     return std::unique_ptr<ChildProcess>(
       new ChildProcess(PROBE_COMP_PATH, all, environment, workingDirectory));
-  }
-
-  inline std::vector<std::string> linesOf(const std::string& text)
-  {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) { lines.push_back(line); }
-    return lines;
   }
 
   // Index of the first line that starts with `prefix`, or -1.

@@ -1,7 +1,7 @@
 // coil::Properties (profile tables, dotted keys, configuration files) and coil::stringTo.
 #include <coil/Properties.h>
 #include <coil/stringutil.h>
-#include "../programs/PortTexts.h"
+#include "PortTexts.h"
 
 #include <gtest/gtest.h>
 

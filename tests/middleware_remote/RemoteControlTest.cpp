@@ -61,7 +61,8 @@ namespace remotetest
     auto texts = startTextPorts({"TextPort?instance_name=Texts"});
     ASSERT_TRUE(waitRegistered(*probes, "Probe1"));
     ASSERT_TRUE(waitRegistered(*texts, "Texts"));
-    const std::string silent = "127.0.0.1:" + std::to_string(testsupport::freeLoopbackPort());
+    const testsupport::ReservedPort closed;
+    const std::string silent = "127.0.0.1:" + std::to_string(closed.number());
 
     struct Case
     {

@@ -6,6 +6,8 @@
 #include "ChainOutput.h"
 #include "ChildProcess.h"
 #include "HexText.h"
+#include "TestSocket.h"
+#include "Wait.h"
 
 #include <gtest/gtest.h>
 
@@ -18,9 +20,7 @@
 namespace remotetest
 {
   using testsupport::ChildProcess;
-
-  // Generous: the sanitizer pass runs many processes at once on two cores.
-  const std::chrono::seconds kPatience(30);
+  using testsupport::kPatience;
 
   struct ToolResult
   {

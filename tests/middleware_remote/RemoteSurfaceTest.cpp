@@ -12,7 +12,6 @@
 #include <rtm/idl/OpenRtmInterfaces.hh>
 
 #include <mutex>
-#include <thread>
 
 namespace remotetest
 {
@@ -452,12 +451,7 @@ namespace remotetest
     m_directory.write("texts.txt", texts);
     setParameter("Texts", m_directory.file("texts.txt"));
     ASSERT_EQ(RTC::RTC_OK, m_context->activate_component(m_component));
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (reader->values().empty() && std::chrono::steady_clock::now() < deadline)
-      {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      }
-    ASSERT_FALSE(reader->values().empty());
+    ASSERT_TRUE(testsupport::waitUntil([&reader] { return !reader->values().empty(); }));
     // TextPortComp leaves the time stamp unset: the string after it tells the byte order.
     const Bytes first = reader->values().front();
     ASSERT_EQ(15u, first.size());
@@ -472,11 +466,7 @@ namespace remotetest
     EXPECT_EQ(0u, listed->length());
     EXPECT_EQ(RTC::ACTIVE_STATE, m_context->get_component_state(m_component));
     // Its port is told, so that a reader that only hung does not wait on a dropped connection.
-    const auto toldBy = std::chrono::steady_clock::now() + kPatience;
-    while (inPort->told().empty() && std::chrono::steady_clock::now() < toldBy)
-      {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      }
+    testsupport::waitUntil([&inPort] { return !inPort->told().empty(); });
     EXPECT_EQ((std::vector<std::string>{profile.connector_id.in()}), inPort->told());
     poa->deactivate_object(inPortId.in());
   }

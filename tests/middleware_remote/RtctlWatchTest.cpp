@@ -4,20 +4,12 @@
 
 #include <csignal>
 #include <regex>
-#include <sstream>
-#include <thread>
 
 namespace remotetest
 {
   namespace
   {
-    std::vector<std::string> linesOf(const std::string& text)
-    {
-      std::vector<std::string> lines;
-      std::istringstream in(text);
-      for (std::string line; std::getline(in, line);) { lines.push_back(line); }
-      return lines;
-    }
+    using testsupport::linesOf;
 
     // "rate=99.9/s period=10.01ms jitter=0.31ms max_dev=1.20ms drops=0", or with "-" for the
     // three period fields.
@@ -59,13 +51,8 @@ namespace remotetest
     // Until `rtctl ls` shows `count` connections to readers of rtctl.
     bool waitForReaders(std::size_t count)
     {
-      const auto deadline = std::chrono::steady_clock::now() + kPatience;
-      while (std::chrono::steady_clock::now() < deadline)
-        {
-          if (countOf(rtctlOk({"ls"}), ".in  name=") == count) { return true; }
-          std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-      return false;
+      return testsupport::waitUntil([&] { return countOf(rtctlOk({"ls"}), ".in  name=") == count; },
+                                    kPatience, std::chrono::milliseconds(100));
     }
 
     // A tool that must end by itself with `status`.
@@ -112,7 +99,8 @@ namespace remotetest
   TEST_F(RtctlWatch, EchoAndHzRefuseWhatTheyCannotReadWithOneLine)
   {
     auto producer = startTexts({"x"});
-    const std::string silent = "127.0.0.1:" + std::to_string(testsupport::freeLoopbackPort());
+    const testsupport::ReservedPort closed;
+    const std::string silent = "127.0.0.1:" + std::to_string(closed.number());
     struct Case
     {
       std::vector<std::string> arguments;

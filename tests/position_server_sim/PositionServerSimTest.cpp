@@ -1,17 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fstream>
 #include <regex>
 #include <sstream>
 
+#include "ChainOutput.h"
 #include "ChildProcess.h"
 #include "PositionServerClient.h"
 #include "TestSocket.h"
 
 using namespace std::chrono_literals;
 using testsupport::ChildProcess;
+using testsupport::linesOf;
+using testsupport::readFile;
 using testsupport::TemporaryDirectory;
+using testsupport::TestSocket;
 
 namespace
 {
@@ -48,20 +51,6 @@ namespace
       return arguments;
     }
   };
-
-  std::string fileText(const std::string& path)
-  {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  }
-
-  std::vector<std::string> linesOf(const std::string& text)
-  {
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);) { lines.push_back(line); }
-    return lines;
-  }
 
   // The client as the component uses it, against a simulator started with `simArguments`.
   struct ClientRun
@@ -109,7 +98,7 @@ TEST(PositionServerSimTest, GreetsThenAnswersEachLineFeedWithOnePositionLineUnti
   session.sendAll("Q");
   EXPECT_TRUE(session.waitForClose());
   ASSERT_TRUE(sim.waitForStderr("SESSION 1 CLOSED", 5s));
-  EXPECT_EQ(linesOf(fileText(log)),
+  EXPECT_EQ(linesOf(readFile(log)),
             (std::vector<std::string>{
               "SESSION 1 OPEN", "SENT 1 HELLO\\n", "RECV 1 LF", "SENT 1 " + replies[0] + "\\n",
               "RECV 1 LF", "SENT 1 " + replies[1] + "\\n", "RECV 1 LF",
@@ -143,7 +132,7 @@ TEST(PositionServerSimTest, RepliesFileIsReplayedLineByLineInALoop)
   TestSocket session = TestSocket::connectTo(sim.port());
   session.sendAll("\n\n\n\n");
   EXPECT_EQ(session.receiveLines(5), "HELLO\nfirst\nback\\slash\nlast without line feed\nfirst\n");
-  EXPECT_NE(fileText(log).find("SENT 1 back\\\\slash\\n\n"), std::string::npos);
+  EXPECT_NE(readFile(log).find("SENT 1 back\\\\slash\\n\n"), std::string::npos);
 }
 
 TEST(PositionServerSimTest, FaultModesAtTheGreetingAsTheClientSeesThem)
@@ -191,7 +180,7 @@ TEST(PositionServerSimTest, NoReplyModeTakesRequestsButAnswersNone)
   session.sendAll("\n\nQ");
   EXPECT_EQ(session.receive(100), "HELLO\n");   // then the end of the session, with nothing else
   ASSERT_TRUE(sim.waitForStderr("SESSION 1 CLOSED", 5s));
-  EXPECT_EQ(linesOf(fileText(log)),
+  EXPECT_EQ(linesOf(readFile(log)),
             (std::vector<std::string>{"SESSION 1 OPEN", "SENT 1 HELLO\\n", "RECV 1 LF", "RECV 1 LF",
                                       "RECV 1 Q", "SESSION 1 CLOSED"}));
 }

@@ -18,6 +18,7 @@
 #include "TestSocket.h"
 
 using namespace std::chrono_literals;
+using testsupport::TestSocket;
 
 namespace
 {

@@ -89,7 +89,7 @@ namespace programs
   {
     std::unique_ptr<ChildProcess> simulator = startSimulator();
     m_directory.write("InKorvane.conf",
-                      "conf.default.Port: " + std::to_string(testsupport::freeLowLoopbackPort()) +
+                      "conf.default.Port: " + std::to_string(m_simulatorPort.number() + 1) +
                         "\n"
                         "conf.fast.Port: " +
                         std::to_string(m_simulatorPort.number()) +

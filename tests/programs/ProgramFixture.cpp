@@ -37,7 +37,6 @@ namespace programs
   std::unique_ptr<ChildProcess>
   ProgramFixture::startActiveProducer(const std::vector<std::string>& options)
   {
-    m_simulatorPort.fix();
     std::vector<std::string> all = {"Category.InKorvane.conf.default.Port:" +
                                       std::to_string(m_simulatorPort.number()),
                                     "manager.components.preactivation:InKorvane0"};
@@ -50,13 +49,12 @@ namespace programs
     // OpenRTM-aist 2.0 forgets a SIGINT that arrives while its manager is still starting (during
     // preactivation, say), so the signal is repeated; a repeated request is harmless to both
     // middlewares. Deactivation may wait out a 5 s reply wait and then pause 3 s.
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (std::chrono::steady_clock::now() < deadline)
-      {
+    return testsupport::waitUntil(
+      [&program] {
         program.signal(SIGINT);
-        if (program.wait(std::chrono::seconds(3))) { return true; }
-      }
-    return false;
+        return program.wait(std::chrono::seconds(3));
+      },
+      kPatience, std::chrono::milliseconds(0));
   }
 
   void expectEndsWithoutCrash(ChildProcess& program)

@@ -7,6 +7,7 @@
 #include "ChainOutput.h"
 #include "ChildProcess.h"
 #include "SimulatorStart.h"
+#include "Wait.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +21,7 @@ namespace programs
 {
   using testsupport::ChildProcess;
   using testsupport::countOf;
-
-  // Generous: the sanitizer passes run many processes at once on two cores.
-  const std::chrono::seconds kPatience(30);
+  using testsupport::kPatience;
 
   // Ends a program with SIGINT and waits for it; false if it is still running afterwards.
   bool interrupt(ChildProcess& program);
@@ -32,8 +31,7 @@ namespace programs
   class ProgramFixture : public ::testing::Test
   {
   protected:
-    // Starts PositionServerSim on m_simulatorPort with `extra` options, logging to sim.log. Until
-    // a program has been given the port, a port taken meanwhile is replaced by another.
+    // Starts PositionServerSim on m_simulatorPort with `extra` options, logging to sim.log.
     std::unique_ptr<ChildProcess> startSimulator(const std::vector<std::string>& extra = {});
     std::string simulatorLog() const;
 

@@ -2,11 +2,7 @@
 // server there that greets and then never answers gets one request per reply wait, 5 seconds
 // apart. Timed, so its program runs alone (see CMakeLists.txt).
 #include "ProgramFixture.h"
-
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "TestSocket.h"
 
 namespace programs
 {
@@ -15,29 +11,9 @@ namespace programs
     using std::chrono::duration;
     using std::chrono::seconds;
     using std::chrono::steady_clock;
+    using testsupport::TestSocket;
 
     const unsigned short kDefaultPort = 7003;
-
-    // Owns a descriptor.
-    struct Descriptor
-    {
-      explicit Descriptor(int fd) : m_fd(fd) {}
-      ~Descriptor()
-      {
-        if (m_fd >= 0) { ::close(m_fd); }
-      }
-      Descriptor(const Descriptor&) = delete;
-      Descriptor& operator=(const Descriptor&) = delete;
-      int m_fd;
-    };
-
-    bool readable(int fd, steady_clock::time_point deadline)
-    {
-      const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - steady_clock::now());
-      pollfd entry{fd, POLLIN, 0};
-      return left.count() > 0 && ::poll(&entry, 1, static_cast<int>(left.count())) > 0;
-    }
   }
 
   class RequestPacing : public ProgramFixture
@@ -47,36 +23,27 @@ namespace programs
   TEST_F(RequestPacing, UnansweredRequestsToTheDefaultServerComeFiveSecondsApart)
   {
     // Other programs on this machine may use the default port for a moment; wait for it.
-    Descriptor listener(testsupport::listenOnLoopbackPort(kDefaultPort, seconds(10)));
-    ASSERT_GE(listener.m_fd, 0) << "127.0.0.1:" << kDefaultPort
-                                << " stayed busy for 10 s; this test needs it free";
+    TestSocket listener = TestSocket::listenOn(kDefaultPort, seconds(10));
+    ASSERT_TRUE(listener.valid()) << "127.0.0.1:" << kDefaultPort
+                                  << " stayed busy for 10 s; this test needs it free";
     ChildProcess program(INKORVANE_COMP_PATH,
                          {"-o", "corba.endpoint:127.0.0.1:", "-o", "naming.enable:NO", "-o",
                           "manager.components.preactivation:InKorvane0"},
                          {}, m_directory.path());
 
-    ASSERT_TRUE(readable(listener.m_fd, steady_clock::now() + kPatience))
-      << program.stdoutText() << program.stderrText();
-    Descriptor session(::accept4(listener.m_fd, nullptr, nullptr, SOCK_CLOEXEC));
-    ASSERT_GE(session.m_fd, 0);
-    ASSERT_EQ(::send(session.m_fd, "HELLO\n", 6, MSG_NOSIGNAL), 6);
+    TestSocket session = listener.accept(kPatience);
+    ASSERT_TRUE(session.valid()) << program.stdoutText() << program.stderrText();
+    ASSERT_TRUE(session.sendAll("HELLO\n"));
 
     // The arrival times of the first three requests; nothing but line feeds may come.
     std::vector<steady_clock::time_point> arrivals;
-    const auto deadline = steady_clock::now() + kPatience;
-    while (arrivals.size() < 3 && readable(session.m_fd, deadline))
+    while (arrivals.size() < 3)
       {
-        char bytes[16];
-        const ssize_t count = ::recv(session.m_fd, bytes, sizeof(bytes), 0);
-        ASSERT_GT(count, 0) << "the program closed the connection";
-        const auto now = steady_clock::now();
-        for (ssize_t i = 0; i < count; ++i)
-          {
-            ASSERT_EQ(bytes[i], '\n') << "after " << arrivals.size() << " requests";
-            arrivals.push_back(now);
-          }
+        ASSERT_EQ(session.receive(1, kPatience), "\n")
+          << "after " << arrivals.size() << " requests\n"
+          << program.stdoutText() << program.stderrText();
+        arrivals.push_back(steady_clock::now());
       }
-    ASSERT_EQ(arrivals.size(), 3u) << program.stdoutText() << program.stderrText();
     for (std::size_t i = 1; i < arrivals.size(); ++i)
       {
         const double spacing = duration<double>(arrivals[i] - arrivals[i - 1]).count();

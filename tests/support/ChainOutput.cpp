@@ -103,6 +103,14 @@ namespace testsupport
     return count;
   }
 
+  std::vector<std::string> linesOf(const std::string& text)
+  {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) { lines.push_back(line); }
+    return lines;
+  }
+
   std::string readFile(const std::string& path)
   {
     std::ifstream in(path, std::ios::binary);

@@ -1,5 +1,6 @@
 // Reads what the chain's programs left behind: the simulator's log of sent replies, the values
-// InKorvaneComp published and the values InKorvaneTestComp printed.
+// InKorvaneComp published and the values InKorvaneTestComp printed; and the plain text helpers
+// those readings are made of.
 #ifndef TESTS_SUPPORT_CHAINOUTPUT_H
 #define TESTS_SUPPORT_CHAINOUTPUT_H
 
@@ -20,6 +21,8 @@ namespace testsupport
   bool isRunOf(const std::vector<std::string>& values, const std::string& text, std::size_t count);
   // How often `part` occurs in `text`, without overlaps.
   std::size_t countOf(const std::string& text, const std::string& part);
+  // The lines of `text` without their line feeds; an unfinished last line counts as one.
+  std::vector<std::string> linesOf(const std::string& text);
   // The whole contents of a file; empty when it cannot be read.
   std::string readFile(const std::string& path);
 }

@@ -1,19 +1,17 @@
 #include "ChildProcess.h"
 
 #include "OrbArguments.h"
+#include "TestSocket.h"
+#include "Wait.h"
 
-#include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
-#include <netinet/in.h>
 #include <poll.h>
-#include <random>
 #include <stdexcept>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -169,91 +167,15 @@ namespace testsupport
 
   bool ChildProcess::wait(std::chrono::milliseconds timeout)
   {
-    auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (running())
+    // Polling a child's exit every 10 ms; there is no portable wait-with-timeout for one pid.
+    if (!waitUntil([this] { return !running(); }, timeout, std::chrono::milliseconds(10)))
       {
-        if (std::chrono::steady_clock::now() >= deadline) { return false; }
-        // Polling a child's exit every 10 ms; there is no portable wait-with-timeout for one pid.
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return false;
       }
     // Let the readers collect the last output before the caller looks at it.
     if (m_stdoutReader.joinable()) { m_stdoutReader.join(); }
     if (m_stderrReader.joinable()) { m_stderrReader.join(); }
     return true;
-  }
-
-  int freeLoopbackPort()
-  {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof(address);
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-      {
-        if (fd >= 0) { ::close(fd); }
-        throw std::runtime_error("no free port");
-      }
-    ::close(fd);
-    return ntohs(address.sin_port);
-  }
-
-  int listenOnFreeLowPort(unsigned short& port)
-  {
-    std::random_device seed;
-    std::mt19937 generator(seed());
-    std::uniform_int_distribution<int> range(20000, 32767);
-    for (int attempt = 0; attempt < 200; ++attempt)
-      {
-        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd < 0) { break; }
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        const int candidate = range(generator);
-        address.sin_port = htons(static_cast<unsigned short>(candidate));
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
-            ::listen(fd, 16) == 0)
-          {
-            port = static_cast<unsigned short>(candidate);
-            return fd;
-          }
-        ::close(fd);
-      }
-    throw std::runtime_error("no free port below 32768");
-  }
-
-  int listenOnLoopbackPort(unsigned short port, std::chrono::milliseconds patience)
-  {
-    const auto deadline = std::chrono::steady_clock::now() + patience;
-    for (;;)
-      {
-        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd < 0) { return -1; }
-        const int yes = 1;
-        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(port);
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
-            ::listen(fd, 16) == 0)
-          {
-            return fd;
-          }
-        ::close(fd);
-        if (std::chrono::steady_clock::now() >= deadline) { return -1; }
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-      }
-  }
-
-  int freeLowLoopbackPort()
-  {
-    unsigned short port = 0;
-    ::close(listenOnFreeLowPort(port));
-    return port;
   }
 
   TemporaryDirectory::TemporaryDirectory()

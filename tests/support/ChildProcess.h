@@ -70,17 +70,6 @@ namespace testsupport
     std::thread m_stderrReader;
   };
 
-  // A TCP port on 127.0.0.1 that was free a moment ago.
-  int freeLoopbackPort();
-  // The same, below 32768: InKorvane's "Port" parameter is a signed 16-bit number, so the
-  // kernel's ephemeral ports (above 32767) cannot be configured as they are.
-  int freeLowLoopbackPort();
-  // A listening socket on 127.0.0.1 at a free port below 32768; returns the descriptor.
-  int listenOnFreeLowPort(unsigned short& port);
-  // A listening socket on 127.0.0.1 at `port`, tried again while another process holds it, for
-  // up to `patience`; the descriptor, or -1.
-  int listenOnLoopbackPort(unsigned short port, std::chrono::milliseconds patience);
-
   // A fresh temporary directory, removed with its contents by the destructor.
   class TemporaryDirectory
   {

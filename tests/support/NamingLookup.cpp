@@ -1,11 +1,10 @@
 #include "NamingLookup.h"
 
 #include "OrbArguments.h"
+#include "Wait.h"
 
 #include <omniORB4/CORBA.h>
 #include <omniORB4/Naming.hh>
-
-#include <thread>
 
 namespace testsupport
 {
@@ -70,13 +69,7 @@ namespace testsupport
                    std::chrono::milliseconds timeout)
   {
     const CosNaming::Name name = toName(path);
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!bound(address, name))
-      {
-        if (std::chrono::steady_clock::now() >= deadline) { return false; }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      }
-    return true;
+    return waitUntil([&] { return bound(address, name); }, timeout, std::chrono::milliseconds(100));
   }
 
   bool bindRootContextAs(const std::string& address, const std::string& path)

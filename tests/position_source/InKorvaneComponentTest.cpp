@@ -5,7 +5,7 @@
 #include <rtm/DataInPort.h>
 #include "ChildProcess.h"
 #include "InProcessManager.h"
-#include "../programs/PortTexts.h"
+#include "PortTexts.h"
 #include "TestSocket.h"
 
 #include "ComponentCore.h"
@@ -23,6 +23,7 @@ namespace
 {
   using std::chrono::milliseconds;
   using std::chrono::seconds;
+  using testsupport::TestSocket;
 
   // Collects every value that arrives on its in port.
   class Tap : public RTC::DataFlowComponentBase
@@ -107,7 +108,7 @@ namespace
       ASSERT_NE(g_tap, nullptr);
       ASSERT_EQ(context().state(), RTC::INACTIVE_STATE);
       earlier = g_tap->values().size();
-      listener = TestSocket(testsupport::listenOnFreeLowPort(port));
+      listener = TestSocket::listenLowPort(port);
       configure("IPAddress", "127.0.0.1");
       configure("Port", std::to_string(port));
     }
@@ -223,7 +224,8 @@ namespace
   TEST(InKorvaneWithoutServer, FailedConnectPublishesNothingAndDeactivationStillSendsQuit)
   {
     const std::size_t before = g_tap->values().size();
-    const int closedPort = testsupport::freeLowLoopbackPort();
+    const testsupport::ReservedPort reserved;   // refuses connections
+    const int closedPort = reserved.number();
     configure("IPAddress", "127.0.0.1");
     configure("Port", std::to_string(closedPort));
     testing::internal::CaptureStdout();
@@ -268,4 +270,17 @@ namespace
 
   INSTANTIATE_TEST_SUITE_P(Texts, InKorvanePortParameter,
                            ::testing::ValuesIn(testsupport::kPortTexts), testsupport::portTextName);
+}
+
+// A shutdown without deactivation deletes a component whose receive worker still runs: the
+// destructor must join it, or the program ends in std::terminate.
+TEST(InKorvaneDestruction, DeletingAnActiveComponentJoinsItsWorker)
+{
+  const testsupport::ReservedPort closed;
+  std::unique_ptr<InKorvane> component(new InKorvane(&RTC::Manager::instance()));
+  ASSERT_EQ(component->onInitialize(), RTC::RTC_OK);
+  coreOf(*component).config().setValue("default", "Port", std::to_string(closed.number()));
+  coreOf(*component).config().update();
+  ASSERT_EQ(component->onActivated(0), RTC::RTC_OK);
+  component.reset();
 }

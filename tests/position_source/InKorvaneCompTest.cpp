@@ -1,6 +1,7 @@
 // InKorvaneComp when the built-in manager cannot create its component (the tests of the program
 // at work, under every middleware, are in tests/programs).
 #include "ChildProcess.h"
+#include "TestSocket.h"
 
 #include <gtest/gtest.h>
 
@@ -26,9 +27,11 @@ namespace
 
   TEST(InKorvaneComp, FailedComponentCreationPrintsTheMessageAndAborts)
   {
-    // A configuration file that does not exist makes the creation fail.
+    // A configuration file that does not exist makes the creation fail; were it to dial after
+    // all, it would find no server.
+    const testsupport::ReservedPort closed;
     std::unique_ptr<ChildProcess> program = startInKorvaneComp(
-      7003, {"-o", "Category.InKorvane.config_file:/nonexistent/InKorvane.conf"});
+      closed.number(), {"-o", "Category.InKorvane.config_file:/nonexistent/InKorvane.conf"});
     ASSERT_TRUE(program->wait(seconds(20)));
     EXPECT_EQ(program->termSignal(), SIGABRT);
     EXPECT_NE(program->stderrText().find("Component create failed.\n"), std::string::npos)
