@@ -4,8 +4,10 @@
 
 #include "ComponentCore.h"
 #include "CorbaRemoteLayer.h"
+#include "GuardedCall.h"
 #include "InPortServant.h"
 #include "NameValues.h"
+#include "ObservedPort.h"
 #include "OutPortServant.h"
 #include "PeriodicExecutionContext.h"
 #include "TimeOuts.h"
@@ -39,7 +41,8 @@ namespace RTC
 
   ComponentServant::ComponentServant(CorbaRemoteLayer& layer, RTObject_impl& component)
     : m_layer(layer), m_component(component), m_instanceName(coreOf(component).instanceName()),
-      m_lifetime(std::make_shared<ServantLifetime>())
+      m_lifetime(std::make_shared<ServantLifetime>()), m_records(std::make_shared<SdoRecords>()),
+      m_observers(std::make_shared<ComponentObservers>())
   {
   }
 
@@ -53,7 +56,8 @@ namespace RTC
     m_contextRef = RTC::ExecutionContextService::_narrow(context);
     m_context.servant->setReferences(m_contextRef.in(), m_self.in());
 
-    m_configuration.servant = new ConfigurationServant(m_component, m_lifetime);
+    m_configuration.servant =
+      new ConfigurationServant(m_component, m_lifetime, m_records, m_observers);
     CORBA::Object_var configuration =
       activate(poa, m_configuration.servant.in(), m_configuration.id);
     m_configurationRef = SDOPackage::Configuration::_narrow(configuration);
@@ -72,13 +76,49 @@ namespace RTC
       {
         if (InPortBase* in = core.inPort(name))
           {
-            addPort(new InPortServant(m_layer.orb(), poa, m_instanceName, *in, m_lifetime));
+            addPort(new ObservedPort<InPortServant>(m_observers, m_layer.orb(), poa, m_instanceName,
+                                                    *in, m_lifetime));
           }
         if (OutPortBase* out = core.outPort(name))
           {
-            addPort(new OutPortServant(m_layer.orb(), poa, m_instanceName, *out, m_lifetime));
+            addPort(new ObservedPort<OutPortServant>(m_observers, m_layer.orb(), poa,
+                                                     m_instanceName, *out, m_lifetime));
           }
       }
+    observeContext();
+  }
+
+  void ComponentServant::observeContext()
+  {
+    PeriodicExecutionContext* context = coreOf(m_component).executionContext();
+    if (context == nullptr) { return; }
+    std::weak_ptr<ComponentObservers> observers = m_observers;
+    context->setListener([observers](PeriodicExecutionContext::Event event) {
+      std::shared_ptr<ComponentObservers> to = observers.lock();
+      if (!to) { return; }
+      switch (event)
+        {
+        case PeriodicExecutionContext::Event::Activated:
+          to->notify(OpenRTM::RTC_STATUS, "ACTIVE:0");
+          break;
+        case PeriodicExecutionContext::Event::Deactivated:
+        case PeriodicExecutionContext::Event::Reset:
+          to->notify(OpenRTM::RTC_STATUS, "INACTIVE:0");
+          break;
+        case PeriodicExecutionContext::Event::Aborting:
+          to->notify(OpenRTM::RTC_STATUS, "ERROR:0");
+          break;
+        case PeriodicExecutionContext::Event::Startup:
+          to->notify(OpenRTM::EC_STATUS, "STARTUP:0");
+          break;
+        case PeriodicExecutionContext::Event::Shutdown:
+          to->notify(OpenRTM::EC_STATUS, "SHUTDOWN:0");
+          break;
+        case PeriodicExecutionContext::Event::RateChanged:
+          to->notify(OpenRTM::EC_STATUS, "RATE_CHANGED:0");
+          break;
+        }
+    });
   }
 
   void ComponentServant::retire(PortableServer::POA_ptr poa)
@@ -86,6 +126,12 @@ namespace RTC
     // Peers drop their ends now rather than find this one gone later.
     for (auto& port : m_ports) { port.servant->disconnectAllOnExit(); }
     m_lifetime->retire();
+    if (PeriodicExecutionContext* context = coreOf(m_component).executionContext())
+      {
+        context->setListener(nullptr);
+      }
+    m_observers->notify(OpenRTM::RTC_STATUS, "FINALIZE:0");
+    m_observers->close();
     deactivate(poa, m_id.in());
     deactivate(poa, m_context.id.in());
     deactivate(poa, m_configuration.id.in());
@@ -119,71 +165,131 @@ namespace RTC
       }
   }
 
-  // ---- actions: not offered remotely
+  // ---- actions, for a context of another program
+
+  RTC::ReturnCode_t
+  ComponentServant::runCallback(const std::function<RTC::ReturnCode_t()>& callback)
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    PeriodicExecutionContext* context = coreOf(m_component).executionContext();
+    if (context == nullptr) { return RTC::PRECONDITION_NOT_MET; }
+    // Shared: after a time-out the callback still runs, and sets it then.
+    auto result = std::make_shared<RTC::ReturnCode_t>(RTC::RTC_ERROR);
+    context->runBetweenCallbacks([callback, result] { *result = guardedCall(callback); },
+                                 TimeOuts::kTransition);
+    return *result;
+  }
+
+  RTC::ReturnCode_t
+  ComponentServant::runCallback(RTC::ReturnCode_t (RTObject_impl::*callback)(RTC::UniqueId),
+                                RTC::ExecutionContextHandle_t handle)
+  {
+    RTObject_impl& component = m_component;
+    return runCallback([&component, callback, handle] { return (component.*callback)(handle); });
+  }
 
   RTC::ReturnCode_t ComponentServant::on_initialize()
   {
-    notOffered();
+    RTObject_impl& component = m_component;
+    return runCallback([&component] { return component.onInitialize(); });
   }
   RTC::ReturnCode_t ComponentServant::on_finalize()
   {
-    notOffered();
+    RTObject_impl& component = m_component;
+    return runCallback([&component] { return component.onFinalize(); });
   }
-  RTC::ReturnCode_t ComponentServant::on_startup(RTC::ExecutionContextHandle_t)
+  RTC::ReturnCode_t ComponentServant::on_startup(RTC::ExecutionContextHandle_t handle)
   {
-    notOffered();
+    return runCallback(&RTObject_impl::onStartup, handle);
   }
-  RTC::ReturnCode_t ComponentServant::on_shutdown(RTC::ExecutionContextHandle_t)
+  RTC::ReturnCode_t ComponentServant::on_shutdown(RTC::ExecutionContextHandle_t handle)
   {
-    notOffered();
+    return runCallback(&RTObject_impl::onShutdown, handle);
   }
-  RTC::ReturnCode_t ComponentServant::on_activated(RTC::ExecutionContextHandle_t)
+  RTC::ReturnCode_t ComponentServant::on_activated(RTC::ExecutionContextHandle_t handle)
   {
-    notOffered();
+    return runCallback(&RTObject_impl::onActivated, handle);
   }
-  RTC::ReturnCode_t ComponentServant::on_deactivated(RTC::ExecutionContextHandle_t)
+  RTC::ReturnCode_t ComponentServant::on_deactivated(RTC::ExecutionContextHandle_t handle)
   {
-    notOffered();
+    return runCallback(&RTObject_impl::onDeactivated, handle);
   }
-  RTC::ReturnCode_t ComponentServant::on_aborting(RTC::ExecutionContextHandle_t)
+  RTC::ReturnCode_t ComponentServant::on_aborting(RTC::ExecutionContextHandle_t handle)
   {
-    notOffered();
+    return runCallback(&RTObject_impl::onAborting, handle);
   }
-  RTC::ReturnCode_t ComponentServant::on_error(RTC::ExecutionContextHandle_t)
+  RTC::ReturnCode_t ComponentServant::on_error(RTC::ExecutionContextHandle_t handle)
   {
-    notOffered();
+    return runCallback(&RTObject_impl::onError, handle);
   }
-  RTC::ReturnCode_t ComponentServant::on_reset(RTC::ExecutionContextHandle_t)
+  RTC::ReturnCode_t ComponentServant::on_reset(RTC::ExecutionContextHandle_t handle)
   {
-    notOffered();
+    return runCallback(&RTObject_impl::onReset, handle);
   }
-  RTC::ReturnCode_t ComponentServant::on_execute(RTC::ExecutionContextHandle_t)
+  RTC::ReturnCode_t ComponentServant::on_execute(RTC::ExecutionContextHandle_t handle)
   {
-    notOffered();
+    return runCallback(&RTObject_impl::onExecute, handle);
   }
-  RTC::ReturnCode_t ComponentServant::on_state_update(RTC::ExecutionContextHandle_t)
+  RTC::ReturnCode_t ComponentServant::on_state_update(RTC::ExecutionContextHandle_t handle)
   {
-    notOffered();
+    return runCallback(&RTObject_impl::onStateUpdate, handle);
   }
-  RTC::ReturnCode_t ComponentServant::on_rate_changed(RTC::ExecutionContextHandle_t)
+  RTC::ReturnCode_t ComponentServant::on_rate_changed(RTC::ExecutionContextHandle_t handle)
   {
-    notOffered();
+    return runCallback(&RTObject_impl::onRateChanged, handle);
   }
   RTC::ReturnCode_t ComponentServant::initialize()
   {
-    notOffered();
+    ServantLifetime::Use use(*m_lifetime);
+    return RTC::PRECONDITION_NOT_MET;
   }
   RTC::ReturnCode_t ComponentServant::finalize()
   {
-    notOffered();
+    ServantLifetime::Use use(*m_lifetime);
+    return RTC::PRECONDITION_NOT_MET;
   }
-  RTC::ExecutionContextHandle_t ComponentServant::attach_context(RTC::ExecutionContext_ptr)
+
+  RTC::ExecutionContextHandle_t ComponentServant::attach_context(RTC::ExecutionContext_ptr context)
   {
-    notOffered();
+    ServantLifetime::Use use(*m_lifetime);
+    RTC::ExecutionContextService_var service;
+    try
+      {
+        service = RTC::ExecutionContextService::_narrow(context);
+      }
+    catch (const CORBA::Exception&)
+      {
+        return -1;   // unreachable: cannot be told apart from a wrong type
+      }
+    if (CORBA::is_nil(service)) { return -1; }
+    RTC::ExecutionContextHandle_t handle;
+    {
+      std::lock_guard<std::mutex> lock(m_othersMutex);
+      std::size_t free = 0;
+      while (free < m_others.size() && !CORBA::is_nil(m_others[free])) { ++free; }
+      if (free == m_others.size()) { m_others.emplace_back(); }
+      m_others[free] = service._retn();
+      handle = kOtherContexts + static_cast<RTC::ExecutionContextHandle_t>(free);
+    }
+    m_observers->notify(OpenRTM::EC_STATUS, "ATTACHED:" + std::to_string(handle));
+    return handle;
   }
-  RTC::ReturnCode_t ComponentServant::detach_context(RTC::ExecutionContextHandle_t)
+
+  RTC::ReturnCode_t ComponentServant::detach_context(RTC::ExecutionContextHandle_t handle)
   {
-    notOffered();
+    ServantLifetime::Use use(*m_lifetime);
+    {
+      std::lock_guard<std::mutex> lock(m_othersMutex);
+      const long index = static_cast<long>(handle) - kOtherContexts;
+      if (index < 0 || static_cast<std::size_t>(index) >= m_others.size() ||
+          CORBA::is_nil(m_others[index]))
+        {
+          return RTC::BAD_PARAMETER;
+        }
+      m_others[index] = RTC::ExecutionContextService::_nil();
+    }
+    m_observers->notify(OpenRTM::EC_STATUS, "DETACHED:" + std::to_string(handle));
+    return RTC::RTC_OK;
   }
 
   // ---- lifecycle and contexts
@@ -218,8 +324,14 @@ namespace RTC
   RTC::ExecutionContext_ptr ComponentServant::get_context(RTC::ExecutionContextHandle_t handle)
   {
     ServantLifetime::Use use(*m_lifetime);
-    if (handle != 0) { return RTC::ExecutionContext::_nil(); }
-    return RTC::ExecutionContextService::_duplicate(m_contextRef.in());
+    if (handle == 0) { return RTC::ExecutionContextService::_duplicate(m_contextRef.in()); }
+    std::lock_guard<std::mutex> lock(m_othersMutex);
+    const long index = static_cast<long>(handle) - kOtherContexts;
+    if (index < 0 || static_cast<std::size_t>(index) >= m_others.size())
+      {
+        return RTC::ExecutionContext::_nil();
+      }
+    return RTC::ExecutionContextService::_duplicate(m_others[index].in());
   }
 
   RTC::ExecutionContextList* ComponentServant::get_owned_contexts()
@@ -234,14 +346,32 @@ namespace RTC
   RTC::ExecutionContextList* ComponentServant::get_participating_contexts()
   {
     ServantLifetime::Use use(*m_lifetime);
-    return new RTC::ExecutionContextList;
+    RTC::ExecutionContextList_var list = new RTC::ExecutionContextList;
+    std::lock_guard<std::mutex> lock(m_othersMutex);
+    for (const auto& other : m_others)
+      {
+        if (CORBA::is_nil(other)) { continue; }
+        list->length(list->length() + 1);
+        list[list->length() - 1] = RTC::ExecutionContextService::_duplicate(other.in());
+      }
+    return list._retn();
   }
 
   RTC::ExecutionContextHandle_t
   ComponentServant::get_context_handle(RTC::ExecutionContext_ptr context)
   {
     ServantLifetime::Use use(*m_lifetime);
-    return isOwnContext(context) ? 0 : -1;
+    if (isOwnContext(context)) { return 0; }
+    if (CORBA::is_nil(context)) { return -1; }
+    std::lock_guard<std::mutex> lock(m_othersMutex);
+    for (std::size_t i = 0; i < m_others.size(); ++i)
+      {
+        if (!CORBA::is_nil(m_others[i]) && m_others[i]->_is_equivalent(context))
+          {
+            return kOtherContexts + static_cast<RTC::ExecutionContextHandle_t>(i);
+          }
+      }
+    return -1;
   }
 
   // ---- profile and ports
@@ -274,23 +404,5 @@ namespace RTC
     list->length(static_cast<CORBA::ULong>(m_ports.size()));
     for (CORBA::ULong i = 0; i < list->length(); ++i) { list[i] = m_ports[i].servant->reference(); }
     return list._retn();
-  }
-
-  char* ComponentServant::get_sdo_id()
-  {
-    ServantLifetime::Use use(*m_lifetime);
-    return CORBA::string_dup(m_instanceName.c_str());
-  }
-
-  char* ComponentServant::get_sdo_type()
-  {
-    ServantLifetime::Use use(*m_lifetime);
-    return CORBA::string_dup(coreOf(m_component).properties().getProperty("description").c_str());
-  }
-
-  SDOPackage::Configuration_ptr ComponentServant::get_configuration()
-  {
-    ServantLifetime::Use use(*m_lifetime);
-    return SDOPackage::Configuration::_duplicate(m_configurationRef.in());
   }
 }

@@ -3,8 +3,10 @@
 #include <rtm/RTObject.h>
 
 #include "ComponentCore.h"
+#include "ComponentObservers.h"
 #include "NameValues.h"
 #include "PeriodicExecutionContext.h"
+#include "SdoRecords.h"
 #include "TimeOuts.h"
 
 #include <chrono>
@@ -34,9 +36,75 @@ namespace RTC
   }
 
   ConfigurationServant::ConfigurationServant(RTObject_impl& component,
-                                             const std::shared_ptr<ServantLifetime>& lifetime)
-    : m_component(component), m_lifetime(lifetime)
+                                             const std::shared_ptr<ServantLifetime>& lifetime,
+                                             const std::shared_ptr<SdoRecords>& records,
+                                             const std::shared_ptr<ComponentObservers>& observers)
+    : m_component(component), m_lifetime(lifetime), m_records(records), m_observers(observers)
   {
+  }
+
+  void ConfigurationServant::tell(const std::string& hint)
+  {
+    m_observers->notify(OpenRTM::CONFIGURATION, hint);
+  }
+
+  CORBA::Boolean ConfigurationServant::set_device_profile(const SDOPackage::DeviceProfile& profile)
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    m_records->setDevice(profile);
+    return true;
+  }
+
+  CORBA::Boolean
+  ConfigurationServant::add_service_profile(const SDOPackage::ServiceProfile& profile)
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    return m_observers->add(profile);
+  }
+
+  CORBA::Boolean ConfigurationServant::remove_service_profile(const char* id)
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    return m_observers->remove(id);
+  }
+
+  CORBA::Boolean ConfigurationServant::add_organization(SDOPackage::Organization_ptr organization)
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    m_records->addOrganization(organization);
+    return true;
+  }
+
+  CORBA::Boolean ConfigurationServant::remove_organization(const char*)
+  {
+    // OpenRTM-aist answers true whether or not the organization was there.
+    ServantLifetime::Use use(*m_lifetime);
+    return true;
+  }
+
+  SDOPackage::ParameterList* ConfigurationServant::get_configuration_parameters()
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    return new SDOPackage::ParameterList;
+  }
+
+  SDOPackage::NVList* ConfigurationServant::get_configuration_parameter_values()
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    return new SDOPackage::NVList;
+  }
+
+  CORBA::Any* ConfigurationServant::get_configuration_parameter_value(const char* name)
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    if (name[0] == '\0') { throw SDOPackage::InvalidParameter("Name is empty."); }
+    return new CORBA::Any;
+  }
+
+  CORBA::Boolean ConfigurationServant::set_configuration_parameter(const char*, const CORBA::Any&)
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    return true;
   }
 
   SDOPackage::ConfigurationSetList* ConfigurationServant::get_configuration_sets()
@@ -62,6 +130,7 @@ namespace RTC
   SDOPackage::ConfigurationSet* ConfigurationServant::get_active_configuration_set()
   {
     ServantLifetime::Use use(*m_lifetime);
+    if (!m_activeKnown) { throw SDOPackage::NotAvailable(""); }
     ConfigAdmin& config = coreOf(m_component).config();
     const std::string active = config.activeSet();
     const auto sets = config.sets();
@@ -88,6 +157,8 @@ namespace RTC
         config.setValue(set, values.configuration_data[i].name.in(), text);
       }
     config.addSet(set);   // an empty one still exists
+    m_activeKnown = false;
+    tell("SET_CONFIG_SET: " + set);
     return true;
   }
 
@@ -100,6 +171,8 @@ namespace RTC
       {
         throw SDOPackage::InvalidParameter("Configuration::activate_configuration_set()");
       }
+    m_activeKnown = true;
+    tell("ACTIVATE_CONFIG_SET: " + set);
     // An inactive component takes the set at its next activation; an active one now, but
     // between callbacks.
     PeriodicExecutionContext* context = coreOf(m_component).executionContext();
@@ -108,7 +181,48 @@ namespace RTC
         // Bounded: a callback that never returns must not hold the caller for good.
         context->runBetweenCallbacks([&config] { config.update(); },
                                      TimeOuts::kConfigurationUpdate);
+        tell("UPDATE_CONFIG_SET: " + set);
       }
+    return true;
+  }
+
+  CORBA::Boolean
+  ConfigurationServant::add_configuration_set(const SDOPackage::ConfigurationSet& values)
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    const std::string set = values.id.in();
+    ConfigAdmin& config = coreOf(m_component).config();
+    if (set.empty() || config.hasSet(set)) { return false; }
+    config.addSet(set);
+    for (CORBA::ULong i = 0; i < values.configuration_data.length(); ++i)
+      {
+        const char* text = nullptr;
+        if (!(values.configuration_data[i].value >>= text) || text == nullptr) { continue; }
+        config.setValue(set, values.configuration_data[i].name.in(), text);
+      }
+    {
+      std::lock_guard<std::mutex> lock(m_addedMutex);
+      m_added.insert(set);
+    }
+    m_activeKnown = false;
+    tell("ADD_CONFIG_SET: " + set);
+    return true;
+  }
+
+  CORBA::Boolean ConfigurationServant::remove_configuration_set(const char* setId)
+  {
+    ServantLifetime::Use use(*m_lifetime);
+    const std::string set = setId;
+    if (set.empty()) { throw SDOPackage::InvalidParameter("ID is empty."); }
+    {
+      // Only sets added from outside may go, as in OpenRTM-aist.
+      std::lock_guard<std::mutex> lock(m_addedMutex);
+      if (set == "default" || m_added.count(set) == 0) { return false; }
+      if (!coreOf(m_component).config().removeSet(set)) { return false; }
+      m_added.erase(set);
+    }
+    m_activeKnown = false;
+    tell("REMOVE_CONFIG_SET: " + set);
     return true;
   }
 }

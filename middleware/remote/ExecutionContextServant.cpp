@@ -2,11 +2,13 @@
 
 #include <rtm/RTObject.h>
 
+#include "CallTimeouts.h"
 #include "ComponentCore.h"
 #include "NameValues.h"
 #include "PeriodicExecutionContext.h"
 #include "TimeOuts.h"
 
+#include <algorithm>
 #include <chrono>
 #include <sstream>
 
@@ -54,12 +56,16 @@ namespace RTC
 
   RTC::ReturnCode_t ExecutionContextServant::start()
   {
-    notOffered();
+    ServantLifetime::Use use(*m_lifetime);
+    PeriodicExecutionContext* context = coreOf(m_component).executionContext();
+    return context != nullptr ? context->startCycles() : RTC::PRECONDITION_NOT_MET;
   }
 
   RTC::ReturnCode_t ExecutionContextServant::stop()
   {
-    notOffered();
+    ServantLifetime::Use use(*m_lifetime);
+    PeriodicExecutionContext* context = coreOf(m_component).executionContext();
+    return context != nullptr ? context->stopCycles() : RTC::PRECONDITION_NOT_MET;
   }
 
   CORBA::Double ExecutionContextServant::get_rate()
@@ -69,19 +75,56 @@ namespace RTC
     return context != nullptr ? context->rate() : 0.0;
   }
 
-  RTC::ReturnCode_t ExecutionContextServant::set_rate(CORBA::Double)
+  RTC::ReturnCode_t ExecutionContextServant::set_rate(CORBA::Double rate)
   {
-    notOffered();
+    ServantLifetime::Use use(*m_lifetime);
+    PeriodicExecutionContext* context = coreOf(m_component).executionContext();
+    return context != nullptr ? context->setRate(rate) : RTC::PRECONDITION_NOT_MET;
   }
 
-  RTC::ReturnCode_t ExecutionContextServant::add_component(RTC::LightweightRTObject_ptr)
+  RTC::ReturnCode_t ExecutionContextServant::add_component(RTC::LightweightRTObject_ptr comp)
   {
-    notOffered();
+    ServantLifetime::Use use(*m_lifetime);
+    if (CORBA::is_nil(comp)) { return RTC::BAD_PARAMETER; }
+    Participant participant;
+    try
+      {
+        participant.component = RTC::LightweightRTObject::_duplicate(comp);
+        CallTimeouts::apply(participant.component.in(), TimeOuts::kPeerCall);
+        participant.handle = participant.component->attach_context(m_self.in());
+      }
+    catch (const CORBA::Exception&)
+      {
+        return RTC::RTC_ERROR;
+      }
+    std::lock_guard<std::mutex> lock(m_participantsMutex);
+    m_participants.push_back(participant);
+    return RTC::RTC_OK;
   }
 
-  RTC::ReturnCode_t ExecutionContextServant::remove_component(RTC::LightweightRTObject_ptr)
+  RTC::ReturnCode_t ExecutionContextServant::remove_component(RTC::LightweightRTObject_ptr comp)
   {
-    notOffered();
+    ServantLifetime::Use use(*m_lifetime);
+    if (CORBA::is_nil(comp)) { return RTC::BAD_PARAMETER; }
+    Participant removed;
+    {
+      std::lock_guard<std::mutex> lock(m_participantsMutex);
+      auto found =
+        std::find_if(m_participants.begin(), m_participants.end(),
+                     [comp](const Participant& p) { return p.component->_is_equivalent(comp); });
+      if (found == m_participants.end()) { return RTC::BAD_PARAMETER; }
+      removed = *found;
+      m_participants.erase(found);
+    }
+    try
+      {
+        removed.component->detach_context(removed.handle);
+      }
+    catch (const CORBA::Exception&)
+      {
+        // Gone already: nothing left to detach.
+      }
+    return RTC::RTC_OK;
   }
 
   RTC::ReturnCode_t ExecutionContextServant::change(RTC::LightweightRTObject_ptr comp, int which)
@@ -129,6 +172,15 @@ namespace RTC
     profile->kind = RTC::PERIODIC;
     profile->rate = get_rate();
     profile->owner = RTC::RTObject::_duplicate(m_owner.in());
+    {
+      std::lock_guard<std::mutex> lock(m_participantsMutex);
+      // Those added from outside; the owner is not listed, as in OpenRTM-aist.
+      profile->participants.length(static_cast<CORBA::ULong>(m_participants.size()));
+      for (CORBA::ULong i = 0; i < profile->participants.length(); ++i)
+        {
+          profile->participants[i] = RTC::RTObject::_narrow(m_participants[i].component.in());
+        }
+    }
     setString(profile->properties, "type", "PeriodicExecutionContext");
     setString(profile->properties, "rate", rateText(profile->rate));
     setString(profile->properties, "sync_transition", "YES");

@@ -10,6 +10,8 @@
 #include "ServantLifetime.h"
 
 #include <memory>
+#include <mutex>
+#include <vector>
 
 namespace RTC
 {
@@ -24,11 +26,17 @@ namespace RTC
     RTC::ExecutionContextService_ptr reference();
 
     CORBA::Boolean is_running() override;
+    // PRECONDITION_NOT_MET when already started / stopped. A stopped context runs no cycles;
+    // its component keeps its state.
     RTC::ReturnCode_t start() override;
     RTC::ReturnCode_t stop() override;
     CORBA::Double get_rate() override;
+    // BAD_PARAMETER unless a positive finite number; applies from the next period on.
     RTC::ReturnCode_t set_rate(CORBA::Double rate) override;
+    // A component of another program joins as a participant: it is attached (attach_context)
+    // and listed in the profile. BAD_PARAMETER for nil, RTC_ERROR when it does not answer.
     RTC::ReturnCode_t add_component(RTC::LightweightRTObject_ptr comp) override;
+    // Detaches a participant; BAD_PARAMETER for nil, the owner or a stranger.
     RTC::ReturnCode_t remove_component(RTC::LightweightRTObject_ptr comp) override;
     // BAD_PARAMETER for a component other than ours, PRECONDITION_NOT_MET when its state
     // does not allow the change.
@@ -43,10 +51,18 @@ namespace RTC
     bool isOurs(RTC::LightweightRTObject_ptr comp);
     RTC::ReturnCode_t change(RTC::LightweightRTObject_ptr comp, int which);
 
+    struct Participant
+    {
+      RTC::LightweightRTObject_var component;
+      RTC::ExecutionContextHandle_t handle;
+    };
+
     RTObject_impl& m_component;
     std::shared_ptr<ServantLifetime> m_lifetime;
     RTC::ExecutionContextService_var m_self;
     RTC::RTObject_var m_owner;
+    std::mutex m_participantsMutex;
+    std::vector<Participant> m_participants;   // guarded by m_participantsMutex
   };
 }
 

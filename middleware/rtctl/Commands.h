@@ -20,6 +20,7 @@ namespace rtctl
   int confCommand(ToolContext& context, const Arguments& arguments);
   int echoCommand(ToolContext& context, const Arguments& arguments);
   int hzCommand(ToolContext& context, const Arguments& arguments);
+  int rateCommand(ToolContext& context, const Arguments& arguments);
 }
 
 #endif

@@ -1,4 +1,5 @@
-// rtctl ls: every component in the naming service with its state, ports and connections.
+// rtctl ls: every component in the naming service with its state, ports and connections, and
+// its own execution context.
 #include "Commands.h"
 
 #include "ComponentPorts.h"
@@ -77,6 +78,12 @@ namespace rtctl
       for (const PortView& port : ports) { directory.add(port); }
       out << path << "  " << RTC::toString(readState(component.in(), path)) << "\n";
       printPorts(out, ports, directory);
+      RTC::ExecutionContextList_var contexts = component->get_owned_contexts();
+      if (contexts->length() > 0 && !CORBA::is_nil(contexts[0]))
+        {
+          out << "  ec  " << contexts[0]->get_rate() << " Hz  "
+              << (contexts[0]->is_running() ? "running" : "stopped") << "\n";
+        }
       return out.str();
     }
   }

@@ -26,8 +26,9 @@ namespace rtctl
        "Lists every component registered in the naming service: its naming path and state, each\n"
        "port with direction and data type, and each connection with its name, id and buffer\n"
        "(length, full policy) and, at in ports of the built-in middleware, the values lost to a\n"
-       "full buffer (dropped). A component that does not answer, or an object that is not a\n"
-       "component, is shown as UNREACHABLE.\n",
+       "full buffer (dropped), and last its own execution context: rate and whether it runs.\n"
+       "A component that does not answer, or an object that is not a component, is shown as\n"
+       "UNREACHABLE.\n",
        {},
        listCommand,
        {}},
@@ -80,6 +81,13 @@ namespace rtctl
        "in SET); the component uses it from its next activation on.\n",
        {"-s"},
        confCommand,
+       {}},
+      {"rate",
+       "rate NAME [HZ]",
+       "Prints the rate of the component's own execution context; with HZ (a positive number)\n"
+       "sets it first. The new rate applies from the context's next period on.\n",
+       {},
+       rateCommand,
        {}},
       {"state",
        "state NAME",

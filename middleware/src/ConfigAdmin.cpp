@@ -95,6 +95,12 @@ namespace RTC
     m_sets[set];
   }
 
+  bool ConfigAdmin::removeSet(const std::string& set)
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return set != m_activeSet && m_sets.erase(set) != 0;
+  }
+
   std::map<std::string, std::string> ConfigAdmin::activeValues()
   {
     std::lock_guard<std::mutex> lock(m_mutex);

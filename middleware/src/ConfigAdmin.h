@@ -37,6 +37,8 @@ namespace RTC
     std::map<std::string, std::map<std::string, std::string>> sets();
     bool hasSet(const std::string& set);
     void addSet(const std::string& set);
+    // Forgets a set; false for the active one or one that does not exist.
+    bool removeSet(const std::string& set);
     // Parameter name -> value of the active set, for bound and unbound parameters.
     std::map<std::string, std::string> activeValues();
 

@@ -6,6 +6,8 @@
 #include "GuardedCall.h"
 #include "Log.h"
 
+#include <cmath>
+
 namespace RTC
 {
   namespace
@@ -27,8 +29,8 @@ namespace RTC
 
   PeriodicExecutionContext::PeriodicExecutionContext(RTObject_impl& component, double rateHz,
                                                      UniqueId id)
-    : m_component(component), m_period(periodOf(rateHz)), m_rate(rateHz > 0.0 ? rateHz : 1000.0),
-      m_id(id)
+    : m_component(component), m_id(id), m_period(periodOf(rateHz)),
+      m_rate(rateHz > 0.0 ? rateHz : 1000.0)
   {
   }
 
@@ -68,7 +70,7 @@ namespace RTC
   bool PeriodicExecutionContext::running() const
   {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_running && !m_stopping;
+    return m_running && !m_stopping && m_cycling;
   }
 
   LifeCycleState PeriodicExecutionContext::state() const
@@ -79,7 +81,72 @@ namespace RTC
 
   double PeriodicExecutionContext::rate() const
   {
+    std::lock_guard<std::mutex> lock(m_mutex);
     return m_rate;
+  }
+
+  void PeriodicExecutionContext::setListener(const Listener& listener)
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_listener = listener;
+  }
+
+  void PeriodicExecutionContext::tell(Event event)
+  {
+    Listener listener;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      listener = m_listener;
+    }
+    if (listener) { listener(event); }
+  }
+
+  ReturnCode_t
+  PeriodicExecutionContext::invokeAndTell(ReturnCode_t (RTObject_impl::*callback)(UniqueId),
+                                          Event event)
+  {
+    ReturnCode_t result = invoke(m_component, callback, m_id);
+    if (result == RTC_OK) { tell(event); }
+    return result;
+  }
+
+  ReturnCode_t PeriodicExecutionContext::startCycles()
+  {
+    return submit([this] {
+      {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_cycling) { return PRECONDITION_NOT_MET; }
+        m_cycling = true;
+      }
+      invokeAndTell(&RTObject_impl::onStartup, Event::Startup);
+      return RTC_OK;
+    });
+  }
+
+  ReturnCode_t PeriodicExecutionContext::stopCycles()
+  {
+    return submit([this] {
+      {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_cycling) { return PRECONDITION_NOT_MET; }
+        m_cycling = false;
+      }
+      invokeAndTell(&RTObject_impl::onShutdown, Event::Shutdown);
+      return RTC_OK;
+    });
+  }
+
+  ReturnCode_t PeriodicExecutionContext::setRate(double rateHz)
+  {
+    if (!std::isfinite(rateHz) || !(rateHz > 0.0)) { return BAD_PARAMETER; }
+    {
+      // The loop adds m_period to the deadline after each cycle: the next period is the new one.
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_rate = rateHz;
+      m_period = periodOf(rateHz);
+    }
+    return submit(
+      [this] { return invokeAndTell(&RTObject_impl::onRateChanged, Event::RateChanged); });
   }
 
   ReturnCode_t PeriodicExecutionContext::activate()
@@ -145,7 +212,7 @@ namespace RTC
 
   bool PeriodicExecutionContext::busy() const
   {
-    return m_state == ACTIVE_STATE || m_state == ERROR_STATE;
+    return m_cycling && (m_state == ACTIVE_STATE || m_state == ERROR_STATE);
   }
 
   void PeriodicExecutionContext::serveRequests(std::unique_lock<std::mutex>& lock)
@@ -167,7 +234,7 @@ namespace RTC
     std::unique_lock<std::mutex> lock(m_mutex);
     m_threadId = std::this_thread::get_id();
     lock.unlock();
-    invoke(m_component, &RTObject_impl::onStartup, m_id);
+    invokeAndTell(&RTObject_impl::onStartup, Event::Startup);
     lock.lock();
 
     auto deadline = std::chrono::steady_clock::now();
@@ -210,7 +277,7 @@ namespace RTC
     m_requests.clear();
     lock.unlock();
     if (state() == ACTIVE_STATE) { doDeactivate(); }
-    invoke(m_component, &RTObject_impl::onShutdown, m_id);
+    if (m_cycling) { invokeAndTell(&RTObject_impl::onShutdown, Event::Shutdown); }
   }
 
   void PeriodicExecutionContext::executeCycle()
@@ -229,9 +296,12 @@ namespace RTC
 
   void PeriodicExecutionContext::enterError()
   {
-    invoke(m_component, &RTObject_impl::onAborting, m_id);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_state = ERROR_STATE;
+    ReturnCode_t result = invoke(m_component, &RTObject_impl::onAborting, m_id);
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_state = ERROR_STATE;
+    }
+    if (result == RTC_OK) { tell(Event::Aborting); }
   }
 
   ReturnCode_t PeriodicExecutionContext::doActivate()
@@ -244,8 +314,11 @@ namespace RTC
         enterError();
         return RTC_ERROR;
       }
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_state = ACTIVE_STATE;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_state = ACTIVE_STATE;
+    }
+    tell(Event::Activated);
     return RTC_OK;
   }
 
@@ -253,8 +326,11 @@ namespace RTC
   {
     if (state() != ACTIVE_STATE) { return PRECONDITION_NOT_MET; }
     ReturnCode_t result = invoke(m_component, &RTObject_impl::onDeactivated, m_id);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_state = result == RTC_OK ? INACTIVE_STATE : ERROR_STATE;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_state = result == RTC_OK ? INACTIVE_STATE : ERROR_STATE;
+    }
+    if (result == RTC_OK) { tell(Event::Deactivated); }
     return result;
   }
 
@@ -264,8 +340,11 @@ namespace RTC
     ReturnCode_t result = invoke(m_component, &RTObject_impl::onReset, m_id);
     if (result == RTC_OK)
       {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_state = INACTIVE_STATE;
+        {
+          std::lock_guard<std::mutex> lock(m_mutex);
+          m_state = INACTIVE_STATE;
+        }
+        tell(Event::Reset);
       }
     return result;
   }

@@ -51,6 +51,28 @@ namespace RTC
     // by then (it still completes later). For callers that must not hang.
     ReturnCode_t transition(Transition which, std::chrono::milliseconds patience);
 
+    // What tools do to the context itself (ExecutionContext start / stop / set_rate), carried
+    // out on its thread. A stopped context keeps its thread and serves state changes, but runs
+    // no cycles. PRECONDITION_NOT_MET when already started / stopped; BAD_PARAMETER for a rate
+    // that is not a positive finite number. A new rate applies from the next period on.
+    ReturnCode_t startCycles();
+    ReturnCode_t stopCycles();
+    ReturnCode_t setRate(double rateHz);
+
+    // What the context tells of itself and its component, on its own thread.
+    enum class Event
+    {
+      Activated,
+      Deactivated,
+      Reset,
+      Aborting,
+      Startup,
+      Shutdown,
+      RateChanged
+    };
+    typedef std::function<void(Event)> Listener;
+    void setListener(const Listener& listener);
+
     LifeCycleState state() const;
     double rate() const;
     UniqueId id() const { return m_id; }
@@ -73,14 +95,14 @@ namespace RTC
     void executeCycle();
     bool busy() const;   // true while the component needs periodic calls
     void enterError();
+    void tell(Event event);
+    ReturnCode_t invokeAndTell(ReturnCode_t (RTObject_impl::*callback)(UniqueId), Event event);
 
     ReturnCode_t doActivate();
     ReturnCode_t doDeactivate();
     ReturnCode_t doReset();
 
     RTObject_impl& m_component;
-    const std::chrono::nanoseconds m_period;
-    const double m_rate;
     const UniqueId m_id;
 
     mutable std::mutex m_mutex;
@@ -88,6 +110,10 @@ namespace RTC
     std::deque<std::pair<Request, std::shared_ptr<std::promise<ReturnCode_t>>>> m_requests;
     bool m_stopping = false;
     bool m_running = false;
+    bool m_cycling = true;   // false between stopCycles() and startCycles()
+    std::chrono::nanoseconds m_period;
+    double m_rate;
+    Listener m_listener;
     LifeCycleState m_state = INACTIVE_STATE;   // guarded by m_mutex, changed only on the thread
     std::thread m_thread;
     std::thread::id m_threadId;

@@ -110,6 +110,9 @@ namespace remotetest
        "did not become ACTIVE within 0.5 s (it is INACTIVE)",
        ""},
       {{"wait", "Probe0", "SLEEPING"}, 2, "STATE must be", ""},
+      {{"rate", "Probe0", "0"}, 2, "rate: HZ must be a positive number, got '0'", ""},
+      {{"rate", "Probe0", "nan"}, 2, "rate: HZ must be a positive number, got 'nan'", ""},
+      {{"rate", "Probe0", "-5"}, 2, "rate: HZ must be a positive number, got '-5'", ""},
       {{"frobnicate"}, 2, "unknown command 'frobnicate'", ""},
       {{"ls", "--colour"}, 2, "unknown option '--colour'", ""},
       {{"ls"}, 1, "the naming service at " + silent + " does not answer", silent},
@@ -125,8 +128,9 @@ namespace remotetest
         EXPECT_EQ(1u, countOf(result.err, "\n")) << command << ": " << result.err;
         EXPECT_EQ(0u, result.err.find("rtctl: ")) << command << ": " << result.err;
       }
-    // Nothing was connected or activated on the way.
+    // Nothing was connected, activated or slowed down on the way.
     const std::string ls = rtctlOk({"ls"});
+    EXPECT_EQ(3u, countOf(ls, "  ec  100 Hz  running\n")) << ls;
     EXPECT_EQ(std::string::npos, ls.find(" -> ")) << ls;
     EXPECT_EQ(std::string::npos, ls.find("  ACTIVE\n")) << ls;
     EXPECT_EQ(3u, countOf(ls, "  INACTIVE\n")) << ls;
@@ -174,6 +178,8 @@ namespace remotetest
       }
     EXPECT_EQ("ACTIVE\n", rtctlOk({"state", "Probe0.rtc"}));
     EXPECT_EQ("ACTIVE\n", rtctlOk({"state", "consumer.ctx/Consumer"}));
+    EXPECT_EQ("25 Hz\n", rtctlOk({"rate", "Probe0.rtc", "25"}));
+    EXPECT_EQ("25 Hz\n", rtctlOk({"rate", "Probe0.rtc"}));
     const std::string ls = rtctlOk({"ls"});
     EXPECT_EQ(2u, countOf(ls, "Probe0.out -> Consumer.in")) << ls;
     EXPECT_NE(std::string::npos, ls.find("buffer=16,overwrite")) << ls;
