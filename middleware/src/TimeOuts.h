@@ -1,6 +1,7 @@
 // Every time-out, patience and polling interval of the middleware, each with the reason for its
-// length (rtctl keeps its own in rtctl/ToolTimeOuts.h). Calls to another process are bounded by omniORB's client call time-out: the
-// ORB's default below, or the object reference's own (CallTimeouts::apply).
+// length (rtctl keeps its own in rtctl/ToolTimeOuts.h). Calls to another process are bounded by
+// omniORB's client call time-out: the ORB's default below, or the object reference's own
+// (CallTimeouts::apply).
 #ifndef RTM_SRC_TIMEOUTS_H
 #define RTM_SRC_TIMEOUTS_H
 
