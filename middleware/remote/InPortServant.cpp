@@ -11,12 +11,6 @@
 
 namespace RTC
 {
-  namespace
-  {
-    const char* const kInportIorKey = "dataport.corba_cdr.inport_ior";
-    const char* const kInportRefKey = "dataport.corba_cdr.inport_ref";
-  }
-
   InPortServant::InPortServant(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa,
                                const std::string& instanceName, InPortBase& port,
                                const std::shared_ptr<ServantLifetime>& lifetime)

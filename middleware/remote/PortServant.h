@@ -24,6 +24,11 @@
 
 namespace RTC
 {
+  // Where an in port publishes its InPortCdr object in the connector profile, for its writer:
+  // as a stringified reference and as the object itself; a writer may take either.
+  constexpr const char* kInportIorKey = "dataport.corba_cdr.inport_ior";
+  constexpr const char* kInportRefKey = "dataport.corba_cdr.inport_ref";
+
   class ConnectionBuffer;
 
   class PortServant : public NoImplement<POA_RTC::PortService>

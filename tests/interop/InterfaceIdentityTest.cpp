@@ -4,7 +4,7 @@
 // built on either middleware is asked the same questions through OpenRTM-aist's own stubs.
 #include "ProgramFixture.h"
 #include "NamingLookup.h"
-#include "OrbArguments.h"
+#include "TestOrb.h"
 
 #include <rtm/idl/OpenRTMSkel.h>
 
@@ -17,23 +17,13 @@ namespace interop
 {
   using namespace programs;
 
-  CORBA::ORB_ptr clientOrb()
-  {
-    static CORBA::ORB_var orb = [] {
-      RTC::OrbOptions options;
-      options.program = "test";
-      options.callTimeout = std::chrono::milliseconds(2000);
-      RTC::ArgumentVector arguments = RTC::orbArguments(options);
-      return CORBA::ORB_var(CORBA::ORB_init(arguments.argc(), arguments.argv()));
-    }();
-    return orb.in();
-  }
+  using testsupport::testOrb;
 
   // The type id an IOR carries: "IOR:" and the hex of an encapsulation that starts with the byte
   // order, then (at offset 4) the id's length and its characters.
   std::string typeIdOf(CORBA::Object_ptr object)
   {
-    CORBA::String_var ior = clientOrb()->object_to_string(object);
+    CORBA::String_var ior = testOrb()->object_to_string(object);
     const std::string hex(ior.in() + 4);
     std::string bytes;
     for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
@@ -83,7 +73,7 @@ namespace interop
   {
     std::vector<std::string> lines;
     CORBA::Object_var root =
-      clientOrb()->string_to_object(("corbaloc::" + namingAddress + "/NameService").c_str());
+      testOrb()->string_to_object(("corbaloc::" + namingAddress + "/NameService").c_str());
     CosNaming::NamingContext_var naming = CosNaming::NamingContext::_narrow(root);
     CosNaming::Name name;
     name.length(1);

@@ -1,6 +1,6 @@
 #include "NamingLookup.h"
 
-#include "OrbArguments.h"
+#include "TestOrb.h"
 #include "Wait.h"
 
 #include <omniORB4/CORBA.h>
@@ -10,19 +10,6 @@ namespace testsupport
 {
   namespace
   {
-    CORBA::ORB_ptr testOrb()
-    {
-      static CORBA::ORB_var orb = [] {
-        // A naming service that hangs must not hang the test.
-        RTC::OrbOptions options;
-        options.program = "test";
-        options.callTimeout = std::chrono::milliseconds(2000);
-        RTC::ArgumentVector arguments = RTC::orbArguments(options);
-        return CORBA::ORB_var(CORBA::ORB_init(arguments.argc(), arguments.argv()));
-      }();
-      return orb.in();
-    }
-
     CosNaming::Name toName(const std::string& path)
     {
       CosNaming::Name name;
