@@ -110,11 +110,17 @@ namespace RTC
   SDOPackage::ConfigurationSetList* ConfigurationServant::get_configuration_sets()
   {
     ServantLifetime::Use use(*m_lifetime);
-    const auto sets = coreOf(m_component).config().sets();
+    ConfigAdmin& config = coreOf(m_component).config();
+    const auto sets = config.sets();
     SDOPackage::ConfigurationSetList_var list = new SDOPackage::ConfigurationSetList;
-    list->length(static_cast<CORBA::ULong>(sets.size()));
     CORBA::ULong i = 0;
-    for (const auto& set : sets) { list[i++] = toSet(set.first, set.second); }
+    for (const std::string& name : config.setNames())
+      {
+        auto found = sets.find(name);
+        if (found == sets.end()) { continue; }   // removed in between
+        list->length(i + 1);
+        list[i++] = toSet(found->first, found->second);
+      }
     return list._retn();
   }
 

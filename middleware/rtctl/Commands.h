@@ -21,6 +21,7 @@ namespace rtctl
   int echoCommand(ToolContext& context, const Arguments& arguments);
   int hzCommand(ToolContext& context, const Arguments& arguments);
   int rateCommand(ToolContext& context, const Arguments& arguments);
+  int watchCommand(ToolContext& context, const Arguments& arguments);
 }
 
 #endif

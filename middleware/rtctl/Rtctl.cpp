@@ -137,6 +137,22 @@ namespace rtctl
        {"--count"},
        hzCommand,
        {}},
+      {"watch",
+       "watch NAME [--count N] [--heartbeat S]",
+       "Registers an observer of its own with the component and prints each notification as it\n"
+       "comes, one line each, until Ctrl-C (SIGINT or SIGTERM) or N lines; then it removes the\n"
+       "observer again. A line is the status kind and the component's hint, e.g.\n"
+       "  RTC_STATUS ACTIVE:0\n"
+       "  PORT_PROFILE CONNECT:InKorvane0.outPositionData\n"
+       "  CONFIGURATION ACTIVATE_CONFIG_SET: default\n"
+       "  EC_STATUS RATE_CHANGED:0\n"
+       "With --heartbeat the component also sends a HEARTBEAT line every S seconds. Ends with\n"
+       "status 1 when the component is gone. An OpenRTM-aist component accepts the observer\n"
+       "only with its ComponentObserverConsumer module loaded.\n"
+       "The component calls rtctl back on 127.0.0.1, or on $RTCTL_ENDPOINT (host[:port]).\n",
+       {"--count", "--heartbeat"},
+       watchCommand,
+       {}},
     };
 
     const char* const kNameHelp =

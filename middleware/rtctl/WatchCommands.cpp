@@ -1,8 +1,10 @@
-// rtctl echo and hz: a reader of rtctl's own on an out port, until a count is reached or
-// SIGINT/SIGTERM arrives. Either way the connection is removed before rtctl ends.
+// rtctl echo and hz: a reader of rtctl's own on an out port; rtctl watch: an observer of rtctl's
+// own on a component. Each runs until a count is reached, SIGINT/SIGTERM arrives or the output
+// pipe closes; either way the connection or the observer is removed before rtctl ends.
 #include "Commands.h"
 
 #include "ConnectorRules.h"
+#include "ObserverTap.h"
 #include "PortTap.h"
 #include "RateMeter.h"
 #include "RtctlSurface.h"
@@ -184,6 +186,42 @@ namespace rtctl
         check(watch.end);
       }
     tap.disconnect();
+    return 0;
+  }
+
+  int watchCommand(ToolContext& context, const Arguments& arguments)
+  {
+    if (arguments.positional.size() != 1)
+      {
+        throw ToolError("watch: expects one component NAME", true);
+      }
+    const std::string& name = arguments.positional[0];
+    const std::string countText = arguments.option("--count");
+    const unsigned long count = countText.empty() ? 0 : parseCount(countText, "--count");
+    const std::string beat = arguments.option("--heartbeat");
+    const double heartbeat = beat.empty() ? 0.0 : parseSeconds(beat, "--heartbeat");
+    RTC::RTObject_var component = context.find(name);
+    RTC::ShutdownSignal& signal = endSignal();
+    ObserverTap tap(context);
+    tap.observe(component.in(), name, heartbeat);
+    PortTap::Clock::time_point nextCheck = PortTap::Clock::now() + TimeOuts::kToolWriterCheck;
+    unsigned long printed = 0;
+    bool open = true;
+    while (open && !signal.requested() && (count == 0 || printed < count))
+      {
+        std::string line;
+        if (tap.take(line, TimeOuts::kToolWatchTick))
+          {
+            open = print(line + "\n");
+            ++printed;
+          }
+        // A component that is gone sends nothing more: said once a second at most.
+        if (PortTap::Clock::now() >= nextCheck)
+          {
+            nextCheck = PortTap::Clock::now() + TimeOuts::kToolWriterCheck;
+            if (!tap.componentAlive()) { throw ToolError(name + " is gone"); }
+          }
+      }
     return 0;
   }
 }

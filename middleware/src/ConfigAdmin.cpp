@@ -1,5 +1,7 @@
 #include "ConfigAdmin.h"
 
+#include <algorithm>
+
 namespace RTC
 {
   void ConfigAdmin::load(const coil::Properties& componentProperties)
@@ -15,7 +17,20 @@ namespace RTC
       }
     const std::string& active = componentProperties.getProperty("configuration.active_config");
     if (!active.empty()) { m_activeSet = active; }
-    if (m_sets.count("default") == 0) { m_sets["default"]; }
+    // As OpenRTM-aist: no "default" set for a component without parameters. Its sets are
+    // listed as its profile names them, which puts "default" first.
+    m_order.clear();
+    if (m_sets.count("default") != 0) { m_order.push_back("default"); }
+    for (const auto& set : m_sets)
+      {
+        if (set.first != "default") { m_order.push_back(set.first); }
+      }
+  }
+
+  std::map<std::string, std::string>& ConfigAdmin::setLocked(const std::string& set)
+  {
+    if (m_sets.count(set) == 0) { m_order.push_back(set); }
+    return m_sets[set];
   }
 
   void ConfigAdmin::applyLocked(Binding& binding, const std::string& setName)
@@ -60,7 +75,7 @@ namespace RTC
                              const std::string& value)
   {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_sets[set][param] = value;
+    setLocked(set)[param] = value;
   }
 
   bool ConfigAdmin::activateSet(const std::string& set)
@@ -83,6 +98,12 @@ namespace RTC
     return m_sets;
   }
 
+  std::vector<std::string> ConfigAdmin::setNames()
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_order;
+  }
+
   bool ConfigAdmin::hasSet(const std::string& set)
   {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -92,13 +113,15 @@ namespace RTC
   void ConfigAdmin::addSet(const std::string& set)
   {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_sets[set];
+    setLocked(set);
   }
 
   bool ConfigAdmin::removeSet(const std::string& set)
   {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return set != m_activeSet && m_sets.erase(set) != 0;
+    if (set == m_activeSet || m_sets.erase(set) == 0) { return false; }
+    m_order.erase(std::find(m_order.begin(), m_order.end(), set));
+    return true;
   }
 
   std::map<std::string, std::string> ConfigAdmin::activeValues()

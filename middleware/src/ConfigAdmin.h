@@ -35,6 +35,9 @@ namespace RTC
     std::string activeSet();
     // Every set with its values, hidden ones included.
     std::map<std::string, std::map<std::string, std::string>> sets();
+    // The names of sets() in the order OpenRTM-aist lists them: "default" first, the
+    // component's other sets, then those added since in the order they came.
+    std::vector<std::string> setNames();
     bool hasSet(const std::string& set);
     void addSet(const std::string& set);
     // Forgets a set; false for the active one or one that does not exist.
@@ -57,9 +60,12 @@ namespace RTC
 
     // Applies the value of set `setName`, else the parameter's default.
     void applyLocked(Binding& binding, const std::string& setName);
+    // The set, made (and listed last) when it is new.
+    std::map<std::string, std::string>& setLocked(const std::string& set);
 
     std::mutex m_mutex;
     std::map<std::string, std::map<std::string, std::string>> m_sets;
+    std::vector<std::string> m_order;   // the names of m_sets, as setNames() lists them
     std::string m_activeSet = "default";
     std::vector<Binding> m_bindings;
   };

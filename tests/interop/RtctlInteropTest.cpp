@@ -319,4 +319,19 @@ namespace programs
     EXPECT_EQ(echoed, expected);
     EXPECT_EQ(rtctlOk({"ls"}).find(" -> "), std::string::npos);
   }
+
+  // An OpenRTM-aist component without its observer module refuses rtctl's observer, and rtctl
+  // says why in one line. (OpenRTM-aist 1.2.2 does not survive add_service_profile: not asked.)
+  TEST_F(RtctlInterop, WatchSaysInOneLineThatAnOpenRtmComponentRefusesItsObserver)
+  {
+    if (std::string(OPENRTM_VERSION_TEXT).rfind("1.", 0) == 0) { GTEST_SKIP(); }
+    std::unique_ptr<ChildProcess> consumer =
+      startRegistered(OPENRTM_INKORVANE_TEST_COMP_PATH, "InKorvaneTest0");
+    const ToolResult refused = rtctl({"watch", "InKorvaneTest0"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "rtctl: InKorvaneTest0 refused rtctl's observer (an OpenRTM-aist "
+                           "component takes one only with its ComponentObserverConsumer module "
+                           "loaded)\n");
+    EXPECT_EQ(rtctlOk({"state", "InKorvaneTest0"}), "INACTIVE\n");
+  }
 }

@@ -7,6 +7,7 @@
 #include "NamingPath.h"
 #include "OrbArguments.h"
 #include "RemoteFixture.h"
+#include "SurfaceCalls.h"
 
 #include <rtm/idl/ComponentObserver.hh>
 #include <rtm/idl/DataPortCdr.hh>
@@ -278,158 +279,12 @@ namespace remotetest
       }
   }
 
-  // Every operation tools call, in the order a tool might, with what OpenRTM-aist 1.2.2
-  // answers: a return code, true/false, "empty", "value", or the exception's name.
+  // Every operation tools call, in the order a tool might, answered as OpenRTM-aist 1.2.2 does.
   TEST_F(RemoteSurface, EveryOperationAnswersAsOpenRtmDoes)
   {
-    SDOPackage::Configuration_var conf = m_component->get_configuration();
-    RTC::ExecutionContextService_var ec = RTC::ExecutionContextService::_narrow(m_context);
-    OpenRTM::DataFlowComponent_var flow = OpenRTM::DataFlowComponent::_narrow(m_component);
-    auto set = [](const char* id) {
-      SDOPackage::ConfigurationSet values;
-      values.id = CORBA::string_dup(id);
-      values.description = CORBA::string_dup("");
-      return values;
-    };
-    auto observer = [](const char* type, CORBA::Object_ptr service) {
-      SDOPackage::ServiceProfile profile;
-      profile.id = CORBA::string_dup("watch");
-      profile.interface_type = CORBA::string_dup(type);
-      profile.service = SDOPackage::SDOService::_unchecked_narrow(service);
-      return profile;
-    };
-    const char* const kObserver = "IDL:OpenRTM/ComponentObserver:1.0";
-    auto code = [](RTC::ReturnCode_t c) { return std::to_string(static_cast<int>(c)); };
-    auto yes = [](bool b) { return std::string(b ? "true" : "false"); };
-    auto count = [](CORBA::ULong n) { return std::string(n == 0 ? "empty" : "value"); };
-    using Call = std::function<std::string()>;
-    const std::vector<std::pair<std::string, Call>> calls = {
-      {"empty",
-       [&] {
-         return count(
-           SDOPackage::OrganizationList_var(m_component->get_owned_organizations())->length());
-       }},
-      {"empty",
-       [&] {
-         return count(SDOPackage::OrganizationList_var(m_component->get_organizations())->length());
-       }},
-      {"empty",
-       [&] {
-         return count(
-           SDOPackage::ServiceProfileList_var(m_component->get_service_profiles())->length());
-       }},
-      {"empty",
-       [&] { return count(SDOPackage::NVList_var(m_component->get_status_list())->length()); }},
-      {"empty",
-       [&] {
-         return count(
-           SDOPackage::DeviceProfile_var(m_component->get_device_profile())->properties.length());
-       }},
-      {"InvalidParameter",
-       [&] {
-         m_component->get_service_profile("x");
-         return "";
-       }},
-      {"InvalidParameter",
-       [&] {
-         m_component->get_sdo_service("x");
-         return "";
-       }},
-      {"InvalidParameter",
-       [&] {
-         m_component->get_status("x");
-         return "";
-       }},
-      {"InterfaceNotImplemented",
-       [&] {
-         m_component->get_monitoring();
-         return "";
-       }},
-      {"empty",
-       [&] {
-         return count(
-           SDOPackage::ParameterList_var(conf->get_configuration_parameters())->length());
-       }},
-      {"empty",
-       [&] {
-         return count(SDOPackage::NVList_var(conf->get_configuration_parameter_values())->length());
-       }},
-      {"true", [&] { return yes(conf->set_configuration_parameter("x", CORBA::Any())); }},
-      {"InvalidParameter",
-       [&] {
-         conf->get_configuration_parameter_value("");
-         return "";
-       }},
-      {"true", [&] { return yes(conf->set_device_profile(SDOPackage::DeviceProfile())); }},
-      {"true", [&] { return yes(conf->add_configuration_set(set("extra"))); }},
-      {"false", [&] { return yes(conf->add_configuration_set(set("extra"))); }},
-      {"false", [&] { return yes(conf->add_configuration_set(set(""))); }},
-      {"NotAvailable",
-       [&] {
-         conf->get_active_configuration_set();
-         return "";
-       }},
-      {"true", [&] { return yes(conf->activate_configuration_set("extra")); }},
-      {"false", [&] { return yes(conf->remove_configuration_set("extra")); }},   // active
-      {"false", [&] { return yes(conf->remove_configuration_set("default")); }},
-      {"InvalidParameter",
-       [&] {
-         conf->remove_configuration_set("");
-         return "";
-       }},
-      {"true", [&] { return yes(conf->activate_configuration_set("default")); }},
-      {"true", [&] { return yes(conf->remove_configuration_set("extra")); }},
-      {"false", [&] { return yes(conf->remove_configuration_set("extra")); }},
-      {"InternalError",
-       [&] {
-         conf->get_configuration_set("extra");
-         return "";
-       }},
-      {"false",
-       [&] { return yes(conf->add_service_profile(observer(kObserver, CORBA::Object::_nil()))); }},
-      {"false", [&] { return yes(conf->add_service_profile(observer(kObserver, m_context))); }},
-      {"false", [&] { return yes(conf->add_service_profile(observer("IDL:x/Y:1.0", m_context))); }},
-      {"false", [&] { return yes(conf->remove_service_profile("watch")); }},
-      {code(RTC::PRECONDITION_NOT_MET), [&] { return code(ec->start()); }},
-      {code(RTC::RTC_OK), [&] { return code(ec->stop()); }},
-      {"false", [&] { return yes(ec->is_running()); }},
-      {code(RTC::PRECONDITION_NOT_MET), [&] { return code(ec->stop()); }},
-      {code(RTC::RTC_OK), [&] { return code(ec->start()); }},
-      {code(RTC::BAD_PARAMETER), [&] { return code(ec->set_rate(0.0)); }},
-      {code(RTC::BAD_PARAMETER), [&] { return code(ec->set_rate(-5.0)); }},
-      {code(RTC::BAD_PARAMETER), [&] { return code(ec->set_rate(std::nan(""))); }},
-      {code(RTC::RTC_OK), [&] { return code(ec->set_rate(50.0)); }},
-      {"50", [&] { return std::to_string(static_cast<int>(ec->get_rate())); }},
-      {code(RTC::BAD_PARAMETER), [&] { return code(ec->add_component(RTC::RTObject::_nil())); }},
-      {code(RTC::BAD_PARAMETER), [&] { return code(ec->remove_component(RTC::RTObject::_nil())); }},
-      {code(RTC::BAD_PARAMETER), [&] { return code(ec->remove_component(m_component)); }},
-      {"-1",
-       [&] { return std::to_string(m_component->attach_context(RTC::ExecutionContext::_nil())); }},
-      {"1000", [&] { return std::to_string(m_component->attach_context(m_context)); }},
-      {"value",
-       [&] {
-         return count(
-           RTC::ExecutionContextList_var(m_component->get_participating_contexts())->length());
-       }},
-      {code(RTC::RTC_OK), [&] { return code(m_component->detach_context(1000)); }},
-      {code(RTC::BAD_PARAMETER), [&] { return code(m_component->detach_context(1000)); }},
-      {code(RTC::BAD_PARAMETER), [&] { return code(m_component->detach_context(0)); }},
-      {code(RTC::PRECONDITION_NOT_MET), [&] { return code(m_component->finalize()); }},
-      {code(RTC::RTC_OK), [&] { return code(flow->on_execute(0)); }},
-      {code(RTC::RTC_OK), [&] { return code(flow->on_rate_changed(0)); }},
-    };
-    for (std::size_t i = 0; i < calls.size(); ++i)
+    for (const testsupport::SurfaceCall& call : testsupport::surfaceCalls(m_component, m_context))
       {
-        std::string answer;
-        try
-          {
-            answer = calls[i].second();
-          }
-        catch (const CORBA::Exception& e)
-          {
-            answer = e._name();
-          }
-        EXPECT_EQ(calls[i].first, answer) << "call " << i;
+        EXPECT_EQ(call.openRtmAnswer, testsupport::answerOf(call)) << call.operation;
       }
     EXPECT_EQ(RTC::INACTIVE_STATE, m_context->get_component_state(m_component));
   }

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <regex>
+#include <thread>
 
 namespace remotetest
 {
@@ -241,5 +242,31 @@ namespace remotetest
       }
     EXPECT_GT(highest, 0.0) << hz->stdoutText();
     EXPECT_EQ(std::string::npos, rtctlOk({"ls"}).find(" -> "));
+  }
+
+  // An observer left behind would be called at its next heartbeat, found gone and dropped with
+  // a warning: its absence shows that Ctrl-C removed it.
+  TEST_F(RtctlWatch, WatchPrintsOneLinePerNotificationAndCtrlCRemovesItsObserver)
+  {
+    auto component = startTexts({"x"});
+    auto watch = startTool({"watch", "Texts", "--heartbeat", "0.1"});
+    ASSERT_TRUE(watch->waitForStdout("HEARTBEAT\n", kPatience)) << watch->stderrText();
+    rtctlOk({"activate", "Texts"});
+    rtctlOk({"deactivate", "Texts"});
+    auto changes = [&] {
+      std::vector<std::string> lines;
+      for (const std::string& line : linesOf(watch->stdoutText()))
+        {
+          if (line != "HEARTBEAT") { lines.push_back(line); }
+        }
+      return lines;
+    };
+    const std::vector<std::string> expected = {"RTC_STATUS ACTIVE:0", "RTC_STATUS INACTIVE:0"};
+    testsupport::waitUntil([&] { return changes().size() >= expected.size(); }, kPatience);
+    EXPECT_EQ(expected, changes());
+    watch->signal(SIGINT);
+    expectEnds(*watch, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(0u, countOf(component->stderrText(), "does not answer")) << component->stderrText();
   }
 }
