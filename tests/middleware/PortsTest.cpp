@@ -1,4 +1,4 @@
-// Data ports in one process: per-connection buffers with their full policies and dropped counts,
+// Data ports in one process: the in port's one buffer, its full policies and dropped counts,
 // what read() and write() report, and values carried unchanged.
 #include <rtm/idl/BasicDataTypeSkel.h>
 #include <rtm/InPort.h>
@@ -29,7 +29,7 @@ namespace
   }
 
   // Pushes 1..count and pops everything, returning what came out.
-  std::vector<int> pushThenDrain(RTC::ConnectionBuffer& buffer, int count)
+  std::vector<int> pushThenDrain(RTC::ConnectionBuffer& buffer, RTC::PortBuffer& port, int count)
   {
     for (int i = 1; i <= count; ++i)
       {
@@ -37,7 +37,7 @@ namespace
       }
     std::vector<int> out;
     RTC::EncodedValue value;
-    while (buffer.pop(value)) { out.push_back(value.at(0)); }
+    while (port.pop(value)) { out.push_back(value.at(0)); }
     return out;
   }
 
@@ -60,25 +60,28 @@ namespace
 
 TEST(ConnectionBuffer, OverwriteDropsTheOldestAndCountsIt)
 {
-  RTC::ConnectionBuffer buffer(settingsFor(3, true));
-  EXPECT_EQ((std::vector<int>{3, 4, 5}), pushThenDrain(buffer, 5));
+  auto port = std::make_shared<RTC::PortBuffer>();
+  RTC::ConnectionBuffer buffer(settingsFor(3, true), port);
+  EXPECT_EQ((std::vector<int>{3, 4, 5}), pushThenDrain(buffer, *port, 5));
   EXPECT_EQ(2u, buffer.status().dropped);
   EXPECT_EQ(0u, buffer.status().buffered);
 }
 
 TEST(ConnectionBuffer, DoNothingDropsTheNewestAndCountsIt)
 {
-  RTC::ConnectionBuffer buffer(settingsFor(3, false));
-  EXPECT_EQ((std::vector<int>{1, 2, 3}), pushThenDrain(buffer, 5));
+  auto port = std::make_shared<RTC::PortBuffer>();
+  RTC::ConnectionBuffer buffer(settingsFor(3, false), port);
+  EXPECT_EQ((std::vector<int>{1, 2, 3}), pushThenDrain(buffer, *port, 5));
   EXPECT_EQ(2u, buffer.status().dropped);
 }
 
 TEST(ConnectionBuffer, ClosedBufferRefusesValues)
 {
-  RTC::ConnectionBuffer buffer(settingsFor(3, true));
+  auto port = std::make_shared<RTC::PortBuffer>();
+  RTC::ConnectionBuffer buffer(settingsFor(3, true), port);
   EXPECT_TRUE(buffer.push(RTC::EncodedValue{1}));
   buffer.close();
-  EXPECT_TRUE(buffer.empty());
+  EXPECT_TRUE(port->empty());
   EXPECT_FALSE(buffer.push(RTC::EncodedValue{2}));
 }
 
@@ -223,21 +226,26 @@ TEST_F(ConnectedPorts, ValuesArriveUnchanged)
     }
 }
 
-TEST_F(ConnectedPorts, ReadLooksAtTheFirstConnectionOnly)
+TEST_F(ConnectedPorts, ReadTakesEveryConnectionInArrivalOrder)
 {
-  connect(coil::Properties());
+  connect(options("3", "overwrite"));
   RTC::TimedString secondValue;
   RTC::OutPort<RTC::TimedString> second("second", secondValue);
   std::string error;
-  ASSERT_TRUE(connectPorts(second, m_in, coil::Properties(), error)) << error;
+  ASSERT_TRUE(connectPorts(second, m_in, options("3", "overwrite"), error)) << error;
 
   secondValue.data = CORBA::string_dup("from the second writer");
   ASSERT_TRUE(second.write());
-  EXPECT_FALSE(m_in.isNew());
-  writeNumbered(1, 1);
-  EXPECT_EQ((std::vector<std::string>{"value 1"}), readAll());
+  EXPECT_TRUE(m_in.isNew());
+  writeNumbered(1, 3);
+  // The buffer holds three: the second writer's value, the oldest, is the one lost.
   ASSERT_EQ(2u, m_in.connections().size());
-  EXPECT_EQ(1u, m_in.connections()[1].buffered);
+  EXPECT_EQ(0u, m_in.connections()[0].dropped);
+  EXPECT_EQ(1u, m_in.connections()[1].dropped);
+  EXPECT_EQ(0u, m_in.connections()[1].buffered);
+  ASSERT_TRUE(second.write());
+  EXPECT_EQ((std::vector<std::string>{"value 2", "value 3", "from the second writer"}), readAll());
+  EXPECT_EQ(1u, m_in.connections()[0].dropped);
 }
 
 TEST_F(ConnectedPorts, WriterDropsTheConnectionOfAVanishedReader)

@@ -45,12 +45,12 @@ namespace remotetest
   class RemoteDataFlowTest : public RemoteFixture
   {
   protected:
-    std::string writeTexts(const std::vector<std::string>& texts)
+    std::string writeTexts(const std::vector<std::string>& texts, const std::string& name = "texts")
     {
       std::string hexLines;
       for (const std::string& text : texts) { hexLines += toHex(text) + "\n"; }
-      m_directory.write("texts", hexLines);
-      return m_directory.file("texts");
+      m_directory.write(name, hexLines);
+      return m_directory.file(name);
     }
 
     // A Probe writer that keeps writing, connected to a TextPort reader, both active and
@@ -141,6 +141,51 @@ namespace remotetest
               linesStartingWith(reader->stdoutText(), "Reader got"));
   }
 
+  TEST_F(RemoteDataFlowTest, TwoWritersFeedOneReaderEveryValueOnceEachWriterInOrder)
+  {
+    // Two processes, so the values arrive interleaved on different ORB threads.
+    const int count = 30;
+    std::vector<std::unique_ptr<ChildProcess>> writers;
+    for (const std::string name : {"A", "B"})
+      {
+        std::vector<std::string> texts;
+        for (int i = 1; i <= count; ++i) { texts.push_back(name + std::to_string(i)); }
+        writers.push_back(startTextPorts(
+          {"TextPort?instance_name=" + name + "&conf.default.Texts=" + writeTexts(texts, name)}));
+        ASSERT_TRUE(waitRegistered(*writers.back(), name));
+      }
+    auto reader = startTextPorts({"TextPort?instance_name=Reader"});
+    ASSERT_TRUE(waitRegistered(*reader, "Reader"));
+    for (const std::string name : {"A", "B"})
+      {
+        rtctlOk({"connect", name + ":out", "Reader:in", "-p", "buffer.length=64"});
+      }
+    rtctlOk({"activate", "Reader", "A", "B"});
+    for (const std::string name : {"A", "B"})
+      {
+        ASSERT_TRUE(
+          reader->waitForStdout(gotLine("Reader", name + std::to_string(count)), kPatience))
+          << reader->stdoutText();
+      }
+
+    const std::vector<std::string> got = linesStartingWith(reader->stdoutText(), "Reader got");
+    EXPECT_EQ(2u * count, got.size());
+    for (const std::string name : {"A", "B"})
+      {
+        std::vector<std::string> expected;
+        std::vector<std::string> seen;
+        for (int i = 1; i <= count; ++i)
+          {
+            expected.push_back(gotLine("Reader", name + std::to_string(i)));
+          }
+        for (const std::string& line : got)
+          {
+            if (line.find(" [" + toHex(name)) != std::string::npos) { seen.push_back(line); }
+          }
+        EXPECT_EQ(expected, seen) << name;
+      }
+  }
+
   // One end of a flowing pair, as rtctl and its program name it.
   struct PairEnd
   {
@@ -199,7 +244,7 @@ namespace remotetest
     if (fault.signal != SIGSTOP) { return; }
 
     // Woken up, the reader loses its end too (the writer tells its port, or it finds the end
-    // abandoned itself), so a new connection would be the first one its port reads from.
+    // abandoned itself) rather than keep an end no writer feeds.
     reader->signal(SIGCONT);
     bool gone = false;
     for (int attempt = 0; attempt < 60 && !gone; ++attempt)
