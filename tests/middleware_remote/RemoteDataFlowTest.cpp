@@ -186,6 +186,29 @@ namespace remotetest
       }
   }
 
+  TEST_F(RemoteDataFlowTest, WriterWhoseOrbClosesIdleLinksKeepsItsConnectionThroughSilence)
+  {
+    // The writer's ORB closes a link idle for 2 s, so every 3 s liveness call of the reader
+    // meets a closed link.
+    auto writer =
+      startTextPorts({"TextPort?instance_name=Writer&conf.default.Texts=" + writeTexts({"ping"})},
+                     {"corba.args:-ORBinConScanPeriod 2"});
+    auto reader = startTextPorts({"TextPort?instance_name=Reader"}, {"naming.update.interval:3"});
+    ASSERT_TRUE(waitRegistered(*writer, "Writer"));
+    ASSERT_TRUE(waitRegistered(*reader, "Reader"));
+    rtctlOk({"connect", "Writer:out", "Reader:in"});
+    rtctlOk({"activate", "Reader", "Writer"});
+    ASSERT_TRUE(reader->waitForStdout(gotLine("Reader", "ping"), kPatience));
+
+    std::this_thread::sleep_for(std::chrono::seconds(10));
+    rtctlOk({"deactivate", "Writer"});
+    rtctlOk({"activate", "Writer"});
+    EXPECT_TRUE(testsupport::waitUntil(
+      [&] { return linesStartingWith(reader->stdoutText(), "Reader got").size() == 2; }, kPatience))
+      << reader->stdoutText();
+    EXPECT_EQ(std::string::npos, reader->stderrText().find("is gone")) << reader->stderrText();
+  }
+
   // One end of a flowing pair, as rtctl and its program name it.
   struct PairEnd
   {
