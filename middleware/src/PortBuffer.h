@@ -4,13 +4,15 @@
 // re-initialises its one buffer with each new connector's terms). Each value remembers its
 // connection, so a value lost to a full buffer is counted against the connection it came from.
 // One mutex guards the queue and the per-connection counts; writers (a writer's execution
-// context or an ORB thread) and the reader's execution context all take it.
+// context or an ORB thread) and the reader's execution context all take it. Under the block
+// policies a writer waits for room and the reader for a value, each up to its time-out.
 #ifndef RTM_SRC_PORTBUFFER_H
 #define RTM_SRC_PORTBUFFER_H
 
 #include <rtm/CdrCodec.h>
 #include <rtm/PortConnection.h>
 
+#include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <vector>
@@ -34,6 +36,7 @@ namespace RTC
       Yes,
       Overwrote,   // full: the oldest value was dropped for it
       Dropped,     // full under do_nothing: this value was dropped
+      TimedOut,    // full under block until the write time-out: this value was dropped
       Closed
     };
 
@@ -41,7 +44,8 @@ namespace RTC
     // Closes `source` and forgets its unread values.
     void detach(Source& source);
     Stored store(Source& source, EncodedValue&& value);
-    // The oldest value of any connection; false when there is none.
+    // The oldest value of any connection, stamped if its connection stamps on read; false when
+    // there is none (under the empty policy block, none came within the read time-out).
     bool pop(EncodedValue& value);
     bool empty();
     ConnectionStatus status(const Source& source);
@@ -54,8 +58,10 @@ namespace RTC
       Source* source;
     };
     const ConnectionSettings& termsLocked() const;
+    std::size_t capacityLocked() const;
 
     std::mutex m_mutex;
+    std::condition_variable m_changed;   // a value came, went, or a connection closed
     std::deque<Entry> m_values;
     std::vector<Source*> m_sources;   // live connections, oldest first
   };

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <thread>
@@ -104,7 +105,7 @@ TEST(ConnectionSettings, BufferOptionsAreChecked)
   EXPECT_EQ(16u, settings.bufferLength);
   EXPECT_FALSE(settings.overwriteWhenFull);
 
-  for (const coil::Properties& bad : {options("0", ""), options("8x", ""), options("", "block")})
+  for (const coil::Properties& bad : {options("0", ""), options("8x", ""), options("", "wait")})
     {
       error.clear();
       EXPECT_FALSE(RTC::makeConnectionSettings(bad, "A0.out", "B0.in", settings, error));
@@ -302,4 +303,37 @@ TEST_F(ConnectedPorts, ConcurrentWriterAndReaderLoseNothingUncounted)
   for (std::size_t i = 1; i < received.size(); ++i) { ASSERT_LT(received[i - 1], received[i]); }
   EXPECT_EQ(total, received.back());
   EXPECT_EQ(total, received.size() + m_in.connections()[0].dropped);
+}
+
+// Every step of timestamp_policy stamps the value with the time of day at that step; without
+// it the writer's stamp passes unchanged.
+TEST_F(ConnectedPorts, TimestampPolicyStampsWithinTheRunAndNeverBackwards)
+{
+  for (const char* policy : {"on_write", "on_send", "on_received", "on_read"})
+    {
+      RTC::TimedString value;
+      RTC::InPort<RTC::TimedString> stamped("stamped", value);
+      coil::Properties given;
+      given.setProperty("timestamp_policy", policy);
+      std::string error;
+      ASSERT_TRUE(connectPorts(m_out, stamped, given, error)) << error;
+      const unsigned long before = static_cast<unsigned long>(std::time(nullptr));
+      unsigned long long last = 0;
+      for (int i = 0; i < 3; ++i)
+        {
+          m_outValue.tm.sec = 7;
+          ASSERT_TRUE(m_out.write());
+          ASSERT_TRUE(stamped.read());
+          const unsigned long long stamp = value.tm.sec * 1000000000ULL + value.tm.nsec;
+          EXPECT_GE(value.tm.sec, before) << policy;
+          EXPECT_LE(value.tm.sec, static_cast<unsigned long>(std::time(nullptr))) << policy;
+          EXPECT_LE(last, stamp) << policy;
+          last = stamp;
+        }
+    }
+  connect(coil::Properties());
+  m_outValue.tm.sec = 7;
+  ASSERT_TRUE(m_out.write());
+  ASSERT_TRUE(m_in.read());
+  EXPECT_EQ(7u, m_inValue.tm.sec);
 }

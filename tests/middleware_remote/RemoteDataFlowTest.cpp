@@ -209,6 +209,95 @@ namespace remotetest
     EXPECT_EQ(std::string::npos, reader->stderrText().find("is gone")) << reader->stderrText();
   }
 
+  // Connector options across processes: five values written while the reader is inactive,
+  // then what the reader prints once active, or the one refusal.
+  struct ConnectorOptionCase
+  {
+    const char* name;
+    std::vector<std::string> options;   // rtctl connect -p
+    std::vector<std::string> printed;   // or, when refused:
+    const char* refusal;
+  };
+
+  void PrintTo(const ConnectorOptionCase& c, std::ostream* out)
+  {
+    *out << c.name;
+  }
+
+  class ConnectorOptions : public RemoteDataFlowTest,
+                           public ::testing::WithParamInterface<ConnectorOptionCase>
+  {
+  };
+
+  TEST_P(ConnectorOptions, ReaderPrintsWhatTheOptionKeeps)
+  {
+    const ConnectorOptionCase& c = GetParam();
+    auto writer = startTextPorts({"TextPort?instance_name=Writer&conf.default.Texts=" +
+                                  writeTexts({"v1", "v2", "v3", "v4", "v5"})});
+    auto reader = startTextPorts({"TextPort?instance_name=Reader"});
+    ASSERT_TRUE(waitRegistered(*writer, "Writer"));
+    ASSERT_TRUE(waitRegistered(*reader, "Reader"));
+    std::vector<std::string> connect = {"connect", "Writer:out", "Reader:in"};
+    for (const std::string& option : c.options) { connect.insert(connect.end(), {"-p", option}); }
+    const ToolResult result = rtctl(connect);
+    if (c.refusal != nullptr)
+      {
+        EXPECT_NE(0, result.status);
+        EXPECT_NE(std::string::npos, result.err.find(c.refusal)) << result.err;
+        EXPECT_EQ("INACTIVE\n", rtctlOk({"state", "Writer"}));
+        EXPECT_EQ("INACTIVE\n", rtctlOk({"state", "Reader"}));
+        return;
+      }
+    ASSERT_EQ(0, result.status) << result.err;
+    rtctlOk({"activate", "Writer"});
+    ASSERT_TRUE(writer->waitForStdout("Writer sent 5", kPatience));
+    rtctlOk({"activate", "Reader"});
+    std::vector<std::string> expected;
+    for (const std::string& text : c.printed) { expected.push_back(gotLine("Reader", text)); }
+    ASSERT_TRUE(reader->waitForStdout(expected.back(), kPatience)) << reader->stdoutText();
+    rtctlOk({"deactivate", "Reader"});
+    EXPECT_EQ(expected, linesStartingWith(reader->stdoutText(), "Reader got"));
+  }
+
+  INSTANTIATE_TEST_SUITE_P(
+    Table, ConnectorOptions,
+    ::testing::Values(
+      ConnectorOptionCase{"Fifo",
+                          {"subscription_type=new", "publisher.push_policy=fifo"},
+                          {"v1", "v2", "v3", "v4", "v5"},
+                          nullptr},
+      ConnectorOptionCase{
+        "SkipOne",
+        {"subscription_type=new", "publisher.push_policy=skip", "publisher.skip_count=1"},
+        {"v2", "v4"},
+        nullptr},
+      ConnectorOptionCase{
+        "InportBufferKeys",
+        {"dataport.inport.buffer.length=2", "dataport.inport.buffer.write.full_policy=do_nothing"},
+        {"v1", "v2"},
+        nullptr},
+      ConnectorOptionCase{
+        "BlockTimesOut",
+        {"buffer.length=2", "buffer.write.full_policy=block", "buffer.write.timeout=0.05"},
+        {"v1", "v2"},
+        nullptr},
+      ConnectorOptionCase{"UnknownPolicy",
+                          {"publisher.push_policy=fifty"},
+                          {},
+                          "publisher.push_policy must be all, fifo, skip or new, got 'fifty'"},
+      ConnectorOptionCase{"NegativeSkipCount",
+                          {"publisher.skip_count=-1"},
+                          {},
+                          "publisher.skip_count must be a number from 0 to 1000000, got '-1'"},
+      ConnectorOptionCase{
+        "BlockTimeOutNotANumber",
+        {"buffer.write.full_policy=block", "buffer.write.timeout=soon"},
+        {},
+        "buffer.write.timeout must be a number of seconds from 0 to 3600, got 'soon'"}),
+    [](const ::testing::TestParamInfo<ConnectorOptionCase>& c) {
+      return std::string(c.param.name);
+    });
+
   // One end of a flowing pair, as rtctl and its program name it.
   struct PairEnd
   {
