@@ -1,6 +1,7 @@
 #include "CdrConnector.h"
 
 #include "CallTimeouts.h"
+#include "ValueStamp.h"
 
 namespace RTC
 {
@@ -15,6 +16,14 @@ namespace RTC
   {
     const EncodedValue* bytes = value.bytes(m_swapped);
     if (bytes == nullptr) { return true; }   // not encodable so: this value only is lost
+    // Delivered as written: the write and the send are one step.
+    EncodedValue stamped;
+    if (stampsAt(settings(), StampStep::OnWrite) || stampsAt(settings(), StampStep::OnSend))
+      {
+        stamped = *bytes;
+        stampNow(stamped, nativeLittleEndian() != m_swapped);
+        bytes = &stamped;
+      }
     // The sequence borrows the bytes (release = false); marshalling only reads them.
     const CORBA::ULong length = static_cast<CORBA::ULong>(bytes->size());
     OpenRTM::CdrData data(length, length, const_cast<CORBA::Octet*>(bytes->data()), false);

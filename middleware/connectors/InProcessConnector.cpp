@@ -1,5 +1,7 @@
 #include "InProcessConnector.h"
 
+#include "ValueStamp.h"
+
 namespace RTC
 {
   InProcessConnector::InProcessConnector(const ConnectionSettings& settings,
@@ -11,7 +13,14 @@ namespace RTC
   bool InProcessConnector::deliver(OutgoingValue& value)
   {
     std::shared_ptr<ConnectionBuffer> buffer = m_buffer.lock();
-    return buffer && buffer->push(value.native());
+    if (!buffer) { return false; }
+    EncodedValue bytes(value.native());
+    // Written, sent and received are one step here; the buffer stamps on received itself.
+    if (stampsAt(settings(), StampStep::OnWrite) || stampsAt(settings(), StampStep::OnSend))
+      {
+        stampNow(bytes, nativeLittleEndian());
+      }
+    return buffer->store(std::move(bytes)) != ConnectionBuffer::Stored::Closed;
   }
 
   void InProcessConnector::close()

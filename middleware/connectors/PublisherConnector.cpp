@@ -1,5 +1,7 @@
 #include "PublisherConnector.h"
 
+#include "ValueStamp.h"
+
 #include <algorithm>
 
 namespace RTC
@@ -9,7 +11,9 @@ namespace RTC
     : OutPortConnector(inner->settings()), m_inner(std::move(inner)), m_swapped(swapped),
       m_drainTime(drainTime),
       // push_policy new keeps only the newest value: a queue of one.
-      m_capacity(settings().pushAll ? std::max<std::size_t>(settings().bufferLength, 1) : 1)
+      m_capacity(settings().pushPolicy == PushPolicy::New
+                   ? 1
+                   : std::max<std::size_t>(settings().bufferLength, 1))
   {
     m_thread = std::thread(&PublisherConnector::run, this);
   }
@@ -25,10 +29,17 @@ namespace RTC
     const EncodedValue* bytes = value.bytes(m_swapped);
     if (bytes == nullptr) { return true; }   // not encodable so: this value only is lost
     EncodedValue copy(*bytes);
+    if (stampsAt(settings(), StampStep::OnWrite)) { stampNow(copy, littleEndian()); }
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       if (m_gone) { return false; }
       if (m_closing) { return true; }
+      // skip sends the (skip_count + 1)-th value and lets the ones before it go.
+      if (settings().pushPolicy == PushPolicy::Skip && m_skipped++ < settings().skipCount)
+        {
+          return true;
+        }
+      m_skipped = 0;
       // Full: the oldest value waiting is dropped and counted, as the reader's buffer does by
       // default; a reader that cannot keep up gets the most recent values, the writer never
       // waits. Under push_policy new this replaces the one waiting value.
@@ -60,6 +71,7 @@ namespace RTC
         m_queue.pop_front();
         lock.unlock();
         // Already in the reader's byte order: the inner connector sends them unchanged.
+        if (stampsAt(settings(), StampStep::OnSend)) { stampNow(bytes, littleEndian()); }
         OutgoingValue value(bytes, nullptr, nullptr);
         const bool delivered = m_inner->deliver(value);
         lock.lock();

@@ -17,7 +17,8 @@ namespace RTC
   class PublisherConnector : public OutPortConnector
   {
   public:
-    // `inner` delivers the bytes this publisher hands it as they are (it must not swap them);
+    // `inner` delivers the bytes this publisher hands it as they are (it must not swap or
+    // stamp them);
     // `swapped` picks the byte order taken from each written value. On close, values still
     // queued are delivered for at most `drainTime`.
     PublisherConnector(std::unique_ptr<OutPortConnector> inner, bool swapped,
@@ -37,6 +38,7 @@ namespace RTC
 
   private:
     void run();
+    bool littleEndian() const { return nativeLittleEndian() != m_swapped; }
 
     const std::unique_ptr<OutPortConnector> m_inner;
     const bool m_swapped;
@@ -46,6 +48,7 @@ namespace RTC
     std::condition_variable m_wake;
     std::deque<EncodedValue> m_queue;
     unsigned long long m_dropped = 0;
+    unsigned m_skipped = 0;   // values let go since the last one queued (push_policy skip)
     bool m_closing = false;
     bool m_gone = false;
     std::chrono::steady_clock::time_point m_drainUntil;

@@ -6,6 +6,47 @@
 
 namespace RTC
 {
+  namespace
+  {
+    enum class Reply
+    {
+      Answered,
+      Busy,     // timed out: its own time-out on putting decides
+      Broken,   // the link failed: worth one more try
+      Gone      // the port itself no longer exists
+    };
+
+    Reply askOnce(RTC::PortService_ptr port, const std::string& id, bool& listed)
+    {
+      try
+        {
+          RTC::PortService_var writer = peerPort(port, TimeOuts::kDataCall);
+          RTC::ConnectorProfileList_var list = writer->get_connector_profiles();
+          for (CORBA::ULong j = 0; j < list->length() && !listed; ++j)
+            {
+              listed = id == list[j].connector_id.in();
+            }
+          return Reply::Answered;
+        }
+      catch (const CORBA::TIMEOUT&)
+        {
+          return Reply::Busy;
+        }
+      catch (const CORBA::TRANSIENT& e)
+        {
+          return e.minor() == omni::TRANSIENT_CallTimedout ? Reply::Busy : Reply::Broken;
+        }
+      catch (const CORBA::OBJECT_NOT_EXIST&)
+        {
+          return Reply::Gone;
+        }
+      catch (const CORBA::SystemException&)
+        {
+          return Reply::Broken;   // COMM_FAILURE and the like
+        }
+    }
+  }
+
   ConnectionWatcher::Answer ConnectionWatcher::askWriters(const RTC::ConnectorProfile& profile,
                                                           RTC::PortService_ptr self)
   {
@@ -14,28 +55,13 @@ namespace RTC
     for (CORBA::ULong i = 0; i < profile.ports.length() && !answer.gone; ++i)
       {
         if (samePort(profile.ports[i].in(), self)) { continue; }
-        try
-          {
-            RTC::PortService_var writer = peerPort(profile.ports[i].in(), TimeOuts::kDataCall);
-            RTC::ConnectorProfileList_var list = writer->get_connector_profiles();
-            answer.asked = true;
-            for (CORBA::ULong j = 0; j < list->length() && !answer.listed; ++j)
-              {
-                answer.listed = id == list[j].connector_id.in();
-              }
-          }
-        catch (const CORBA::TIMEOUT&)
-          {
-            // Busy or hung: its own time-out on putting decides.
-          }
-        catch (const CORBA::TRANSIENT& e)
-          {
-            answer.gone = e.minor() != omni::TRANSIENT_CallTimedout;
-          }
-        catch (const CORBA::SystemException&)
-          {
-            answer.gone = true;   // COMM_FAILURE, OBJECT_NOT_EXIST: the writer is gone
-          }
+        Reply reply = askOnce(profile.ports[i].in(), id, answer.listed);
+        // A writer's ORB may have closed the idle link just as we called (-ORBinConScanPeriod).
+        // omniORB has then marked that link dead, so the second call opens a new one: only a
+        // writer that fails on a fresh link too is gone.
+        if (reply == Reply::Broken) { reply = askOnce(profile.ports[i].in(), id, answer.listed); }
+        answer.asked = answer.asked || reply == Reply::Answered;
+        answer.gone = reply == Reply::Broken || reply == Reply::Gone;
       }
     return answer;
   }

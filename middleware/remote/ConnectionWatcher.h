@@ -19,7 +19,8 @@ namespace RTC
       bool listed = false;   // one of them lists the connection
     };
 
-    // Asks the ports of `profile` other than `self`, each within a data call time-out.
+    // Asks the ports of `profile` other than `self`, each within a data call time-out. A port
+    // whose link fails is asked once more on a new link before it counts as gone.
     static Answer askWriters(const RTC::ConnectorProfile& profile, RTC::PortService_ptr self);
     // Whether the connection is to be dropped after `answer`. `misses` counts the answers in a
     // row that did not list it: a writer lists a connection only once its own connect has

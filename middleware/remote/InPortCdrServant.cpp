@@ -32,6 +32,7 @@ namespace RTC
       case ConnectionBuffer::Stored::Yes:
       case ConnectionBuffer::Stored::Overwrote: return OpenRTM::PORT_OK;
       case ConnectionBuffer::Stored::Dropped: return OpenRTM::BUFFER_FULL;
+      case ConnectionBuffer::Stored::TimedOut: return OpenRTM::BUFFER_TIMEOUT;
       case ConnectionBuffer::Stored::Closed: break;
       }
     throw CORBA::OBJECT_NOT_EXIST(0, CORBA::COMPLETED_NO);

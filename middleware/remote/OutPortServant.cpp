@@ -137,9 +137,12 @@ namespace RTC
           std::make_shared<CdrConnector>(agreement.settings, sink.in(), agreement.swapped));
         return true;
       }
-    // The publisher picks the reader's byte order; its inner connector sends the bytes as given.
+    // The publisher picks the reader's byte order and stamps; its inner connector sends the
+    // bytes as given.
+    ConnectionSettings inner = agreement.settings;
+    inner.stampAt = StampStep::Never;
     m_port.addConnector(std::make_shared<PublisherConnector>(
-      std::unique_ptr<OutPortConnector>(new CdrConnector(agreement.settings, sink.in(), false)),
+      std::unique_ptr<OutPortConnector>(new CdrConnector(inner, sink.in(), false)),
       agreement.swapped, TimeOuts::kDataCall));
     return true;
   }

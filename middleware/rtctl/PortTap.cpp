@@ -37,7 +37,7 @@ namespace rtctl
       return true;
     }
 
-    bool take(RTC::EncodedValue& value) { return takeFirst(value); }
+    bool take(RTC::EncodedValue& value) { return takeOldest(value); }
 
     void waitForArrival(std::chrono::milliseconds timeout)
     {

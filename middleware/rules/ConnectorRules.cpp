@@ -95,9 +95,36 @@ namespace RTC
   bool checkFullPolicy(const std::string& value, ConnectorTerms& terms, std::string& refusal)
   {
     const std::string policy = toLower(value);
-    if (policy == "overwrite") { terms.settings.overwriteWhenFull = true; }
-    else if (policy == "do_nothing") { terms.settings.overwriteWhenFull = false; }
-    else { return refuse("buffer.write.full_policy", "overwrite or do_nothing", value, refusal); }
+    terms.settings.overwriteWhenFull = policy == "overwrite";
+    terms.settings.blockWhenFull = policy == "block";
+    if (policy != "overwrite" && policy != "do_nothing" && policy != "block")
+      {
+        return refuse("buffer.write.full_policy", "overwrite, do_nothing or block", value, refusal);
+      }
+    return true;
+  }
+
+  bool checkEmptyPolicy(const std::string& value, ConnectorTerms& terms, std::string& refusal)
+  {
+    const std::string policy = toLower(value);
+    terms.settings.blockWhenEmpty = policy == "block";
+    if (policy != "readback" && policy != "do_nothing" && policy != "block")
+      {
+        return refuse("buffer.read.empty_policy", "readback, do_nothing or block", value, refusal);
+      }
+    return true;
+  }
+
+  bool checkTimeout(const std::string& key, const std::string& value, double& seconds,
+                    std::string& refusal)
+  {
+    char* end = nullptr;
+    const double given = std::strtod(value.c_str(), &end);
+    if (value.empty() || *end != '\0' || !(given >= 0.0 && given <= 3600.0))
+      {
+        return refuse(key, "a number of seconds from 0 to 3600", value, refusal);
+      }
+    seconds = given;
     return true;
   }
 
@@ -139,39 +166,139 @@ namespace RTC
   bool checkPushPolicy(const std::string& value, ConnectorTerms& terms, std::string& refusal)
   {
     const std::string policy = toLower(value);
-    if (policy == "new") { terms.settings.pushAll = false; }
-    else if (policy == "all") { terms.settings.pushAll = true; }
-    else { return refuse("publisher.push_policy", "all or new", value, refusal); }
+    if (policy == "all") { terms.settings.pushPolicy = PushPolicy::All; }
+    else if (policy == "fifo") { terms.settings.pushPolicy = PushPolicy::Fifo; }
+    else if (policy == "skip") { terms.settings.pushPolicy = PushPolicy::Skip; }
+    else if (policy == "new") { terms.settings.pushPolicy = PushPolicy::New; }
+    else { return refuse("publisher.push_policy", "all, fifo, skip or new", value, refusal); }
     return true;
+  }
+
+  bool checkSkipCount(const std::string& value, ConnectorTerms& terms, std::string& refusal)
+  {
+    char* end = nullptr;
+    const long count = std::strtol(value.c_str(), &end, 10);
+    if (value.empty() || *end != '\0' || count < 0 || count > 1000000)
+      {
+        return refuse("publisher.skip_count", "a number from 0 to 1000000", value, refusal);
+      }
+    terms.settings.skipCount = static_cast<unsigned>(count);
+    return true;
+  }
+
+  bool checkTimestampPolicy(const std::string& value, ConnectorEnd end, ConnectorTerms& terms,
+                            std::string& refusal)
+  {
+    const std::string policy = toLower(value);
+    const bool writerStep = policy == "on_write" || policy == "on_send";
+    const bool readerStep = policy == "on_received" || policy == "on_read";
+    if (!policy.empty() && !writerStep && !readerStep)
+      {
+        return refuse("timestamp_policy", "on_write, on_send, on_received or on_read", value,
+                      refusal);
+      }
+    // Each end stamps at its own steps only; the other end's step is no concern of it.
+    const bool ours = end == ConnectorEnd::Both || (end == ConnectorEnd::Writer && writerStep) ||
+                      (end == ConnectorEnd::Reader && readerStep);
+    StampStep step = StampStep::Never;
+    if (policy == "on_write") { step = StampStep::OnWrite; }
+    else if (policy == "on_send") { step = StampStep::OnSend; }
+    else if (policy == "on_received") { step = StampStep::OnReceived; }
+    else if (policy == "on_read") { step = StampStep::OnRead; }
+    terms.settings.stampAt = ours ? step : StampStep::Never;
+    return true;
+  }
+
+  coil::Properties endProperties(const coil::Properties& properties, ConnectorEnd end)
+  {
+    // OpenRTM-aist's ports read dataport.inport.* (in) and dataport.outport.* (out) over
+    // dataport.*; RT System Editor writes buffer settings there.
+    coil::Properties own;
+    // Plain keys first, so that a prefixed one given as well wins.
+    for (const bool prefixed : {false, true})
+      {
+        for (const std::string& key : properties.propertyNames())
+          {
+            if ((dataportKey(key) == key) != prefixed) { continue; }
+            own.setProperty(dataportKey(key), properties.getProperty(key));
+          }
+      }
+    std::vector<std::string> nodes;
+    if (end != ConnectorEnd::Reader) { nodes.push_back("dataport.outport."); }
+    if (end != ConnectorEnd::Writer) { nodes.push_back("dataport.inport."); }
+    for (const std::string& node : nodes)
+      {
+        for (const std::string& key : properties.propertyNames())
+          {
+            if (key.compare(0, node.size(), node) != 0) { continue; }
+            own.setProperty(kPrefix + key.substr(node.size()), properties.getProperty(key));
+          }
+      }
+    return own;
+  }
+
+  namespace
+  {
+    // Checks `key` with `rule` when it is given; not given, the default stays.
+    template <typename Rule>
+    bool ifGiven(const coil::Properties& properties, const std::string& key, Rule rule)
+    {
+      return !isGiven(properties, key) || rule(connectorValue(properties, key));
+    }
+
+    bool readOwnBufferTerms(const coil::Properties& properties, ConnectorTerms& terms,
+                            std::string& refusal)
+    {
+      ConnectionSettings& settings = terms.settings;
+      return ifGiven(properties, "buffer.length",
+                     [&](const std::string& v) { return checkBufferLength(v, terms, refusal); }) &&
+             ifGiven(properties, "buffer.write.full_policy",
+                     [&](const std::string& v) { return checkFullPolicy(v, terms, refusal); }) &&
+             ifGiven(properties, "buffer.write.timeout",
+                     [&](const std::string& v) {
+                       return checkTimeout("buffer.write.timeout", v, settings.writeTimeout,
+                                           refusal);
+                     }) &&
+             ifGiven(properties, "buffer.read.empty_policy",
+                     [&](const std::string& v) { return checkEmptyPolicy(v, terms, refusal); }) &&
+             ifGiven(properties, "buffer.read.timeout", [&](const std::string& v) {
+               return checkTimeout("buffer.read.timeout", v, settings.readTimeout, refusal);
+             });
+    }
   }
 
   bool readBufferTerms(const coil::Properties& properties, ConnectorTerms& terms,
                        std::string& refusal)
   {
-    // Not given: the buffer's own defaults.
-    const std::string length = "buffer.length";
-    const std::string policy = "buffer.write.full_policy";
-    return (!isGiven(properties, length) ||
-            checkBufferLength(connectorValue(properties, length), terms, refusal)) &&
-           (!isGiven(properties, policy) ||
-            checkFullPolicy(connectorValue(properties, policy), terms, refusal));
+    // Either end's own keys may be wrong: judge what each end will read.
+    ConnectorTerms writer;
+    ConnectorTerms reader;
+    return readOwnBufferTerms(endProperties(properties, ConnectorEnd::Writer), writer, refusal) &&
+           readOwnBufferTerms(endProperties(properties, ConnectorEnd::Both), terms, refusal) &&
+           readOwnBufferTerms(endProperties(properties, ConnectorEnd::Reader), reader, refusal);
   }
 
-  bool readConnectorTerms(const coil::Properties& properties, ConnectorEnd end,
-                          ConnectorTerms& terms, std::string& refusal)
+  bool readConnectorTerms(const coil::Properties& given, ConnectorEnd end, ConnectorTerms& terms,
+                          std::string& refusal)
   {
+    const coil::Properties properties = endProperties(given, end);
+    const bool writes = end != ConnectorEnd::Reader;
     // The interface type has no default: OpenRTM-aist's ports too refuse a connector that does
     // not name its transport.
     return checkInterfaceType(connectorValue(properties, "interface_type"), refusal) &&
            checkDataflowType(connectorValue(properties, "dataflow_type", "push"), refusal) &&
-           (end == ConnectorEnd::Reader ||
+           (!writes ||
             (checkSubscriptionType(connectorValue(properties, "subscription_type", "flush"), terms,
                                    refusal) &&
              checkPushPolicy(connectorValue(properties, "publisher.push_policy", "new"), terms,
-                             refusal))) &&
+                             refusal) &&
+             checkSkipCount(connectorValue(properties, "publisher.skip_count", "0"), terms,
+                            refusal))) &&
            checkByteOrder(connectorValue(properties, "serializer.cdr.endian", "little"), terms,
                           refusal) &&
-           readBufferTerms(properties, terms, refusal);
+           checkTimestampPolicy(connectorValue(properties, "timestamp_policy"), end, terms,
+                                refusal) &&
+           readOwnBufferTerms(properties, terms, refusal);
   }
 
   bool sameDataType(const std::string& a, const std::string& b)

@@ -38,7 +38,13 @@ namespace RTC
   // Words compare without case; an empty value is refused (a property not given at all takes
   // its default before the rule sees it).
   bool checkBufferLength(const std::string& value, ConnectorTerms& terms, std::string& refusal);
+  // overwrite, do_nothing or block (the writer waits up to buffer.write.timeout for room).
   bool checkFullPolicy(const std::string& value, ConnectorTerms& terms, std::string& refusal);
+  // readback, do_nothing or block (read() waits up to buffer.read.timeout for a value).
+  bool checkEmptyPolicy(const std::string& value, ConnectorTerms& terms, std::string& refusal);
+  // A time-out `key` in seconds, fractions allowed.
+  bool checkTimeout(const std::string& key, const std::string& value, double& seconds,
+                    std::string& refusal);
   bool checkInterfaceType(const std::string& value, std::string& refusal);
   bool checkDataflowType(const std::string& value, std::string& refusal);
   bool checkByteOrder(const std::string& value, ConnectorTerms& terms, std::string& refusal);
@@ -46,22 +52,34 @@ namespace RTC
   // thread per connection delivers). Only the writer's end judges it and the push policy; a
   // reader takes whatever its writer does (an OpenRTM-aist writer knows more kinds).
   bool checkSubscriptionType(const std::string& value, ConnectorTerms& terms, std::string& refusal);
-  // What a `new` publisher sends: all (every value, in order, while its buffer holds them) or new
-  // (the newest only).
+  // What a `new` publisher sends: all or fifo (every value, in order, while its buffer holds
+  // them), skip (every publisher.skip_count + 1-th value) or new (the newest only).
   bool checkPushPolicy(const std::string& value, ConnectorTerms& terms, std::string& refusal);
-
-  // The buffer rules alone. OpenRTM-aist's ports take another value silently as their default,
-  // so rtctl applies these before it asks a port of any middleware.
-  bool readBufferTerms(const coil::Properties& properties, ConnectorTerms& terms,
-                       std::string& refusal);
+  bool checkSkipCount(const std::string& value, ConnectorTerms& terms, std::string& refusal);
 
   enum class ConnectorEnd
   {
-    Writer,   // also when both ends are in this process
-    Reader
+    Writer,
+    Reader,
+    Both   // both ends in this process: the reader's buffer, every stamping step
   };
-  // Every property rule that our port at `end` applies, in a fixed order: interface type, data
-  // flow, subscription and push policy (writer only), byte order, buffer.
+
+  // on_write, on_send, on_received or on_read; `end` keeps only the steps it stamps at.
+  bool checkTimestampPolicy(const std::string& value, ConnectorEnd end, ConnectorTerms& terms,
+                            std::string& refusal);
+
+  // What the port at `end` reads: every key with the prefix, with the end's own keys
+  // (dataport.outport.* or dataport.inport.*, both for Both, inport winning) over them.
+  coil::Properties endProperties(const coil::Properties& properties, ConnectorEnd end);
+
+  // The buffer rules alone, for either end's keys (the terms are those of Both). OpenRTM-aist's
+  // ports take another value silently as their default, so rtctl applies these before it asks
+  // a port of any middleware.
+  bool readBufferTerms(const coil::Properties& properties, ConnectorTerms& terms,
+                       std::string& refusal);
+  // Every property rule that our port at `end` applies to its endProperties, in a fixed order:
+  // interface type, data flow, subscription, push policy and skip count (writer only), byte
+  // order, time stamp policy, buffer.
   bool readConnectorTerms(const coil::Properties& properties, ConnectorEnd end,
                           ConnectorTerms& terms, std::string& refusal);
 

@@ -2,7 +2,18 @@
 
 namespace RTC
 {
-  ConnectionBuffer::ConnectionBuffer(const ConnectionSettings& settings) : m_settings(settings) {}
+  ConnectionBuffer::ConnectionBuffer(const ConnectionSettings& settings,
+                                     const std::shared_ptr<PortBuffer>& port)
+    : m_port(port)
+  {
+    m_source.settings = settings;
+    m_port->attach(m_source);
+  }
+
+  ConnectionBuffer::~ConnectionBuffer()
+  {
+    m_port->detach(m_source);
+  }
 
   bool ConnectionBuffer::push(const EncodedValue& value)
   {
@@ -11,56 +22,21 @@ namespace RTC
 
   ConnectionBuffer::Stored ConnectionBuffer::store(EncodedValue&& value)
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_closed) { return Stored::Closed; }
-    const std::size_t capacity = m_settings.bufferLength == 0 ? 1 : m_settings.bufferLength;
-    Stored result = Stored::Yes;
-    if (m_values.size() >= capacity)
-      {
-        ++m_dropped;
-        if (!m_settings.overwriteWhenFull) { return Stored::Dropped; }
-        m_values.pop_front();
-        result = Stored::Overwrote;
-      }
-    m_values.push_back(std::move(value));
-    return result;
-  }
-
-  bool ConnectionBuffer::pop(EncodedValue& value)
-  {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_values.empty()) { return false; }
-    value.swap(m_values.front());
-    m_values.pop_front();
-    return true;
-  }
-
-  bool ConnectionBuffer::empty()
-  {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_values.empty();
+    return m_port->store(m_source, std::move(value));
   }
 
   void ConnectionBuffer::close()
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_closed = true;
-    m_values.clear();
+    m_port->detach(m_source);
   }
 
   bool ConnectionBuffer::closed()
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_closed;
+    return m_port->closed(m_source);
   }
 
   ConnectionStatus ConnectionBuffer::status()
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    ConnectionStatus result;
-    result.settings = m_settings;
-    result.buffered = m_values.size();
-    result.dropped = m_dropped;
-    return result;
+    return m_port->status(m_source);
   }
 }

@@ -1,49 +1,40 @@
-// The in-port end of one connection: a bounded queue of encoded values with a full policy.
-// Written by whatever thread delivers (a writer's execution context or an ORB thread), read by
-// the reader's execution context; one mutex guards it all.
+// The in-port end of one connection: what its writers push into. Its values queue in the in
+// port's one buffer (PortBuffer), which also keeps this connection's counts; thread-safe.
 #ifndef RTM_SRC_CONNECTIONBUFFER_H
 #define RTM_SRC_CONNECTIONBUFFER_H
 
-#include <rtm/CdrCodec.h>
-#include <rtm/PortConnection.h>
+#include "PortBuffer.h"
 
-#include <deque>
-#include <mutex>
+#include <memory>
 
 namespace RTC
 {
   class ConnectionBuffer
   {
   public:
-    explicit ConnectionBuffer(const ConnectionSettings& settings);
+    ConnectionBuffer(const ConnectionSettings& settings, const std::shared_ptr<PortBuffer>& port);
+    ~ConnectionBuffer();
+    ConnectionBuffer(const ConnectionBuffer&) = delete;
+    ConnectionBuffer& operator=(const ConnectionBuffer&) = delete;
 
-    const ConnectionSettings& settings() const { return m_settings; }
+    const ConnectionSettings& settings() const { return m_source.settings; }
 
-    // Queues a value. When full, overwrite drops the oldest value and do_nothing drops this
-    // one; either way one dropped value is counted. False once the connection is closed.
+    // Queues a value. When the port's buffer is full, overwrite drops its oldest value and
+    // do_nothing drops this one; either way one dropped value is counted against the
+    // connection it came from. False once the connection is closed.
     bool push(const EncodedValue& value);
-    enum class Stored
-    {
-      Yes,
-      Overwrote,   // full: the oldest value was dropped for it
-      Dropped,     // full under do_nothing: this value was dropped
-      Closed
-    };
+    using Stored = PortBuffer::Stored;
     // The same, taking the bytes over, with what happened.
     Stored store(EncodedValue&& value);
-    bool pop(EncodedValue& value);
-    bool empty();
 
+    // Closes the connection; its unread values are dropped.
     void close();
     bool closed();
     ConnectionStatus status();
 
   private:
-    const ConnectionSettings m_settings;
-    std::mutex m_mutex;
-    std::deque<EncodedValue> m_values;
-    unsigned long long m_dropped = 0;
-    bool m_closed = false;
+    const std::shared_ptr<PortBuffer> m_port;
+    PortBuffer::Source m_source;
   };
 }
 

@@ -1,13 +1,15 @@
 #include <rtm/InPortBase.h>
 
 #include "ConnectionBuffer.h"
+#include "PortBuffer.h"
 
 #include <algorithm>
 
 namespace RTC
 {
   InPortBase::InPortBase(const char* name, const std::string& dataType)
-    : m_name(name != nullptr ? name : ""), m_dataType(dataType)
+    : m_name(name != nullptr ? name : ""), m_dataType(dataType),
+      m_buffer(std::make_shared<PortBuffer>())
   {
   }
 
@@ -37,9 +39,7 @@ namespace RTC
 
   bool InPortBase::isNew()
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    pruneClosed();
-    return !m_connections.empty() && !m_connections.front()->empty();
+    return !m_buffer->empty();
   }
 
   bool InPortBase::isEmpty()
@@ -47,16 +47,14 @@ namespace RTC
     return !isNew();
   }
 
-  bool InPortBase::takeFirst(EncodedValue& value)
+  bool InPortBase::takeOldest(EncodedValue& value)
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    pruneClosed();
-    return !m_connections.empty() && m_connections.front()->pop(value);
+    return m_buffer->pop(value);
   }
 
   std::shared_ptr<ConnectionBuffer> InPortBase::addConnection(const ConnectionSettings& settings)
   {
-    auto buffer = std::make_shared<ConnectionBuffer>(settings);
+    auto buffer = std::make_shared<ConnectionBuffer>(settings, m_buffer);
     std::lock_guard<std::mutex> lock(m_mutex);
     pruneClosed();
     m_connections.push_back(buffer);

@@ -11,9 +11,9 @@ namespace RTC
                               const std::string& inPort, ConnectionSettings& settings,
                               std::string& error)
   {
-    // Both ends are judged here: the writer's rules include the reader's.
+    // Both ends are judged here.
     ConnectorTerms terms;
-    if (!readConnectorTerms(connectorProperties(properties), ConnectorEnd::Writer, terms, error))
+    if (!readConnectorTerms(connectorProperties(properties), ConnectorEnd::Both, terms, error))
       {
         return false;
       }

@@ -1,4 +1,4 @@
-// Data ports in one process: per-connection buffers with their full policies and dropped counts,
+// Data ports in one process: the in port's one buffer, its full policies and dropped counts,
 // what read() and write() report, and values carried unchanged.
 #include <rtm/idl/BasicDataTypeSkel.h>
 #include <rtm/InPort.h>
@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <thread>
@@ -29,7 +30,7 @@ namespace
   }
 
   // Pushes 1..count and pops everything, returning what came out.
-  std::vector<int> pushThenDrain(RTC::ConnectionBuffer& buffer, int count)
+  std::vector<int> pushThenDrain(RTC::ConnectionBuffer& buffer, RTC::PortBuffer& port, int count)
   {
     for (int i = 1; i <= count; ++i)
       {
@@ -37,7 +38,7 @@ namespace
       }
     std::vector<int> out;
     RTC::EncodedValue value;
-    while (buffer.pop(value)) { out.push_back(value.at(0)); }
+    while (port.pop(value)) { out.push_back(value.at(0)); }
     return out;
   }
 
@@ -60,25 +61,28 @@ namespace
 
 TEST(ConnectionBuffer, OverwriteDropsTheOldestAndCountsIt)
 {
-  RTC::ConnectionBuffer buffer(settingsFor(3, true));
-  EXPECT_EQ((std::vector<int>{3, 4, 5}), pushThenDrain(buffer, 5));
+  auto port = std::make_shared<RTC::PortBuffer>();
+  RTC::ConnectionBuffer buffer(settingsFor(3, true), port);
+  EXPECT_EQ((std::vector<int>{3, 4, 5}), pushThenDrain(buffer, *port, 5));
   EXPECT_EQ(2u, buffer.status().dropped);
   EXPECT_EQ(0u, buffer.status().buffered);
 }
 
 TEST(ConnectionBuffer, DoNothingDropsTheNewestAndCountsIt)
 {
-  RTC::ConnectionBuffer buffer(settingsFor(3, false));
-  EXPECT_EQ((std::vector<int>{1, 2, 3}), pushThenDrain(buffer, 5));
+  auto port = std::make_shared<RTC::PortBuffer>();
+  RTC::ConnectionBuffer buffer(settingsFor(3, false), port);
+  EXPECT_EQ((std::vector<int>{1, 2, 3}), pushThenDrain(buffer, *port, 5));
   EXPECT_EQ(2u, buffer.status().dropped);
 }
 
 TEST(ConnectionBuffer, ClosedBufferRefusesValues)
 {
-  RTC::ConnectionBuffer buffer(settingsFor(3, true));
+  auto port = std::make_shared<RTC::PortBuffer>();
+  RTC::ConnectionBuffer buffer(settingsFor(3, true), port);
   EXPECT_TRUE(buffer.push(RTC::EncodedValue{1}));
   buffer.close();
-  EXPECT_TRUE(buffer.empty());
+  EXPECT_TRUE(port->empty());
   EXPECT_FALSE(buffer.push(RTC::EncodedValue{2}));
 }
 
@@ -101,7 +105,7 @@ TEST(ConnectionSettings, BufferOptionsAreChecked)
   EXPECT_EQ(16u, settings.bufferLength);
   EXPECT_FALSE(settings.overwriteWhenFull);
 
-  for (const coil::Properties& bad : {options("0", ""), options("8x", ""), options("", "block")})
+  for (const coil::Properties& bad : {options("0", ""), options("8x", ""), options("", "wait")})
     {
       error.clear();
       EXPECT_FALSE(RTC::makeConnectionSettings(bad, "A0.out", "B0.in", settings, error));
@@ -223,21 +227,26 @@ TEST_F(ConnectedPorts, ValuesArriveUnchanged)
     }
 }
 
-TEST_F(ConnectedPorts, ReadLooksAtTheFirstConnectionOnly)
+TEST_F(ConnectedPorts, ReadTakesEveryConnectionInArrivalOrder)
 {
-  connect(coil::Properties());
+  connect(options("3", "overwrite"));
   RTC::TimedString secondValue;
   RTC::OutPort<RTC::TimedString> second("second", secondValue);
   std::string error;
-  ASSERT_TRUE(connectPorts(second, m_in, coil::Properties(), error)) << error;
+  ASSERT_TRUE(connectPorts(second, m_in, options("3", "overwrite"), error)) << error;
 
   secondValue.data = CORBA::string_dup("from the second writer");
   ASSERT_TRUE(second.write());
-  EXPECT_FALSE(m_in.isNew());
-  writeNumbered(1, 1);
-  EXPECT_EQ((std::vector<std::string>{"value 1"}), readAll());
+  EXPECT_TRUE(m_in.isNew());
+  writeNumbered(1, 3);
+  // The buffer holds three: the second writer's value, the oldest, is the one lost.
   ASSERT_EQ(2u, m_in.connections().size());
-  EXPECT_EQ(1u, m_in.connections()[1].buffered);
+  EXPECT_EQ(0u, m_in.connections()[0].dropped);
+  EXPECT_EQ(1u, m_in.connections()[1].dropped);
+  EXPECT_EQ(0u, m_in.connections()[1].buffered);
+  ASSERT_TRUE(second.write());
+  EXPECT_EQ((std::vector<std::string>{"value 2", "value 3", "from the second writer"}), readAll());
+  EXPECT_EQ(1u, m_in.connections()[0].dropped);
 }
 
 TEST_F(ConnectedPorts, WriterDropsTheConnectionOfAVanishedReader)
@@ -294,4 +303,37 @@ TEST_F(ConnectedPorts, ConcurrentWriterAndReaderLoseNothingUncounted)
   for (std::size_t i = 1; i < received.size(); ++i) { ASSERT_LT(received[i - 1], received[i]); }
   EXPECT_EQ(total, received.back());
   EXPECT_EQ(total, received.size() + m_in.connections()[0].dropped);
+}
+
+// Every step of timestamp_policy stamps the value with the time of day at that step; without
+// it the writer's stamp passes unchanged.
+TEST_F(ConnectedPorts, TimestampPolicyStampsWithinTheRunAndNeverBackwards)
+{
+  for (const char* policy : {"on_write", "on_send", "on_received", "on_read"})
+    {
+      RTC::TimedString value;
+      RTC::InPort<RTC::TimedString> stamped("stamped", value);
+      coil::Properties given;
+      given.setProperty("timestamp_policy", policy);
+      std::string error;
+      ASSERT_TRUE(connectPorts(m_out, stamped, given, error)) << error;
+      const unsigned long before = static_cast<unsigned long>(std::time(nullptr));
+      unsigned long long last = 0;
+      for (int i = 0; i < 3; ++i)
+        {
+          m_outValue.tm.sec = 7;
+          ASSERT_TRUE(m_out.write());
+          ASSERT_TRUE(stamped.read());
+          const unsigned long long stamp = value.tm.sec * 1000000000ULL + value.tm.nsec;
+          EXPECT_GE(value.tm.sec, before) << policy;
+          EXPECT_LE(value.tm.sec, static_cast<unsigned long>(std::time(nullptr))) << policy;
+          EXPECT_LE(last, stamp) << policy;
+          last = stamp;
+        }
+    }
+  connect(coil::Properties());
+  m_outValue.tm.sec = 7;
+  ASSERT_TRUE(m_out.write());
+  ASSERT_TRUE(m_in.read());
+  EXPECT_EQ(7u, m_inValue.tm.sec);
 }

@@ -92,7 +92,7 @@ namespace
     settings.name = "out_in";
     settings.bufferLength = length;
     settings.publisherThread = true;
-    settings.pushAll = pushAll;
+    settings.pushPolicy = pushAll ? RTC::PushPolicy::All : RTC::PushPolicy::New;
     return settings;
   }
 
@@ -283,17 +283,17 @@ TEST(Publisher, SettingsTakeSubscriptionTypeAndPushPolicyInAnyCase)
   std::string error;
   ASSERT_TRUE(RTC::makeConnectionSettings(coil::Properties(), "A0.out", "B0.in", settings, error));
   EXPECT_FALSE(settings.publisherThread);
-  EXPECT_FALSE(settings.pushAll);
+  EXPECT_EQ(RTC::PushPolicy::New, settings.pushPolicy);
 
   coil::Properties given;
   given.setProperty("dataport.subscription_type", "New");
   given.setProperty("publisher.push_policy", " ALL ");
   ASSERT_TRUE(RTC::makeConnectionSettings(given, "A0.out", "B0.in", settings, error)) << error;
   EXPECT_TRUE(settings.publisherThread);
-  EXPECT_TRUE(settings.pushAll);
+  EXPECT_EQ(RTC::PushPolicy::All, settings.pushPolicy);
 
   for (const auto& bad : {std::make_pair("subscription_type", "periodic"),
-                          std::make_pair("dataport.publisher.push_policy", "fifo")})
+                          std::make_pair("dataport.publisher.push_policy", "fifty")})
     {
       coil::Properties properties;
       properties.setProperty(bad.first, bad.second);

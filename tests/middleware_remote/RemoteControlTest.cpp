@@ -88,9 +88,9 @@ namespace remotetest
        1,
        "buffer.length must be a number from 1 to 1000000, got 'zero'",
        ""},
-      {{"connect", "Probe0:out", "Probe1:in", "-p", "buffer.write.full_policy=block"},
+      {{"connect", "Probe0:out", "Probe1:in", "-p", "buffer.write.full_policy=wait"},
        1,
-       "buffer.write.full_policy must be overwrite or do_nothing, got 'block'",
+       "buffer.write.full_policy must be overwrite, do_nothing or block, got 'wait'",
        ""},
       // Not judged by rtctl: the port refuses, and its reason comes back.
       {{"connect", "Probe0:out", "Probe1:in", "-p", "interface_type=shared_memory"},

@@ -45,12 +45,12 @@ namespace remotetest
   class RemoteDataFlowTest : public RemoteFixture
   {
   protected:
-    std::string writeTexts(const std::vector<std::string>& texts)
+    std::string writeTexts(const std::vector<std::string>& texts, const std::string& name = "texts")
     {
       std::string hexLines;
       for (const std::string& text : texts) { hexLines += toHex(text) + "\n"; }
-      m_directory.write("texts", hexLines);
-      return m_directory.file("texts");
+      m_directory.write(name, hexLines);
+      return m_directory.file(name);
     }
 
     // A Probe writer that keeps writing, connected to a TextPort reader, both active and
@@ -141,6 +141,163 @@ namespace remotetest
               linesStartingWith(reader->stdoutText(), "Reader got"));
   }
 
+  TEST_F(RemoteDataFlowTest, TwoWritersFeedOneReaderEveryValueOnceEachWriterInOrder)
+  {
+    // Two processes, so the values arrive interleaved on different ORB threads.
+    const int count = 30;
+    std::vector<std::unique_ptr<ChildProcess>> writers;
+    for (const std::string name : {"A", "B"})
+      {
+        std::vector<std::string> texts;
+        for (int i = 1; i <= count; ++i) { texts.push_back(name + std::to_string(i)); }
+        writers.push_back(startTextPorts(
+          {"TextPort?instance_name=" + name + "&conf.default.Texts=" + writeTexts(texts, name)}));
+        ASSERT_TRUE(waitRegistered(*writers.back(), name));
+      }
+    auto reader = startTextPorts({"TextPort?instance_name=Reader"});
+    ASSERT_TRUE(waitRegistered(*reader, "Reader"));
+    for (const std::string name : {"A", "B"})
+      {
+        rtctlOk({"connect", name + ":out", "Reader:in", "-p", "buffer.length=64"});
+      }
+    rtctlOk({"activate", "Reader", "A", "B"});
+    for (const std::string name : {"A", "B"})
+      {
+        ASSERT_TRUE(
+          reader->waitForStdout(gotLine("Reader", name + std::to_string(count)), kPatience))
+          << reader->stdoutText();
+      }
+
+    const std::vector<std::string> got = linesStartingWith(reader->stdoutText(), "Reader got");
+    EXPECT_EQ(2u * count, got.size());
+    for (const std::string name : {"A", "B"})
+      {
+        std::vector<std::string> expected;
+        std::vector<std::string> seen;
+        for (int i = 1; i <= count; ++i)
+          {
+            expected.push_back(gotLine("Reader", name + std::to_string(i)));
+          }
+        for (const std::string& line : got)
+          {
+            if (line.find(" [" + toHex(name)) != std::string::npos) { seen.push_back(line); }
+          }
+        EXPECT_EQ(expected, seen) << name;
+      }
+  }
+
+  TEST_F(RemoteDataFlowTest, WriterWhoseOrbClosesIdleLinksKeepsItsConnectionThroughSilence)
+  {
+    // The writer's ORB closes a link idle for 2 s, so every 3 s liveness call of the reader
+    // meets a closed link.
+    auto writer =
+      startTextPorts({"TextPort?instance_name=Writer&conf.default.Texts=" + writeTexts({"ping"})},
+                     {"corba.args:-ORBinConScanPeriod 2"});
+    auto reader = startTextPorts({"TextPort?instance_name=Reader"}, {"naming.update.interval:3"});
+    ASSERT_TRUE(waitRegistered(*writer, "Writer"));
+    ASSERT_TRUE(waitRegistered(*reader, "Reader"));
+    rtctlOk({"connect", "Writer:out", "Reader:in"});
+    rtctlOk({"activate", "Reader", "Writer"});
+    ASSERT_TRUE(reader->waitForStdout(gotLine("Reader", "ping"), kPatience));
+
+    std::this_thread::sleep_for(std::chrono::seconds(10));
+    rtctlOk({"deactivate", "Writer"});
+    rtctlOk({"activate", "Writer"});
+    EXPECT_TRUE(testsupport::waitUntil(
+      [&] { return linesStartingWith(reader->stdoutText(), "Reader got").size() == 2; }, kPatience))
+      << reader->stdoutText();
+    EXPECT_EQ(std::string::npos, reader->stderrText().find("is gone")) << reader->stderrText();
+  }
+
+  // Connector options across processes: five values written while the reader is inactive,
+  // then what the reader prints once active, or the one refusal.
+  struct ConnectorOptionCase
+  {
+    const char* name;
+    std::vector<std::string> options;   // rtctl connect -p
+    std::vector<std::string> printed;   // or, when refused:
+    const char* refusal;
+  };
+
+  void PrintTo(const ConnectorOptionCase& c, std::ostream* out)
+  {
+    *out << c.name;
+  }
+
+  class ConnectorOptions : public RemoteDataFlowTest,
+                           public ::testing::WithParamInterface<ConnectorOptionCase>
+  {
+  };
+
+  TEST_P(ConnectorOptions, ReaderPrintsWhatTheOptionKeeps)
+  {
+    const ConnectorOptionCase& c = GetParam();
+    auto writer = startTextPorts({"TextPort?instance_name=Writer&conf.default.Texts=" +
+                                  writeTexts({"v1", "v2", "v3", "v4", "v5"})});
+    auto reader = startTextPorts({"TextPort?instance_name=Reader"});
+    ASSERT_TRUE(waitRegistered(*writer, "Writer"));
+    ASSERT_TRUE(waitRegistered(*reader, "Reader"));
+    std::vector<std::string> connect = {"connect", "Writer:out", "Reader:in"};
+    for (const std::string& option : c.options) { connect.insert(connect.end(), {"-p", option}); }
+    const ToolResult result = rtctl(connect);
+    if (c.refusal != nullptr)
+      {
+        EXPECT_NE(0, result.status);
+        EXPECT_NE(std::string::npos, result.err.find(c.refusal)) << result.err;
+        EXPECT_EQ("INACTIVE\n", rtctlOk({"state", "Writer"}));
+        EXPECT_EQ("INACTIVE\n", rtctlOk({"state", "Reader"}));
+        return;
+      }
+    ASSERT_EQ(0, result.status) << result.err;
+    rtctlOk({"activate", "Writer"});
+    ASSERT_TRUE(writer->waitForStdout("Writer sent 5", kPatience));
+    rtctlOk({"activate", "Reader"});
+    std::vector<std::string> expected;
+    for (const std::string& text : c.printed) { expected.push_back(gotLine("Reader", text)); }
+    ASSERT_TRUE(reader->waitForStdout(expected.back(), kPatience)) << reader->stdoutText();
+    rtctlOk({"deactivate", "Reader"});
+    EXPECT_EQ(expected, linesStartingWith(reader->stdoutText(), "Reader got"));
+  }
+
+  INSTANTIATE_TEST_SUITE_P(
+    Table, ConnectorOptions,
+    ::testing::Values(
+      ConnectorOptionCase{"Fifo",
+                          {"subscription_type=new", "publisher.push_policy=fifo"},
+                          {"v1", "v2", "v3", "v4", "v5"},
+                          nullptr},
+      ConnectorOptionCase{
+        "SkipOne",
+        {"subscription_type=new", "publisher.push_policy=skip", "publisher.skip_count=1"},
+        {"v2", "v4"},
+        nullptr},
+      ConnectorOptionCase{
+        "InportBufferKeys",
+        {"dataport.inport.buffer.length=2", "dataport.inport.buffer.write.full_policy=do_nothing"},
+        {"v1", "v2"},
+        nullptr},
+      ConnectorOptionCase{
+        "BlockTimesOut",
+        {"buffer.length=2", "buffer.write.full_policy=block", "buffer.write.timeout=0.05"},
+        {"v1", "v2"},
+        nullptr},
+      ConnectorOptionCase{"UnknownPolicy",
+                          {"publisher.push_policy=fifty"},
+                          {},
+                          "publisher.push_policy must be all, fifo, skip or new, got 'fifty'"},
+      ConnectorOptionCase{"NegativeSkipCount",
+                          {"publisher.skip_count=-1"},
+                          {},
+                          "publisher.skip_count must be a number from 0 to 1000000, got '-1'"},
+      ConnectorOptionCase{
+        "BlockTimeOutNotANumber",
+        {"buffer.write.full_policy=block", "buffer.write.timeout=soon"},
+        {},
+        "buffer.write.timeout must be a number of seconds from 0 to 3600, got 'soon'"}),
+    [](const ::testing::TestParamInfo<ConnectorOptionCase>& c) {
+      return std::string(c.param.name);
+    });
+
   // One end of a flowing pair, as rtctl and its program name it.
   struct PairEnd
   {
@@ -199,7 +356,7 @@ namespace remotetest
     if (fault.signal != SIGSTOP) { return; }
 
     // Woken up, the reader loses its end too (the writer tells its port, or it finds the end
-    // abandoned itself), so a new connection would be the first one its port reads from.
+    // abandoned itself) rather than keep an end no writer feeds.
     reader->signal(SIGCONT);
     bool gone = false;
     for (int attempt = 0; attempt < 60 && !gone; ++attempt)

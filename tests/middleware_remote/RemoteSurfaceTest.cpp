@@ -428,8 +428,8 @@ namespace remotetest
        {{"dataport.subscription_type", "periodic"}},
        "subscription_type must be flush or new, got 'periodic'"},
       {out.in(),
-       {{"dataport.subscription_type", "new"}, {"dataport.publisher.push_policy", "fifo"}},
-       "publisher.push_policy must be all or new, got 'fifo'"},
+       {{"dataport.subscription_type", "new"}, {"dataport.publisher.push_policy", "fifty"}},
+       "publisher.push_policy must be all, fifo, skip or new, got 'fifty'"},
       {out.in(), {}, ""},   // neither inport_ior nor inport_ref
       {out.in(), {{"dataport.corba_cdr.inport_ior", "IOR:not-hex"}}, ""},
       {out.in(), {{"dataport.corba_cdr.inport_ior", "corbaloc::127.0.0.1:1/nothing"}}, ""},

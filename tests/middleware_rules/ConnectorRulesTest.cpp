@@ -56,8 +56,20 @@ namespace
       {soundWith("dataport.dataflow_type", "pull"), "dataflow_type must be push, got 'pull'"},
       {soundWith("dataport.subscription_type", "periodic"),
        "subscription_type must be flush or new, got 'periodic'"},
-      {soundWith("dataport.publisher.push_policy", "fifo"),
-       "publisher.push_policy must be all or new, got 'fifo'"},
+      {soundWith("dataport.publisher.push_policy", "fifty"),
+       "publisher.push_policy must be all, fifo, skip or new, got 'fifty'"},
+      {soundWith("dataport.publisher.skip_count", "-1"),
+       "publisher.skip_count must be a number from 0 to 1000000, got '-1'"},
+      {soundWith("dataport.timestamp_policy", "on_time"),
+       "timestamp_policy must be on_write, on_send, on_received or on_read, got 'on_time'"},
+      {soundWith("dataport.buffer.write.timeout", "soon"),
+       "buffer.write.timeout must be a number of seconds from 0 to 3600, got 'soon'"},
+      {soundWith("dataport.buffer.read.timeout", "-1"),
+       "buffer.read.timeout must be a number of seconds from 0 to 3600, got '-1'"},
+      {soundWith("dataport.buffer.read.empty_policy", "wait"),
+       "buffer.read.empty_policy must be readback, do_nothing or block, got 'wait'"},
+      {soundWith("dataport.outport.buffer.length", "0"),
+       "buffer.length must be a number from 1 to 1000000, got '0'"},
       {soundWith("dataport.serializer.cdr.endian", "middle,little"),
        "serializer.cdr.endian must be little or big, got 'middle,little'"},
       {soundWith("dataport.serializer.cdr.endian", ","),
@@ -70,8 +82,8 @@ namespace
        "buffer.length must be a number from 1 to 1000000, got '8x'"},
       {soundWith("dataport.buffer.length", " "),
        "buffer.length must be a number from 1 to 1000000, none given"},
-      {soundWith("dataport.buffer.write.full_policy", "block"),
-       "buffer.write.full_policy must be overwrite or do_nothing, got 'block'"},
+      {soundWith("dataport.buffer.write.full_policy", "wait"),
+       "buffer.write.full_policy must be overwrite, do_nothing or block, got 'wait'"},
     };
     for (const auto& c : cases) { EXPECT_EQ(refusalOf(c.first), c.second); }
   }
@@ -94,7 +106,7 @@ namespace
     EXPECT_FALSE(terms.settings.overwriteWhenFull);
     EXPECT_FALSE(terms.littleEndian);
     EXPECT_TRUE(terms.settings.publisherThread);
-    EXPECT_TRUE(terms.settings.pushAll);
+    EXPECT_EQ(terms.settings.pushPolicy, RTC::PushPolicy::All);
 
     // What is not given takes the defaults.
     RTC::ConnectorTerms defaults;
@@ -104,7 +116,7 @@ namespace
     EXPECT_TRUE(defaults.settings.overwriteWhenFull);
     EXPECT_TRUE(defaults.littleEndian);
     EXPECT_FALSE(defaults.settings.publisherThread);
-    EXPECT_FALSE(defaults.settings.pushAll);
+    EXPECT_EQ(defaults.settings.pushPolicy, RTC::PushPolicy::New);
   }
 
   TEST(ConnectorRules, OnlyTheWritersEndJudgesTheSubscription)
@@ -131,7 +143,7 @@ namespace
     EXPECT_EQ(RTC::dataportKey("buffer.length"), "dataport.buffer.length");
     EXPECT_EQ(RTC::dataportKey("dataport.buffer.length"), "dataport.buffer.length");
     EXPECT_EQ(refusalOf({{"interface_type", "corba_cdr"}, {"buffer.write.full_policy", "no"}}),
-              "buffer.write.full_policy must be overwrite or do_nothing, got 'no'");
+              "buffer.write.full_policy must be overwrite, do_nothing or block, got 'no'");
 
     // What is sent to a port: prefixed keys, defaults filled in, the connector's name left out.
     EXPECT_EQ(pairsOf(RTC::connectorProperties(propertiesOf({{"name", "narrow"},
@@ -142,6 +154,46 @@ namespace
                      {"dataport.dataflow_type", "push"},
                      {"dataport.interface_type", "corba_cdr"},
                      {"dataport.subscription_type", "new"}}));
+  }
+
+  // RT System Editor writes each end's buffer under dataport.inport.* and dataport.outport.*;
+  // each end stamps at its own steps only.
+  TEST(ConnectorRules, EachEndReadsItsOwnKeysAndStampsAtItsOwnSteps)
+  {
+    struct Case
+    {
+      Pairs given;
+      RTC::ConnectorEnd end;
+      std::size_t length;
+      RTC::StampStep stampAt;
+    };
+    const Pairs ends = {{"dataport.interface_type", "corba_cdr"},
+                        {"dataport.buffer.length", "4"},
+                        {"dataport.inport.buffer.length", "16"},
+                        {"dataport.outport.buffer.length", "32"}};
+    Pairs received = kSound;
+    received["timestamp_policy"] = "On_Received";
+    Pairs written = kSound;
+    written["dataport.outport.timestamp_policy"] = "on_write";
+    const std::vector<Case> cases = {
+      {ends, RTC::ConnectorEnd::Reader, 16, RTC::StampStep::Never},
+      {ends, RTC::ConnectorEnd::Writer, 32, RTC::StampStep::Never},
+      {ends, RTC::ConnectorEnd::Both, 16, RTC::StampStep::Never},
+      {received, RTC::ConnectorEnd::Reader, 8, RTC::StampStep::OnReceived},
+      {received, RTC::ConnectorEnd::Writer, 8, RTC::StampStep::Never},
+      {received, RTC::ConnectorEnd::Both, 8, RTC::StampStep::OnReceived},
+      {written, RTC::ConnectorEnd::Writer, 8, RTC::StampStep::OnWrite},
+      {written, RTC::ConnectorEnd::Reader, 8, RTC::StampStep::Never},
+    };
+    for (const Case& c : cases)
+      {
+        RTC::ConnectorTerms terms;
+        std::string refusal;
+        ASSERT_TRUE(RTC::readConnectorTerms(propertiesOf(c.given), c.end, terms, refusal))
+          << refusal;
+        EXPECT_EQ(terms.settings.bufferLength, c.length) << static_cast<int>(c.end);
+        EXPECT_EQ(terms.settings.stampAt, c.stampAt) << static_cast<int>(c.end);
+      }
   }
 
   TEST(ConnectorRules, TheBufferRulesAloneLeaveTheRestToThePort)

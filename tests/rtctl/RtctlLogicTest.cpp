@@ -51,7 +51,8 @@ namespace
   TEST(ConnectorSettings, RefusesWhatNoPortWouldTakeInTheRulesWords)
   {
     for (const std::string bad : {"buffer.length=0", "buffer.length=8x", "buffer.length=",
-                                  "dataport.buffer.length=-1", "buffer.write.full_policy=block"})
+                                  "dataport.buffer.length=-1", "buffer.write.full_policy=wait",
+                                  "buffer.write.timeout=soon", "dataport.inport.buffer.length=0"})
       {
         EXPECT_THROW(rtctl::parseConnectorSettings({bad}), rtctl::ToolError) << bad;
       }

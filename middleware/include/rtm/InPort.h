@@ -22,12 +22,12 @@ namespace RTC
       (void)write_timeout;
     }
 
-    // Takes one value from the first connection into the bound variable; false, leaving the
+    // Takes the oldest value of any connection into the bound variable; false, leaving the
     // variable untouched, when nothing is there. Runs on the caller's thread.
     bool read()
     {
       EncodedValue encoded;
-      if (!takeFirst(encoded)) { return false; }
+      if (!takeOldest(encoded)) { return false; }
       return decodeValue(encoded, m_value);
     }
 

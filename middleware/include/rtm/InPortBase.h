@@ -1,4 +1,4 @@
-// Untyped part of an input data port: one buffer per connection, read from the first connection.
+// Untyped part of an input data port: its connections feed one buffer, read in arrival order.
 #ifndef RTM_INPORTBASE_H
 #define RTM_INPORTBASE_H
 
@@ -13,6 +13,7 @@
 namespace RTC
 {
   class ConnectionBuffer;
+  class PortBuffer;
 
   class InPortBase
   {
@@ -25,9 +26,9 @@ namespace RTC
     const char* getName() const;
     const std::string& dataType() const;
 
-    // True when the first connection's buffer holds an unread value.
+    // True when the port's buffer holds an unread value, from whichever connection.
     bool isNew();
-    // True when the first connection's buffer is empty or there is no connection.
+    // True when the port's buffer is empty (also when there is no connection).
     bool isEmpty();
 
     // Middleware side, thread-safe: add a connection and get the buffer writers push into.
@@ -40,8 +41,8 @@ namespace RTC
     virtual bool acceptEncoded(EncodedValue& value, bool swapped);
 
   protected:
-    // Takes the oldest value of the first connection; false when there is none.
-    bool takeFirst(EncodedValue& value);
+    // Takes the oldest value of any connection; false when there is none.
+    bool takeOldest(EncodedValue& value);
 
   private:
     void pruneClosed();
@@ -49,7 +50,8 @@ namespace RTC
     std::string m_name;
     std::string m_dataType;
     std::mutex m_mutex;
-    std::vector<std::shared_ptr<ConnectionBuffer>> m_connections;
+    std::vector<std::shared_ptr<ConnectionBuffer>> m_connections;   // guarded by m_mutex
+    const std::shared_ptr<PortBuffer> m_buffer;                     // thread-safe itself
   };
 }
 
