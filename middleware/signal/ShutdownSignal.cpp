@@ -55,7 +55,10 @@ namespace RTC
 
   ShutdownSignal::~ShutdownSignal()
   {
-    if (g_writeEnd.load() == m_pipe[1]) { g_writeEnd = -1; }
+    // Once installed, the pipe stays open for the rest of the process: the detached signal
+    // thread and a handler may write to it at any moment, and a closed descriptor could by
+    // then belong to something else.
+    if (g_writeEnd.load() == m_pipe[1]) { return; }
     if (m_pipe[0] >= 0) { ::close(m_pipe[0]); }
     if (m_pipe[1] >= 0) { ::close(m_pipe[1]); }
   }
