@@ -3,7 +3,6 @@
 #include <coil/Properties.h>
 #include <coil/stringutil.h>
 
-#include "CallTimeouts.h"
 #include "Log.h"
 #include "NameValues.h"
 #include "TextUtil.h"
@@ -16,6 +15,7 @@ namespace RTC
 {
   namespace
   {
+    constexpr std::size_t kOtherContextsFrom = 1000;
     const char* const kKindNames[] = {"COMPONENT_PROFILE", "RTC_STATUS", "EC_STATUS",
                                       "PORT_PROFILE", "CONFIGURATION"};
 
@@ -26,8 +26,9 @@ namespace RTC
       return text;
     }
 
-    // observed_status: comma-separated kinds, any case; ALL (or nothing) for every kind.
-    void readObserved(const std::string& text, bool (&observed)[OpenRTM::STATUS_KIND_NUM])
+    // observed_status: comma-separated kinds, any case; ALL (or nothing) for every kind. Kinds
+    // this component never sends (an RTC::ComponentObserver's FSM_*) are left out.
+    void readObserved(const std::string& text, bool (&observed)[kObservedChanges])
     {
       std::fill(std::begin(observed), std::end(observed), false);
       for (std::string item : split(text.empty() ? "ALL" : text, ','))
@@ -38,11 +39,35 @@ namespace RTC
               std::fill(std::begin(observed), std::end(observed), true);
               return;
             }
-          for (int kind = 0; kind < OpenRTM::HEARTBEAT; ++kind)
+          for (int kind = 0; kind < kObservedChanges; ++kind)
             {
               if (item == kKindNames[kind]) { observed[kind] = true; }
             }
         }
+    }
+
+    // Which does not answer with a usable interval gets 1 s: no interval would be a busy loop.
+    std::chrono::steady_clock::duration intervalOf(const std::string& text)
+    {
+      double seconds = 1.0;
+      if (!text.empty() &&
+          (!coil::stringTo(seconds, text.c_str()) || !std::isfinite(seconds) || seconds <= 0.0))
+        {
+          seconds = 1.0;
+        }
+      return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(std::max(seconds, 0.01)));
+    }
+
+    // The first of `keys` the properties have, as OpenRTM-aist 2.0 lets rtc_heartbeat.* stand
+    // over heartbeat.*.
+    std::string firstOf(const coil::Properties& properties, std::initializer_list<const char*> keys)
+    {
+      for (const char* key : keys)
+        {
+          if (properties.hasKey(key)) { return properties.getProperty(key); }
+        }
+      return std::string();
     }
   }
 
@@ -53,39 +78,34 @@ namespace RTC
 
   bool ComponentObservers::add(const SDOPackage::ServiceProfile& profile)
   {
-    const std::string type = profile.interface_type.in();
-    if (type != OpenRTM::_tc_ComponentObserver->id() || profile.id.in()[0] == '\0')
-      {
-        return false;
-      }
-    OpenRTM::ComponentObserver_var reference;
+    if (profile.id.in()[0] == '\0') { return false; }
+    Observer observer;
     try
       {
-        reference = OpenRTM::ComponentObserver::_narrow(profile.service.in());
+        observer.reference =
+          ObserverReference::narrow(profile.interface_type.in(), profile.service.in());
       }
     catch (const CORBA::Exception&)
       {
         return false;   // not reachable: not an observer we can call
       }
-    if (CORBA::is_nil(reference)) { return false; }
-    CallTimeouts::apply(reference.in(), TimeOuts::kPeerCall);
+    if (observer.reference.isNil()) { return false; }
 
-    Observer observer;
     observer.id = profile.id.in();
-    observer.reference = reference._retn();
     const coil::Properties properties = toProperties(profile.properties);
     readObserved(properties.getProperty("observed_status"), observer.observed);
-    observer.heartbeat = isYes(properties.getProperty("heartbeat.enable"));
-    double seconds = 1.0;
-    const std::string interval = properties.getProperty("heartbeat.interval");
-    if (!interval.empty() &&
-        (!coil::stringTo(seconds, interval.c_str()) || !std::isfinite(seconds) || seconds <= 0.0))
-      {
-        seconds = 1.0;   // a heartbeat of no interval would be a busy loop
-      }
-    observer.interval = std::chrono::duration_cast<Clock::duration>(
-      std::chrono::duration<double>(std::max(seconds, 0.01)));
-    observer.nextBeat = Clock::now() + observer.interval;
+    const bool rtc = observer.reference.isRtc();
+    const Clock::time_point now = Clock::now();
+    observer.rtcBeat.enabled =
+      isYes(rtc ? firstOf(properties, {"rtc_heartbeat.enable", "heartbeat.enable"})
+                : properties.getProperty("heartbeat.enable"));
+    observer.rtcBeat.interval =
+      intervalOf(rtc ? firstOf(properties, {"rtc_heartbeat.interval", "heartbeat.interval"})
+                     : properties.getProperty("heartbeat.interval"));
+    observer.rtcBeat.next = now + observer.rtcBeat.interval;
+    observer.ecBeat.enabled = rtc && isYes(properties.getProperty("ec_heartbeat.enable"));
+    observer.ecBeat.interval = intervalOf(properties.getProperty("ec_heartbeat.interval"));
+    observer.ecBeat.next = now + observer.ecBeat.interval;
 
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_closing) { return false; }
@@ -108,14 +128,23 @@ namespace RTC
     return true;
   }
 
-  void ComponentObservers::notify(OpenRTM::StatusKind kind, const std::string& hint)
+  void ComponentObservers::notify(ObservedEvent event, const std::string& hint)
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     for (const Observer& observer : m_observers)
       {
-        if (observer.observed[kind]) { m_queue.push_back(Message{observer.id, kind, hint}); }
+        if (observer.observed[static_cast<int>(event)])
+          {
+            m_queue.push_back(Message{observer.id, event, hint});
+          }
       }
     if (!m_queue.empty()) { m_wake.notify_all(); }
+  }
+
+  void ComponentObservers::setParticipatingContexts(std::size_t count)
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_participating = count;
   }
 
   void ComponentObservers::close()
@@ -137,7 +166,8 @@ namespace RTC
     Clock::time_point next = Clock::time_point::max();
     for (const Observer& observer : m_observers)
       {
-        if (observer.heartbeat) { next = std::min(next, observer.nextBeat); }
+        if (observer.rtcBeat.enabled) { next = std::min(next, observer.rtcBeat.next); }
+        if (observer.ecBeat.enabled) { next = std::min(next, observer.ecBeat.next); }
       }
     return next;
   }
@@ -147,25 +177,19 @@ namespace RTC
     std::unique_lock<std::mutex> lock(m_mutex);
     while (!m_closing || !m_queue.empty())
       {
-        std::vector<std::pair<Message, OpenRTM::ComponentObserver_var>> due;
-        const Clock::time_point now = Clock::now();
-        for (Observer& observer : m_observers)
+        if (!m_closing)
           {
-            if (observer.heartbeat && observer.nextBeat <= now && !m_closing)
-              {
-                due.emplace_back(Message{observer.id, OpenRTM::HEARTBEAT, ""},
-                                 OpenRTM::ComponentObserver::_duplicate(observer.reference));
-                observer.nextBeat = now + observer.interval;
-              }
+            const Clock::time_point now = Clock::now();
+            for (Observer& observer : m_observers) { beatLocked(observer, now); }
           }
+        std::vector<std::pair<Message, ObserverReference>> due;
         for (const Message& message : m_queue)
           {
             for (const Observer& observer : m_observers)
               {
                 if (observer.id == message.observerId)
                   {
-                    due.emplace_back(message,
-                                     OpenRTM::ComponentObserver::_duplicate(observer.reference));
+                    due.emplace_back(message, observer.reference);
                   }
               }
           }
@@ -179,16 +203,37 @@ namespace RTC
             continue;
           }
         lock.unlock();
-        for (const auto& item : due) { send(item.first, item.second.in()); }
+        for (const auto& item : due) { send(item.first, item.second); }
         lock.lock();
       }
   }
 
-  void ComponentObservers::send(const Message& message, OpenRTM::ComponentObserver_ptr reference)
+  void ComponentObservers::beatLocked(Observer& observer, Clock::time_point now)
+  {
+    if (observer.rtcBeat.enabled && observer.rtcBeat.next <= now)
+      {
+        m_queue.push_back(Message{observer.id, ObservedEvent::RtcHeartbeat, ""});
+        observer.rtcBeat.next = now + observer.rtcBeat.interval;
+      }
+    if (observer.ecBeat.enabled && observer.ecBeat.next <= now)
+      {
+        // One per context, numbered as OpenRTM-aist numbers them: the own context 0, the
+        // others by their place in get_participating_contexts from 1000 on.
+        m_queue.push_back(Message{observer.id, ObservedEvent::EcHeartbeat, "HEARTBEAT:0"});
+        for (std::size_t i = 0; i < m_participating; ++i)
+          {
+            m_queue.push_back(Message{observer.id, ObservedEvent::EcHeartbeat,
+                                      "HEARTBEAT:" + std::to_string(kOtherContextsFrom + i)});
+          }
+        observer.ecBeat.next = now + observer.ecBeat.interval;
+      }
+  }
+
+  void ComponentObservers::send(const Message& message, const ObserverReference& reference)
   {
     try
       {
-        reference->update_status(message.kind, message.hint.c_str());
+        reference.send(message.event, message.hint);
         return;
       }
     catch (const CORBA::Exception& e)

@@ -12,6 +12,7 @@
 #include "PeriodicExecutionContext.h"
 #include "TimeOuts.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace RTC
@@ -99,23 +100,23 @@ namespace RTC
       switch (event)
         {
         case PeriodicExecutionContext::Event::Activated:
-          to->notify(OpenRTM::RTC_STATUS, "ACTIVE:0");
+          to->notify(ObservedEvent::RtcStatus, "ACTIVE:0");
           break;
         case PeriodicExecutionContext::Event::Deactivated:
         case PeriodicExecutionContext::Event::Reset:
-          to->notify(OpenRTM::RTC_STATUS, "INACTIVE:0");
+          to->notify(ObservedEvent::RtcStatus, "INACTIVE:0");
           break;
         case PeriodicExecutionContext::Event::Aborting:
-          to->notify(OpenRTM::RTC_STATUS, "ERROR:0");
+          to->notify(ObservedEvent::RtcStatus, "ERROR:0");
           break;
         case PeriodicExecutionContext::Event::Startup:
-          to->notify(OpenRTM::EC_STATUS, "STARTUP:0");
+          to->notify(ObservedEvent::EcStatus, "STARTUP:0");
           break;
         case PeriodicExecutionContext::Event::Shutdown:
-          to->notify(OpenRTM::EC_STATUS, "SHUTDOWN:0");
+          to->notify(ObservedEvent::EcStatus, "SHUTDOWN:0");
           break;
         case PeriodicExecutionContext::Event::RateChanged:
-          to->notify(OpenRTM::EC_STATUS, "RATE_CHANGED:0");
+          to->notify(ObservedEvent::EcStatus, "RATE_CHANGED:0");
           break;
         }
     });
@@ -130,7 +131,7 @@ namespace RTC
       {
         context->setListener(nullptr);
       }
-    m_observers->notify(OpenRTM::RTC_STATUS, "FINALIZE:0");
+    m_observers->notify(ObservedEvent::RtcStatus, "FINALIZE:0");
     m_observers->close();
     deactivate(poa, m_id.in());
     deactivate(poa, m_context.id.in());
@@ -270,8 +271,9 @@ namespace RTC
       if (free == m_others.size()) { m_others.emplace_back(); }
       m_others[free] = service._retn();
       handle = kOtherContexts + static_cast<RTC::ExecutionContextHandle_t>(free);
+      m_observers->setParticipatingContexts(participatingLocked());
     }
-    m_observers->notify(OpenRTM::EC_STATUS, "ATTACHED:" + std::to_string(handle));
+    m_observers->notify(ObservedEvent::EcStatus, "ATTACHED:" + std::to_string(handle));
     return handle;
   }
 
@@ -287,9 +289,17 @@ namespace RTC
           return RTC::BAD_PARAMETER;
         }
       m_others[index] = RTC::ExecutionContextService::_nil();
+      m_observers->setParticipatingContexts(participatingLocked());
     }
-    m_observers->notify(OpenRTM::EC_STATUS, "DETACHED:" + std::to_string(handle));
+    m_observers->notify(ObservedEvent::EcStatus, "DETACHED:" + std::to_string(handle));
     return RTC::RTC_OK;
+  }
+
+  std::size_t ComponentServant::participatingLocked() const
+  {
+    return static_cast<std::size_t>(std::count_if(
+      m_others.begin(), m_others.end(),
+      [](const RTC::ExecutionContextService_var& other) { return !CORBA::is_nil(other); }));
   }
 
   // ---- lifecycle and contexts

@@ -100,6 +100,8 @@ namespace RTC
     static constexpr RTC::ExecutionContextHandle_t kOtherContexts = 1000;
 
   private:
+    // Attached contexts of other programs; m_othersMutex held.
+    std::size_t participatingLocked() const;
     template <typename Servant> struct Object
     {
       PortableServer::Servant_var<Servant> servant;

@@ -45,7 +45,7 @@ namespace RTC
 
   void ConfigurationServant::tell(const std::string& hint)
   {
-    m_observers->notify(OpenRTM::CONFIGURATION, hint);
+    m_observers->notify(ObservedEvent::Configuration, hint);
   }
 
   CORBA::Boolean ConfigurationServant::set_device_profile(const SDOPackage::DeviceProfile& profile)

@@ -34,7 +34,7 @@ namespace RTC
     {
       if (result == RTC::RTC_OK)
         {
-          m_observers->notify(OpenRTM::PORT_PROFILE, what + Port::name());
+          m_observers->notify(ObservedEvent::PortProfile, what + Port::name());
         }
       return result;
     }

@@ -3,6 +3,7 @@
 #include "ToolError.h"
 
 #include <rtm/idl/ComponentObserver.hh>
+#include <rtm/idl/RtcComponentObserver.hh>
 
 #include <condition_variable>
 #include <deque>
@@ -14,13 +15,18 @@ namespace rtctl
 {
   namespace
   {
-    const char* const kKindNames[] = {"COMPONENT_PROFILE", "RTC_STATUS",    "EC_STATUS",
-                                      "PORT_PROFILE",      "CONFIGURATION", "HEARTBEAT"};
+    const char* const kOpenRtmKinds[] = {"COMPONENT_PROFILE", "RTC_STATUS",    "EC_STATUS",
+                                         "PORT_PROFILE",      "CONFIGURATION", "HEARTBEAT"};
+    const char* const kRtcKinds[] = {"COMPONENT_PROFILE", "RTC_STATUS",    "EC_STATUS",
+                                     "PORT_PROFILE",      "CONFIGURATION", "RTC_HEARTBEAT",
+                                     "EC_HEARTBEAT",      "FSM_PROFILE",   "FSM_STATUS",
+                                     "FSM_STRUCTURE",     "USER_DEFINED"};
 
     // A hint is the component's text: kept to one line, so one notification is one line.
-    std::string lineOf(OpenRTM::StatusKind kind, const std::string& hint)
+    template <std::size_t N>
+    std::string lineOf(const char* const (&kinds)[N], unsigned kind, const std::string& hint)
     {
-      std::string line = kind < OpenRTM::STATUS_KIND_NUM ? kKindNames[kind] : "UNKNOWN";
+      std::string line = kind < N ? kinds[kind] : "UNKNOWN";
       if (!hint.empty()) { line += " " + hint; }
       for (char& c : line)
         {
@@ -30,15 +36,14 @@ namespace rtctl
     }
   }
 
-  class ObserverServant : public POA_OpenRTM::ComponentObserver
+  class ObservedLines
   {
   public:
-    // On an ORB thread.
-    void update_status(OpenRTM::StatusKind kind, const char* hint) override
+    void add(const std::string& line)
     {
       {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_lines.push_back(lineOf(kind, hint));
+        m_lines.push_back(line);
       }
       m_arrived.notify_all();
     }
@@ -58,17 +63,60 @@ namespace rtctl
     std::deque<std::string> m_lines;
   };
 
-  ObserverTap::ObserverTap(ToolContext& context)
-    : m_context(context), m_servant(new ObserverServant)
+  namespace
   {
-    PortableServer::POA_ptr poa = context.servingPoa();
+    class OpenRtmObserver : public POA_OpenRTM::ComponentObserver
+    {
+    public:
+      explicit OpenRtmObserver(const std::shared_ptr<ObservedLines>& lines) : m_lines(lines) {}
+      // On an ORB thread.
+      void update_status(OpenRTM::StatusKind kind, const char* hint) override
+      {
+        m_lines->add(lineOf(kOpenRtmKinds, kind, hint));
+      }
+
+    private:
+      std::shared_ptr<ObservedLines> m_lines;
+    };
+
+    class RtcObserver : public POA_RTC::ComponentObserver
+    {
+    public:
+      explicit RtcObserver(const std::shared_ptr<ObservedLines>& lines) : m_lines(lines) {}
+      void update_status(RTC::StatusKind kind, const char* hint) override
+      {
+        m_lines->add(lineOf(kRtcKinds, kind, hint));
+      }
+
+    private:
+      std::shared_ptr<ObservedLines> m_lines;
+    };
+  }
+
+  ObserverTap::ObserverTap(ToolContext& context)
+    : m_context(context), m_lines(std::make_shared<ObservedLines>()),
+      m_observers{{OpenRTM::_tc_ComponentObserver->id(), new OpenRtmObserver(m_lines), nullptr},
+                  {RTC::_tc_ComponentObserver->id(), new RtcObserver(m_lines), nullptr}}
+  {
     try
       {
-        m_id = poa->activate_object(m_servant);
+        for (Served& served : m_observers) { serve(served); }
+      }
+    catch (const ToolError&)
+      {
+        for (Served& served : m_observers) { served.servant->_remove_ref(); }
+        throw;
+      }
+  }
+
+  void ObserverTap::serve(Served& served)
+  {
+    try
+      {
+        served.id = m_context.servingPoa()->activate_object(served.servant);
       }
     catch (const CORBA::Exception& e)
       {
-        m_servant->_remove_ref();
         throw ToolError(std::string("cannot serve an observer of its own (") + e._name() + ")");
       }
   }
@@ -78,11 +126,8 @@ namespace rtctl
   {
     m_component = RTC::RTObject::_duplicate(component);
     SDOPackage::ServiceProfile profile;
-    CORBA::Object_var self = m_context.servingPoa()->id_to_reference(m_id.in());
-    profile.service = SDOPackage::SDOService::_narrow(self);
     const std::string id = "rtctl_watch" + std::to_string(::getpid());
     profile.id = CORBA::string_dup(id.c_str());
-    profile.interface_type = CORBA::string_dup(OpenRTM::_tc_ComponentObserver->id());
     profile.properties.length(2);
     profile.properties[0].name = CORBA::string_dup("observed_status");
     profile.properties[0].value <<= "ALL";
@@ -96,50 +141,58 @@ namespace rtctl
         profile.properties[2].name = CORBA::string_dup("heartbeat.interval");
         profile.properties[2].value <<= interval.str().c_str();
       }
-    bool accepted = false;
-    std::string failure;
+    for (const Served& served : m_observers)
+      {
+        if (offer(served, profile, name))
+          {
+            m_profileId = id;
+            return;
+          }
+      }
+    throw ToolError(name + " refused rtctl's observer (an OpenRTM-aist component takes one only "
+                           "with its ComponentObserverConsumer module loaded)");
+  }
+
+  bool ObserverTap::offer(const Served& served, SDOPackage::ServiceProfile& profile,
+                          const std::string& name)
+  {
+    CORBA::Object_var self = m_context.servingPoa()->id_to_reference(served.id.in());
+    profile.service = SDOPackage::SDOService::_narrow(self);
+    profile.interface_type = CORBA::string_dup(served.interfaceType);
     try
       {
-        m_configuration = m_component->get_configuration();
-        accepted = m_configuration->add_service_profile(profile);
+        if (CORBA::is_nil(m_configuration)) { m_configuration = m_component->get_configuration(); }
+        return m_configuration->add_service_profile(profile);
       }
     catch (const CORBA::SystemException& e)
       {
-        failure = ToolContext::describe(name, e, TimeOuts::inMs(TimeOuts::kToolCall));
+        throw ToolError(ToolContext::describe(name, e, TimeOuts::inMs(TimeOuts::kToolCall)));
       }
     catch (const CORBA::UserException& e)
       {
-        failure = name + " refused rtctl's observer (" + e._name() + ")";
+        throw ToolError(name + " refused rtctl's observer (" + e._name() + ")");
       }
-    if (accepted)
-      {
-        m_profileId = id;
-        return;
-      }
-    if (failure.empty())
-      {
-        failure = name + " refused rtctl's observer (an OpenRTM-aist component takes one only "
-                         "with its ComponentObserverConsumer module loaded)";
-      }
-    throw ToolError(failure);
   }
 
   ObserverTap::~ObserverTap()
   {
     unregister();
-    try
+    for (Served& served : m_observers)
       {
-        m_context.servingPoa()->deactivate_object(m_id.in());
+        try
+          {
+            m_context.servingPoa()->deactivate_object(served.id.in());
+          }
+        catch (const CORBA::Exception&)
+          {
+            // Gone with the POA.
+          }
+        catch (const ToolError&)
+          {
+            // The same.
+          }
+        served.servant->_remove_ref();
       }
-    catch (const CORBA::Exception&)
-      {
-        // Gone with the POA.
-      }
-    catch (const ToolError&)
-      {
-        // The same.
-      }
-    m_servant->_remove_ref();
   }
 
   void ObserverTap::unregister()
@@ -159,7 +212,7 @@ namespace rtctl
 
   bool ObserverTap::take(std::string& line, std::chrono::milliseconds timeout)
   {
-    return m_servant->take(line, timeout);
+    return m_lines->take(line, timeout);
   }
 
   bool ObserverTap::componentAlive()

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <sstream>
 
 namespace programs
 {
@@ -333,5 +334,38 @@ namespace programs
                            "component takes one only with its ComponentObserverConsumer module "
                            "loaded)\n");
     EXPECT_EQ(rtctlOk({"state", "InKorvaneTest0"}), "INACTIVE\n");
+  }
+
+  // With its observer module loaded, an OpenRTM-aist 2.0 component takes rtctl's second observer
+  // (RTC::ComponentObserver) and rtctl prints what it tells, in that interface's kinds.
+  TEST_F(RtctlInterop, WatchPrintsTheNotificationsOfAnOpenRtmComponentWithItsObserverModule)
+  {
+    if (std::string(OPENRTM_OBSERVER_MODULE).empty() ||
+        std::string(OPENRTM_VERSION_TEXT).rfind("1.", 0) == 0)
+      {
+        GTEST_SKIP() << "no observer module in this OpenRTM-aist build";
+      }
+    std::unique_ptr<ChildProcess> consumer =
+      startRegistered(OPENRTM_INKORVANE_TEST_COMP_PATH, "InKorvaneTest0",
+                      {std::string("manager.modules.preload:") + OPENRTM_OBSERVER_MODULE});
+    ChildProcess watch(BUILTIN_RTCTL_PATH,
+                       {"-n", m_naming.address(), "watch", "InKorvaneTest0", "--heartbeat", "0.2"});
+    // The first heartbeat says the observer is registered before the changes are made.
+    ASSERT_TRUE(watch.waitForStdout("RTC_HEARTBEAT\n", kPatience)) << watch.stderrText();
+    rtctlOk({"activate", "InKorvaneTest0"});
+    rtctlOk({"deactivate", "InKorvaneTest0"});
+    EXPECT_TRUE(watch.waitForStdout("INACTIVE:0\n", kPatience)) << watch.stdoutText();
+    ASSERT_TRUE(interrupt(watch)) << watch.stderrText();
+    EXPECT_EQ(watch.exitCode(), 0) << watch.stderrText();
+    std::string changes;
+    std::istringstream lines(watch.stdoutText());
+    for (std::string line; std::getline(lines, line);)
+      {
+        if (line != "RTC_HEARTBEAT") { changes += line + "\n"; }
+      }
+    // The first activation brings the active set into effect, and says so.
+    EXPECT_EQ(changes, "CONFIGURATION UPDATE_CONFIG_SET: default\nRTC_STATUS ACTIVE:0\n"
+                       "RTC_STATUS INACTIVE:0\n")
+      << watch.stdoutText();
   }
 }

@@ -12,10 +12,12 @@
 #include <rtm/idl/ComponentObserver.hh>
 #include <rtm/idl/DataPortCdr.hh>
 #include <rtm/idl/OpenRtmInterfaces.hh>
+#include <rtm/idl/RtcComponentObserver.hh>
 
 #include <cmath>
 #include <functional>
 #include <mutex>
+#include <set>
 
 namespace remotetest
 {
@@ -125,16 +127,22 @@ namespace remotetest
       std::vector<std::string> m_told;
     };
 
-    // A tool's observer: records "KIND hint" lines.
-    class Observer : public POA_OpenRTM::ComponentObserver
+    const char* const kOpenRtmKinds[] = {"COMPONENT_PROFILE", "RTC_STATUS",    "EC_STATUS",
+                                         "PORT_PROFILE",      "CONFIGURATION", "HEARTBEAT"};
+    const char* const kRtcKinds[] = {"COMPONENT_PROFILE", "RTC_STATUS",    "EC_STATUS",
+                                     "PORT_PROFILE",      "CONFIGURATION", "RTC_HEARTBEAT",
+                                     "EC_HEARTBEAT",      "FSM_PROFILE",   "FSM_STATUS",
+                                     "FSM_STRUCTURE",     "USER_DEFINED"};
+
+    // A tool's observer of either interface: records "KIND hint" lines.
+    template <typename Servant, typename Kind> class Observer : public Servant
     {
     public:
-      void update_status(OpenRTM::StatusKind kind, const char* hint) override
+      explicit Observer(const char* const* kinds) : m_kinds(kinds) {}
+      void update_status(Kind kind, const char* hint) override
       {
-        static const char* const kKinds[] = {"COMPONENT_PROFILE", "RTC_STATUS",    "EC_STATUS",
-                                             "PORT_PROFILE",      "CONFIGURATION", "HEARTBEAT"};
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_heard.push_back(std::string(kKinds[kind]) + " " + hint);
+        m_heard.push_back(std::string(m_kinds[kind]) + " " + hint);
       }
       std::vector<std::string> heard()
       {
@@ -143,9 +151,12 @@ namespace remotetest
       }
 
     private:
+      const char* const* m_kinds;
       std::mutex m_mutex;
       std::vector<std::string> m_heard;
     };
+    using OpenRtmObserver = Observer<POA_OpenRTM::ComponentObserver, OpenRTM::StatusKind>;
+    using RtcObserver = Observer<POA_RTC::ComponentObserver, RTC::StatusKind>;
 
     const char* const kComponentBases[] = {
       "IDL:openrtm.aist.go.jp/OpenRTM/DataFlowComponent:1.0",
@@ -289,19 +300,42 @@ namespace remotetest
     EXPECT_EQ(RTC::INACTIVE_STATE, m_context->get_component_state(m_component));
   }
 
-  TEST_F(RemoteSurface, ObserversHearOfEveryChangeAndAHeartbeat)
+  // Both observers tools register, at once on one component: each hears every change in its
+  // interface's kinds, and the heartbeats its interface's properties ask for.
+  TEST_F(RemoteSurface, ObserversOfBothInterfacesHearOfEveryChangeAndAHeartbeat)
   {
-    PortableServer::Servant_var<Observer> observer = new Observer;
-    PortableServer::ObjectId_var id = testPoa()->activate_object(observer.in());
-    CORBA::Object_var object = testPoa()->id_to_reference(id.in());
-    SDOPackage::ServiceProfile profile;
-    profile.id = CORBA::string_dup("tool");
-    profile.interface_type = CORBA::string_dup("IDL:OpenRTM/ComponentObserver:1.0");
-    setString(profile.properties, "heartbeat.enable", "YES");
-    setString(profile.properties, "heartbeat.interval", "0.1");
-    profile.service = SDOPackage::SDOService::_narrow(object);
+    const char* const kOpenRtmType = "IDL:OpenRTM/ComponentObserver:1.0";
+    const char* const kRtcType = "IDL:omg.org/RTC/ComponentObserver:1.0";
+    PortableServer::Servant_var<OpenRtmObserver> openRtm = new OpenRtmObserver(kOpenRtmKinds);
+    PortableServer::Servant_var<RtcObserver> rtc = new RtcObserver(kRtcKinds);
+    PortableServer::ObjectId_var openRtmId = testPoa()->activate_object(openRtm.in());
+    PortableServer::ObjectId_var rtcId = testPoa()->activate_object(rtc.in());
+    auto profileOf = [kOpenRtmType](const char* id, const char* type,
+                                    const PortableServer::ObjectId& object) {
+      SDOPackage::ServiceProfile profile;
+      profile.id = CORBA::string_dup(id);
+      profile.interface_type = CORBA::string_dup(type);
+      CORBA::Object_var reference = testPoa()->id_to_reference(object);
+      profile.service = SDOPackage::SDOService::_narrow(reference);
+      // Each interface reads its own heartbeat properties and ignores the other's.
+      setString(profile.properties, "heartbeat.enable", "NO");
+      setString(profile.properties, "rtc_heartbeat.enable", "YES");
+      setString(profile.properties, "rtc_heartbeat.interval", "0.1");
+      setString(profile.properties, "ec_heartbeat.enable", "YES");
+      setString(profile.properties, "ec_heartbeat.interval", "0.1");
+      if (std::string(type) == kOpenRtmType)
+        {
+          setString(profile.properties, "heartbeat.enable", "YES");
+          setString(profile.properties, "heartbeat.interval", "0.1");
+        }
+      return profile;
+    };
     SDOPackage::Configuration_var configuration = m_component->get_configuration();
-    ASSERT_TRUE(configuration->add_service_profile(profile));
+    // The service profile's type must be what the object is.
+    EXPECT_FALSE(configuration->add_service_profile(profileOf("x", kRtcType, openRtmId.in())));
+    EXPECT_FALSE(configuration->add_service_profile(profileOf("x", kOpenRtmType, rtcId.in())));
+    ASSERT_TRUE(configuration->add_service_profile(profileOf("a", kOpenRtmType, openRtmId.in())));
+    ASSERT_TRUE(configuration->add_service_profile(profileOf("b", kRtcType, rtcId.in())));
 
     RTC::ExecutionContextService_var ec = RTC::ExecutionContextService::_narrow(m_context);
     ASSERT_EQ(RTC::RTC_OK, m_context->activate_component(m_component));
@@ -310,33 +344,44 @@ namespace remotetest
     setParameter("DeactivateDelayMs", "1");
     ASSERT_EQ(RTC::RTC_OK, ec->set_rate(20.0));
     ASSERT_EQ(RTC::RTC_OK, m_context->deactivate_component(m_component));
-    const std::vector<std::string> expected = {"RTC_STATUS ACTIVE:0",
-                                               "PORT_PROFILE CONNECT:TextPort0.in",
-                                               "CONFIGURATION SET_CONFIG_SET: default",
-                                               "CONFIGURATION ACTIVATE_CONFIG_SET: default",
-                                               "CONFIGURATION UPDATE_CONFIG_SET: default",
-                                               "EC_STATUS RATE_CHANGED:0",
-                                               "RTC_STATUS INACTIVE:0"};
-    auto changes = [&] {
-      std::vector<std::string> heard;
-      for (const std::string& line : observer->heard())
+    // The changes are the same kinds and hints in both interfaces.
+    const std::vector<std::string> changes = {"RTC_STATUS ACTIVE:0",
+                                              "PORT_PROFILE CONNECT:TextPort0.in",
+                                              "CONFIGURATION SET_CONFIG_SET: default",
+                                              "CONFIGURATION ACTIVATE_CONFIG_SET: default",
+                                              "CONFIGURATION UPDATE_CONFIG_SET: default",
+                                              "EC_STATUS RATE_CHANGED:0",
+                                              "RTC_STATUS INACTIVE:0"};
+    auto split = [&](const std::vector<std::string>& heard) {
+      std::pair<std::vector<std::string>, std::set<std::string>> parts;
+      for (const std::string& line : heard)
         {
-          if (line.rfind("HEARTBEAT", 0) != 0) { heard.push_back(line); }
+          if (line.find("HEARTBEAT ") == std::string::npos) { parts.first.push_back(line); }
+          else { parts.second.insert(line); }
         }
-      return heard;
+      return parts;
+    };
+    const std::set<std::string> openRtmBeats = {"HEARTBEAT "};
+    const std::set<std::string> rtcBeats = {"RTC_HEARTBEAT ", "EC_HEARTBEAT HEARTBEAT:0"};
+    auto done = [&] {
+      return split(openRtm->heard()) == std::make_pair(changes, openRtmBeats) &&
+             split(rtc->heard()) == std::make_pair(changes, rtcBeats);
     };
     const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while ((changes().size() < expected.size() || observer->heard().size() < expected.size() + 3) &&
-           std::chrono::steady_clock::now() < deadline)
+    while (!done() && std::chrono::steady_clock::now() < deadline)
       {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
       }
-    EXPECT_EQ(expected, changes());
-    EXPECT_GE(observer->heard().size(), expected.size() + 3) << "heartbeats";
+    EXPECT_EQ(std::make_pair(changes, openRtmBeats), split(openRtm->heard()));
+    EXPECT_EQ(std::make_pair(changes, rtcBeats), split(rtc->heard()));
 
-    ASSERT_TRUE(configuration->remove_service_profile("tool"));
-    EXPECT_FALSE(configuration->remove_service_profile("tool"));
-    testPoa()->deactivate_object(id.in());
+    for (const char* id : {"a", "b"})
+      {
+        ASSERT_TRUE(configuration->remove_service_profile(id));
+        EXPECT_FALSE(configuration->remove_service_profile(id));
+      }
+    testPoa()->deactivate_object(openRtmId.in());
+    testPoa()->deactivate_object(rtcId.in());
   }
 
   TEST_F(RemoteSurface, StateChangesAreCarriedOutBeforeTheAnswer)
