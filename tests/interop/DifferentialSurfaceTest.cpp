@@ -2,11 +2,9 @@
 // operation tools call, in the same order, and compares the kind of each answer and what the
 // component looks like afterwards. Where they differ on purpose, README's back-end table says so.
 #include "NamingLookup.h"
-#include "OrbArguments.h"
 #include "ProgramFixture.h"
 #include "SurfaceCalls.h"
-
-#include <omniORB4/Naming.hh>
+#include "TestOrb.h"
 
 namespace interop
 {
@@ -43,18 +41,6 @@ namespace interop
       return false;
     }
 
-    CORBA::ORB_ptr differentialOrb()
-    {
-      static CORBA::ORB_var orb = [] {
-        RTC::OrbOptions options;
-        options.program = "test";
-        options.callTimeout = std::chrono::milliseconds(5000);
-        RTC::ArgumentVector arguments = RTC::orbArguments(options);
-        return CORBA::ORB_var(CORBA::ORB_init(arguments.argc(), arguments.argv()));
-      }();
-      return orb.in();
-    }
-
     struct Answers
     {
       std::vector<std::string> calls;   // "operation: answer", in order
@@ -65,14 +51,8 @@ namespace interop
     void askEverythingOf(const std::string& namingAddress, const std::string& path, bool openRtm,
                          Answers& answers)
     {
-      CORBA::Object_var root = differentialOrb()->string_to_object(
-        ("corbaloc::" + namingAddress + "/NameService").c_str());
-      CosNaming::NamingContext_var naming = CosNaming::NamingContext::_narrow(root);
-      CosNaming::Name name;
-      name.length(1);
-      name[0].id = CORBA::string_dup(path.c_str());
-      name[0].kind = CORBA::string_dup("rtc");
-      RTC::RTObject_var component = RTC::RTObject::_narrow(naming->resolve(name));
+      CORBA::Object_var found = testsupport::resolveName(namingAddress, path + ".rtc");
+      RTC::RTObject_var component = RTC::RTObject::_narrow(found);
       RTC::ExecutionContextList_var contexts = component->get_owned_contexts();
       if (contexts->length() == 0) { return; }
       for (const testsupport::SurfaceCall& call : testsupport::surfaceCalls(component, contexts[0]))

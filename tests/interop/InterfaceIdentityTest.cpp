@@ -8,8 +8,6 @@
 
 #include <rtm/idl/OpenRTMSkel.h>
 
-#include <omniORB4/Naming.hh>
-
 #include <algorithm>
 #include <cstdint>
 
@@ -72,14 +70,8 @@ namespace interop
   std::vector<std::string> identityOf(const std::string& namingAddress, const std::string& path)
   {
     std::vector<std::string> lines;
-    CORBA::Object_var root =
-      testOrb()->string_to_object(("corbaloc::" + namingAddress + "/NameService").c_str());
-    CosNaming::NamingContext_var naming = CosNaming::NamingContext::_narrow(root);
-    CosNaming::Name name;
-    name.length(1);
-    name[0].id = CORBA::string_dup(path.c_str());
-    name[0].kind = CORBA::string_dup("rtc");
-    RTC::RTObject_var component = RTC::RTObject::_narrow(naming->resolve(name));
+    CORBA::Object_var found = testsupport::resolveName(namingAddress, path + ".rtc");
+    RTC::RTObject_var component = RTC::RTObject::_narrow(found);
     RTC::PortServiceList_var ports = component->get_ports();
     RTC::ExecutionContextList_var contexts = component->get_owned_contexts();
     if (ports->length() != 1 || contexts->length() != 1) { return {"ports or contexts missing"}; }

@@ -59,6 +59,13 @@ namespace testsupport
     return waitUntil([&] { return bound(address, name); }, timeout, std::chrono::milliseconds(100));
   }
 
+  CORBA::Object_ptr resolveName(const std::string& address, const std::string& path)
+  {
+    CosNaming::NamingContext_var root = rootContext(address);
+    if (CORBA::is_nil(root)) { throw CORBA::OBJECT_NOT_EXIST(); }
+    return root->resolve(toName(path));
+  }
+
   bool bindRootContextAs(const std::string& address, const std::string& path)
   {
     try

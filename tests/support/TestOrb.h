@@ -5,9 +5,15 @@
 
 #include <omniORB4/CORBA.h>
 
+#include <string>
+
 namespace testsupport
 {
   CORBA::ORB_ptr testOrb();
+
+  // The object bound as `path` ("InKorvane0.rtc") in the naming service at `address`; throws the
+  // CORBA exception of the failed look-up.
+  CORBA::Object_ptr resolveName(const std::string& address, const std::string& path);
 }
 
 #endif
