@@ -7,6 +7,7 @@
 #include "NameValues.h"
 #include "PeerPort.h"
 #include "PublisherConnector.h"
+#include "TopicTransport.h"
 
 #include <omniORB4/minorCode.h>
 
@@ -32,6 +33,18 @@ namespace RTC
                                          long index, Connection& connection)
   {
     (void)connection;   // the out port's end lives in its connector
+    if (agreement.topic)
+      {
+        // Each port of a topic connection joins the topic by itself.
+        std::string problem;
+        std::shared_ptr<OutPortConnector> writer =
+          joinTopicAsWriter(agreement.settings, agreement.topicTerms, dataType(), problem);
+        if (!writer) { return refuse(profile, problem); }
+        m_port.addConnector(writer);
+        const RTC::ReturnCode_t result = notifyNext(profile, index);
+        if (result != RTC::RTC_OK) { m_port.removeConnector(agreement.settings.id); }
+        return result;
+      }
     // The reader after us has published its sink by the time it answers.
     RTC::ReturnCode_t result = notifyNext(profile, index);
     std::string problem;

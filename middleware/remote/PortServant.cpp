@@ -7,6 +7,7 @@
 #include "NameValues.h"
 #include "PeerPort.h"
 #include "TextUtil.h"
+#include "TopicTransport.h"
 
 #include <algorithm>
 #include <cstring>
@@ -134,8 +135,21 @@ namespace RTC
       }
     agreement.swapped = terms.littleEndian != nativeLittleEndian();
     agreement.settings = terms.settings;
-    agreement.settings.outPort = isOut() ? m_name : "peer";
-    agreement.settings.inPort = isOut() ? "peer" : m_name;
+    agreement.topic = isTopicConnector(properties);
+    if (agreement.topic)
+      {
+        if (!readTopicTerms(properties, agreement.topicTerms, problem)) { return false; }
+        // A misspelt key would otherwise leave the topic at its default unnoticed.
+        for (const std::string& key : agreement.topicTerms.unknownKeys)
+          {
+            Log::warn("port " + m_name + ": connection '" + connectionName(profile) +
+                      "': unknown key '" + key + "' ignored");
+          }
+      }
+    const std::string peer =
+      agreement.topic ? topicEndName(agreement.topicTerms.topic) : std::string("peer");
+    agreement.settings.outPort = isOut() ? m_name : peer;
+    agreement.settings.inPort = isOut() ? peer : m_name;
     agreement.settings.id = profile.connector_id.in();
     agreement.settings.name = connectionName(profile);
     return true;
@@ -150,7 +164,9 @@ namespace RTC
     for (const Connection& existing : m_connections)
       {
         if (id == existing.profile.connector_id.in()) { return true; }
-        if (allowDuplicates || existing.profile.ports.length() != profile.ports.length())
+        // A port may join several topics: one-sided connections are never the same ports again.
+        if (allowDuplicates || profile.ports.length() < 2 ||
+            existing.profile.ports.length() != profile.ports.length())
           {
             continue;
           }

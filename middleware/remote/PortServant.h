@@ -14,6 +14,7 @@
 
 #include "NoImplement.h"
 #include "ServantLifetime.h"
+#include "TopicRules.h"
 
 #include <chrono>
 #include <memory>
@@ -25,6 +26,7 @@
 namespace RTC
 {
   class ConnectionBuffer;
+  class TopicReaderEnd;
 
   class PortServant : public NoImplement<POA_RTC::PortService>
   {
@@ -65,13 +67,16 @@ namespace RTC
       std::shared_ptr<ConnectionBuffer> buffer;   // in port
       PortableServer::ObjectId_var sinkId;        // in port: its InPortCdr object
       bool hasSink = false;
-      unsigned misses = 0;   // in port: times the writer did not list it
+      unsigned misses = 0;                        // in port: times the writer did not list it
+      std::shared_ptr<TopicReaderEnd> topicEnd;   // in port joined to a topic
     };
     // What notify_connect reads from the connector properties.
     struct Agreement
     {
       ConnectionSettings settings;
       bool swapped = false;   // the peer's byte order is not ours
+      bool topic = false;     // interface_type fast-rtps: this port joins topicTerms' topic
+      TopicTerms topicTerms;
     };
 
     // This end's part of a connection being made: it makes its end in `connection` and tells

@@ -1,0 +1,45 @@
+#include "TopicWriterConnector.h"
+
+#include "TopicPayload.h"
+
+namespace RTC
+{
+  TopicWriterConnector::TopicWriterConnector(const ConnectionSettings& settings,
+                                             Marshaling marshaling, const TopicUse& use,
+                                             eprosima::fastdds::dds::DataWriter* writer)
+    : OutPortConnector(settings), m_marshaling(marshaling), m_use(use), m_writer(writer)
+  {
+  }
+
+  TopicWriterConnector::~TopicWriterConnector()
+  {
+    close();
+  }
+
+  bool TopicWriterConnector::deliver(OutgoingValue& value)
+  {
+    EncodedValue payload;
+    const bool made = toTopicPayload(m_marshaling, value.native(), payload);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_writer == nullptr) { return false; }
+    if (!made || !m_writer->write(&payload)) { ++m_dropped; }
+    return true;
+  }
+
+  void TopicWriterConnector::close()
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_writer == nullptr) { return; }
+    m_use.publisher->delete_datawriter(m_writer);
+    m_writer = nullptr;
+    FastDdsDomain::instance().closeTopic(m_use);
+  }
+
+  ConnectionStatus TopicWriterConnector::status()
+  {
+    ConnectionStatus status;
+    status.settings = settings();
+    status.dropped = m_dropped;
+    return status;
+  }
+}
