@@ -33,7 +33,8 @@ namespace rtctl
        listCommand,
        {}},
       {"connect",
-       "connect NAME:port NAME:port [-p key=value]...",
+       "connect NAME:port NAME:port [-p key=value]...\n"
+       "       connect NAME:port --topic TOPIC [-p key=value]...",
        "Connects an out port with an in port of the same data type (either order). Properties:\n"
        "  -p buffer.length=N                        values the reader's buffer holds (default 8)\n"
        "  -p buffer.write.full_policy=overwrite     a full buffer drops its oldest value "
@@ -45,8 +46,11 @@ namespace rtctl
        "(default new)\n"
        "  -p name=TEXT                              the connection's name\n"
        "Other keys go to the connector profile as they are; 'dataport.' is added when missing.\n"
+       "With --topic, the one port joins a DDS topic (interface_type fast-rtps), with e.g.\n"
+       "  -p marshaling_type=corba|ros2:std_msgs/String   (default corba)\n"
+       "  -p fast-rtps.publisher.qos.reliability.kind=best_effort, fastrtps.QoSXML=FILE\n"
        "Prints the connection's name and id.\n",
-       {"-p"},
+       {"-p", "--topic"},
        connectCommand,
        {}},
       {"disconnect",
