@@ -34,6 +34,14 @@ namespace RTC
     return m_reader != nullptr;
   }
 
+  int TopicReaderConnector::matched()
+  {
+    dds::SubscriptionMatchedStatus status;
+    return m_reader->get_subscription_matched_status(status) == ReturnCode_t::RETCODE_OK
+             ? status.current_count
+             : 0;
+  }
+
   void TopicReaderConnector::on_data_available(dds::DataReader* reader)
   {
     EncodedValue payload;

@@ -28,6 +28,7 @@ namespace RTC
     // False when Fast DDS refuses the reader with this QoS.
     bool start(const eprosima::fastdds::dds::DataReaderQos& qos);
 
+    int matched() override;
     void on_data_available(eprosima::fastdds::dds::DataReader* reader) override;
 
   private:

@@ -21,6 +21,8 @@ namespace RTC
   {
   public:
     virtual ~TopicReaderEnd() = default;
+    // The writers matched now.
+    virtual int matched() = 0;
   };
 
   // A connector writing each value of a port of `dataType` onto the topic. Null with the

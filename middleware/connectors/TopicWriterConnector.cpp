@@ -4,6 +4,8 @@
 
 namespace RTC
 {
+  using eprosima::fastrtps::types::ReturnCode_t;
+
   TopicWriterConnector::TopicWriterConnector(const ConnectionSettings& settings,
                                              Marshaling marshaling, const TopicUse& use,
                                              eprosima::fastdds::dds::DataWriter* writer)
@@ -40,6 +42,13 @@ namespace RTC
     ConnectionStatus status;
     status.settings = settings();
     status.dropped = m_dropped;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    eprosima::fastdds::dds::PublicationMatchedStatus matched;
+    if (m_writer != nullptr &&
+        m_writer->get_publication_matched_status(matched) == ReturnCode_t::RETCODE_OK)
+      {
+        status.matched = matched.current_count;
+      }
     return status;
   }
 }

@@ -88,7 +88,7 @@ namespace RTC
         return false;
       }
     RTC::ConnectorProfile profile;
-    profile.name = CORBA::string_dup(connectorName(given, port.name, terms.topic).c_str());
+    profile.name = CORBA::string_dup(connectorName(given, port.name, ddsTopicName(terms)).c_str());
     profile.connector_id = CORBA::string_dup("");
     profile.ports.length(1);
     profile.ports[0] = RTC::PortService::_duplicate(port.reference.in());

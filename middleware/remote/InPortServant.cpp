@@ -92,6 +92,15 @@ namespace RTC
       }
   }
 
+  void InPortServant::fillStatus(RTC::ConnectorProfile& profile, const Connection& connection)
+  {
+    PortServant::fillStatus(profile, connection);
+    if (connection.topicEnd)
+      {
+        setString(profile.properties, kMatchedKey, std::to_string(connection.topicEnd->matched()));
+      }
+  }
+
   void InPortServant::pruneLocked()
   {
     m_connections.erase(std::remove_if(m_connections.begin(), m_connections.end(),

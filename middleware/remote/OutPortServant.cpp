@@ -60,6 +60,19 @@ namespace RTC
     m_port.removeConnector(connectorId);
   }
 
+  void OutPortServant::fillStatus(RTC::ConnectorProfile& profile, const Connection& connection)
+  {
+    (void)connection;
+    const std::string id = profile.connector_id.in();
+    for (const ConnectionStatus& status : m_port.connections())
+      {
+        if (status.settings.id == id && status.matched >= 0)
+          {
+            setString(profile.properties, kMatchedKey, std::to_string(status.matched));
+          }
+      }
+  }
+
   void OutPortServant::pruneLocked()
   {
     // The out port drops a connection whose reader has gone by itself; the other ports are

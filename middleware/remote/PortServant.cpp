@@ -57,7 +57,9 @@ namespace RTC
 
   // ---- profiles
 
-  void PortServant::fillDropCounts(RTC::ConnectorProfile& profile, const Connection& connection)
+  const char* const PortServant::kMatchedKey = "dataport.inkorvane.matched";
+
+  void PortServant::fillStatus(RTC::ConnectorProfile& profile, const Connection& connection)
   {
     if (!connection.buffer) { return; }
     setString(profile.properties, kDroppedKey, std::to_string(connection.buffer->status().dropped));
@@ -75,7 +77,7 @@ namespace RTC
         for (CORBA::ULong i = 0; i < list->length(); ++i)
           {
             list[i] = m_connections[i].profile;
-            fillDropCounts(list[i], m_connections[i]);
+            fillStatus(list[i], m_connections[i]);
           }
       }
     catch (...)
@@ -96,7 +98,7 @@ namespace RTC
       {
         if (std::strcmp(connection.profile.connector_id.in(), connectorId) != 0) { continue; }
         profile = new RTC::ConnectorProfile(connection.profile);
-        fillDropCounts(profile.inout(), connection);
+        fillStatus(profile.inout(), connection);
         break;
       }
     return profile._retn();

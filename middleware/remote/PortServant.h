@@ -37,6 +37,9 @@ namespace RTC
                 const std::shared_ptr<ServantLifetime>& lifetime);
 
     // Once activated: its own reference and its component's.
+    // Our own key beside OpenRTM-aist's: the DDS peers a topic connection has matched now.
+    static const char* const kMatchedKey;
+
     void setReferences(RTC::PortService_ptr self, RTC::RTObject_ptr owner);
     RTC::PortService_ptr reference();
     // "<instance>.<port>"
@@ -87,6 +90,9 @@ namespace RTC
     // value meets a closed reader; the reader lets go of its end after.
     virtual void stopWriting(const std::string& connectorId) { (void)connectorId; }
     virtual void releaseEnd(Connection& connection) { (void)connection; }
+    // What the profile of a connection reports beyond what was agreed: the values its in port
+    // dropped, the peers a topic connection has matched. Called with m_mutex held.
+    virtual void fillStatus(RTC::ConnectorProfile& profile, const Connection& connection);
     // Forgets connections whose local end has gone meanwhile. Called with m_mutex held.
     virtual void pruneLocked() = 0;
 
@@ -116,7 +122,6 @@ namespace RTC
     void removeOwnEnd(const std::string& connectorId);
     // Removes this port's end; false when it was not here.
     bool removeLocal(const std::string& connectorId, Connection& removed);
-    void fillDropCounts(RTC::ConnectorProfile& profile, const Connection& connection);
 
     const std::string m_name;
     const std::string m_dataType;

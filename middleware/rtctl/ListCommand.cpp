@@ -61,6 +61,12 @@ namespace rtctl
         {
           out << " dropped=" << dropped;
         }
+      // A topic connection of ours: the DDS peers matched now.
+      std::string matched;
+      if (RTC::findString(properties, "dataport.inkorvane.matched", matched))
+        {
+          out << " matched=" << matched;
+        }
       out << "\n";
     }
 
