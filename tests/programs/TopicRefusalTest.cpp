@@ -1,0 +1,48 @@
+// Connections to DDS topics that cannot be made: each is refused with one line of its own, and
+// the component goes on publishing. Built with and without Fast DDS; the last case differs.
+#include "ProgramFixture.h"
+
+namespace programs
+{
+  class TopicRefusal : public ProgramFixture
+  {
+  };
+
+  TEST_F(TopicRefusal, EachBadConnectionIsOneLineAndTheComponentGoesOn)
+  {
+    std::unique_ptr<ChildProcess> simulator = startSimulator();
+    const std::string port = "InKorvane0.outPositionData?interface_type=fast-rtps";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+      {"&fastrtps.topic=p1&marshaling_type=json",
+       "marshaling_type must be corba or ros2:std_msgs/String, got 'json'"},
+      {"&fastrtps.topic=bad topic",
+       "fastrtps.topic must be a DDS topic name (a letter, then letters, digits, '_' or single "
+       "'/'), got 'bad topic'"},
+      {"&fastrtps.topic=p2&fast-rtps.domain.id=300",
+       "fast-rtps.domain.id must be a number from 0 to 232, got '300'"},
+      {"&fastrtps.topic=p3&fast-rtps.publisher.qos.reliability.kind=sometimes",
+       "fast-rtps.publisher.qos.reliability.kind must be reliable or best_effort, got "
+       "'sometimes'"},
+#ifndef INKORVANE_FASTDDS
+      {"&fastrtps.topic=p4",
+       "interface_type fast-rtps needs Fast DDS, which this build of the middleware does not "
+       "have (install libfastrtps-dev and build again)"},
+#endif
+    };
+    std::string preconnect;
+    for (const auto& c : cases) { preconnect += (preconnect.empty() ? "" : ",") + port + c.first; }
+    std::unique_ptr<ChildProcess> producer =
+      startActiveProducer({"manager.components.preconnect:" + preconnect});
+    ASSERT_TRUE(producer->waitForStdoutMatch(
+      [](const std::string& out) { return testsupport::publishedValues(out).size() >= 3; },
+      kPatience))
+      << producer->stderrText();
+    expectEndsWithoutCrash(*producer);
+    const std::string errors = producer->stderrText();
+    for (const auto& c : cases)
+      {
+        EXPECT_EQ(countOf(errors, c.second), 1u) << c.second << "\n" << errors;
+      }
+    EXPECT_EQ(countOf(errors, "connected InKorvane0.outPositionData"), 0u) << errors;
+  }
+}
