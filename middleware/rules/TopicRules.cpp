@@ -142,12 +142,12 @@ namespace RTC
   {
     std::string key;
     std::string value;
-    if (givenAs(properties, {"fastrtps.topic", "fast-rtps.topic"}, key, value) &&
-        !checkTopic(key, value, refusal))
+    // Taken before it is judged, so that a refusal can name the topic as given.
+    if (givenAs(properties, {"fastrtps.topic", "fast-rtps.topic"}, key, value))
       {
-        return false;
+        terms.topic = value;
+        if (!checkTopic(key, value, refusal)) { return false; }
       }
-    if (!key.empty()) { terms.topic = value; }
     const std::string marshaling = connectorValue(properties, "marshaling_type", "corba");
     if (marshaling == "corba") { terms.marshaling = Marshaling::Corba; }
     else if (marshaling == kRos2String) { terms.marshaling = Marshaling::Ros2String; }
