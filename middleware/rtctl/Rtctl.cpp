@@ -115,7 +115,8 @@ namespace rtctl
        exitCommand,
        {}},
       {"echo",
-       "echo NAME:port [--count N] [--stamp]",
+       "echo NAME:port [--count N] [--stamp]\n"
+       "       echo --topic TOPIC [--type TYPE] [-p key=value]... [--count N] [--stamp]",
        "Connects a reader of its own to the out port and prints each value as it arrives, one\n"
        "line each, until Ctrl-C (SIGINT or SIGTERM) or N values; then it disconnects. A\n"
        "TimedString's text is printed as it is (a line feed added unless it ends with one),\n"
@@ -123,12 +124,15 @@ namespace rtctl
        "TimedBoolean (true/false) as text. --stamp puts the value's time stamp in front, as\n"
        "sec.nsec (nine digits) and a tab. Ends with status 1 when the writer closes the\n"
        "connection or is gone.\n"
-       "The writer calls rtctl back on 127.0.0.1, or on $RTCTL_ENDPOINT (host[:port]).\n",
-       {"--count"},
+       "The writer calls rtctl back on 127.0.0.1, or on $RTCTL_ENDPOINT (host[:port]).\n"
+       "With --topic it joins the DDS topic instead (TYPE default IDL:RTC/TimedString:1.0;\n"
+       "-p marshaling_type=ros2:std_msgs/String and the other topic keys as for connect).\n",
+       {"--count", "--topic", "--type", "-p"},
        echoCommand,
        {"--stamp"}},
       {"hz",
-       "hz NAME:port [--count N]",
+       "hz NAME:port [--count N]\n"
+       "       hz --topic TOPIC [--type TYPE] [-p key=value]... [--count N]",
        "Connects a reader of its own to the out port and prints once a second, until Ctrl-C or\n"
        "N lines:\n"
        "  rate=99.9/s period=10.01ms jitter=0.31ms max_dev=1.20ms drops=0\n"
@@ -137,8 +141,9 @@ namespace rtctl
        "deviation from the mean (\"-\" with fewer than two values); drops: values that reached\n"
        "rtctl but were lost because it did not keep up. Values the writer never sent cannot be\n"
        "counted; they show as a lower rate and a larger max_dev.\n"
-       "The writer calls rtctl back on 127.0.0.1, or on $RTCTL_ENDPOINT (host[:port]).\n",
-       {"--count"},
+       "The writer calls rtctl back on 127.0.0.1, or on $RTCTL_ENDPOINT (host[:port]).\n"
+       "With --topic it joins the DDS topic instead, as echo does.\n",
+       {"--count", "--topic", "--type", "-p"},
        hzCommand,
        {}},
     };

@@ -1,7 +1,7 @@
 // The chain over DDS as a user wires it with preconnects: InKorvaneComp joins the topic
 // "positions" twice (corba marshaling for OpenRTM-aist peers, std_msgs/String for ROS 2),
-// InKorvaneTestComp reads the corba topic, and a plain Fast DDS reader with ROS 2's default QoS
-// reads rt/positions. All of it on loopback, which the announced locators must show.
+// InKorvaneTestComp and rtctl echo read the corba topic, and a plain Fast DDS reader with ROS 2's
+// default QoS reads rt/positions. All of it on loopback, which the announced locators must show.
 #include "NamingLookup.h"
 #include "ProgramFixture.h"
 #include "Ros2StringReader.h"
@@ -71,6 +71,9 @@ namespace programs
       "&fast-rtps.subscriber.qos.durability.kind=transient_local");
     consumerOptions.push_back("manager.components.preactivation:rtcname://" + naming.address() +
                               "/InKorvane0, InKorvaneTest0");
+    // rtctl reads the corba topic too, before the values flow.
+    ChildProcess echo(RTCTL_PROGRAM, {"-n", naming.address(), "echo", "--topic", topic, "-p",
+                                      "fast-rtps.domain.id=5", "--count", "5"});
     std::unique_ptr<ChildProcess> consumer =
       startProgram(INKORVANE_TEST_COMP_PATH, consumerOptions);
 
@@ -98,6 +101,9 @@ namespace programs
     ASSERT_TRUE(interrupt(*consumer)) << consumer->stderrText();
 
     EXPECT_EQ(testsupport::printedValues(consumer->stdoutText()), published);
+    ASSERT_TRUE(echo.wait(kPatience)) << echo.stderrText();
+    EXPECT_EQ(echo.exitCode(), 0) << echo.stderrText();
+    EXPECT_TRUE(testsupport::isRunOf(published, echo.stdoutText(), 5)) << echo.stdoutText();
     const std::vector<std::string> sent = testsupport::sentReplies(simulatorLog(), 1);
     ASSERT_LE(published.size(), sent.size());
     EXPECT_TRUE(std::equal(published.begin(), published.end(), sent.begin()));
