@@ -3,6 +3,7 @@
 #include "CallTimeouts.h"
 #include "ConnectorNames.h"
 #include "NameValues.h"
+#include "TopicRules.h"
 
 namespace RTC
 {
@@ -59,6 +60,44 @@ namespace RTC
       {
         refusal = cannotConnect(
           first.facts.name, second.facts.name,
+          portsRefused(RTC::toString(result), stringOr(profile.properties, kRefusalKey)));
+        return false;
+      }
+    made.name = profile.name.in();
+    made.id = profile.connector_id.in();
+    return true;
+  }
+
+  bool joinTopic(const PortToConnect& port, const coil::Properties& given, MadeConnector& made,
+                 std::string& refusal)
+  {
+    coil::Properties connector = connectorProperties(given);
+    connector.setProperty("dataport.interface_type", kTopicInterface);
+    if (!port.facts.dataType.empty())
+      {
+        connector.setProperty("dataport.data_type", port.facts.dataType);
+      }
+    TopicTerms terms;
+    ConnectorTerms buffer;
+    const bool dataPort = port.facts.portType == kOutPortType || port.facts.portType == kInPortType;
+    if (!dataPort) { refusal = notADataPort(port.facts.portType); }
+    if (!dataPort || !readTopicTerms(connector, terms, refusal) ||
+        !readBufferTerms(connector, buffer, refusal))
+      {
+        refusal = cannotConnect(port.facts.name, topicEndName(terms.topic), refusal);
+        return false;
+      }
+    RTC::ConnectorProfile profile;
+    profile.name = CORBA::string_dup(connectorName(given, port.name, ddsTopicName(terms)).c_str());
+    profile.connector_id = CORBA::string_dup("");
+    profile.ports.length(1);
+    profile.ports[0] = RTC::PortService::_duplicate(port.reference.in());
+    profile.properties = toNameValues(connector);
+    const RTC::ReturnCode_t result = port.reference->connect(profile);
+    if (result != RTC::RTC_OK)
+      {
+        refusal = cannotConnect(
+          port.facts.name, topicEndName(terms.topic),
           portsRefused(RTC::toString(result), stringOr(profile.properties, kRefusalKey)));
         return false;
       }

@@ -44,6 +44,12 @@ namespace RTC
   // reference's own time-out.
   bool connectPorts(const PortToConnect& first, const PortToConnect& second,
                     const coil::Properties& given, MadeConnector& made, std::string& refusal);
+
+  // Asks `port` alone to join the topic `given` names (interface_type fast-rtps), as
+  // OpenRTM-aist 2.0 connects a port to DDS. The topic keys are judged first, by the rules our
+  // ports apply. False with "cannot connect PORT and topic NAME: ..." in `refusal`.
+  bool joinTopic(const PortToConnect& port, const coil::Properties& given, MadeConnector& made,
+                 std::string& refusal);
 }
 
 #endif

@@ -198,6 +198,26 @@ namespace RTC
     return true;
   }
 
+  bool CorbaRemoteLayer::joinTopic(const PortAddress& port, const coil::Properties& properties,
+                                   std::string& error)
+  {
+    PortToConnect end;
+    if (!findPort(port, end, error)) { return false; }
+    MadeConnector made;
+    try
+      {
+        CallTimeouts::apply(end.reference.in(), TimeOuts::kControlCall);
+        if (!RTC::joinTopic(end, properties, made, error)) { return false; }
+      }
+    catch (const CORBA::SystemException& e)
+      {
+        error = end.name + " does not answer (" + e._name() + ")";
+        return false;
+      }
+    Log::info("connected " + end.name + " to its topic (" + made.id + ")");
+    return true;
+  }
+
   bool CorbaRemoteLayer::activate(const ComponentAddress& address, std::string& error)
   {
     RTC::RTObject_var component = reference(address, error);

@@ -31,6 +31,8 @@ namespace RTC
     void componentRemoved(RTObject_impl& component) override;
     bool connect(const PortAddress& first, const PortAddress& second,
                  const coil::Properties& properties, std::string& error) override;
+    bool joinTopic(const PortAddress& port, const coil::Properties& properties,
+                   std::string& error) override;
     bool activate(const ComponentAddress& component, std::string& error) override;
     void shutdown() override;
 

@@ -6,6 +6,7 @@
 #include "Log.h"
 #include "NameValues.h"
 #include "PeerPort.h"
+#include "TopicTransport.h"
 
 #include <algorithm>
 
@@ -21,6 +22,21 @@ namespace RTC
   RTC::ReturnCode_t InPortServant::join(RTC::ConnectorProfile& profile, const Agreement& agreement,
                                         long index, Connection& connection)
   {
+    if (agreement.topic)
+      {
+        std::string problem;
+        connection.buffer = m_port.addConnection(agreement.settings);
+        connection.topicEnd = joinTopicAsReader(agreement.settings, agreement.topicTerms, m_port,
+                                                connection.buffer, problem);
+        if (!connection.topicEnd)
+          {
+            releaseEnd(connection);
+            return refuse(profile, problem);
+          }
+        const RTC::ReturnCode_t result = notifyNext(profile, index);
+        if (result != RTC::RTC_OK) { releaseEnd(connection); }
+        return result;
+      }
     // Published before the writer after us subscribes to it.
     try
       {
@@ -56,6 +72,8 @@ namespace RTC
 
   void InPortServant::releaseEnd(Connection& connection)
   {
+    // No sample reaches the buffer once the reader is gone.
+    connection.topicEnd.reset();
     if (connection.buffer) { m_port.removeConnection(connection.buffer->settings().id); }
     if (!connection.hasSink) { return; }
     try
@@ -65,6 +83,15 @@ namespace RTC
     catch (const CORBA::Exception&)
       {
         // Already gone with the POA.
+      }
+  }
+
+  void InPortServant::fillStatus(RTC::ConnectorProfile& profile, const Connection& connection)
+  {
+    PortServant::fillStatus(profile, connection);
+    if (connection.topicEnd)
+      {
+        setString(profile.properties, kMatchedKey, std::to_string(connection.topicEnd->matched()));
       }
   }
 

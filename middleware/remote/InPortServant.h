@@ -23,6 +23,7 @@ namespace RTC
     RTC::ReturnCode_t join(RTC::ConnectorProfile& profile, const Agreement& agreement, long index,
                            Connection& connection) override;
     void releaseEnd(Connection& connection) override;
+    void fillStatus(RTC::ConnectorProfile& profile, const Connection& connection) override;
     // Forgets connections whose buffer has closed (the port went).
     void pruneLocked() override;
     // The buffer and the InPortCdr object, published in the profile.

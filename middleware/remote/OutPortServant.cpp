@@ -7,6 +7,7 @@
 #include "NameValues.h"
 #include "PeerPort.h"
 #include "PublisherConnector.h"
+#include "TopicTransport.h"
 
 #include <omniORB4/minorCode.h>
 
@@ -26,6 +27,18 @@ namespace RTC
                                          long index, Connection& connection)
   {
     (void)connection;   // the out port's end lives in its connector
+    if (agreement.topic)
+      {
+        // Each port of a topic connection joins the topic by itself.
+        std::string problem;
+        std::shared_ptr<OutPortConnector> writer =
+          joinTopicAsWriter(agreement.settings, agreement.topicTerms, dataType(), problem);
+        if (!writer) { return refuse(profile, problem); }
+        m_port.addConnector(writer);
+        const RTC::ReturnCode_t result = notifyNext(profile, index);
+        if (result != RTC::RTC_OK) { m_port.removeConnector(agreement.settings.id); }
+        return result;
+      }
     // The reader after us has published its sink by the time it answers.
     RTC::ReturnCode_t result = notifyNext(profile, index);
     std::string problem;
@@ -39,6 +52,19 @@ namespace RTC
   void OutPortServant::stopWriting(const std::string& connectorId)
   {
     m_port.removeConnector(connectorId);
+  }
+
+  void OutPortServant::fillStatus(RTC::ConnectorProfile& profile, const Connection& connection)
+  {
+    (void)connection;
+    const std::string id = profile.connector_id.in();
+    for (const ConnectionStatus& status : m_port.connections())
+      {
+        if (status.settings.id == id && status.matched >= 0)
+          {
+            setString(profile.properties, kMatchedKey, std::to_string(status.matched));
+          }
+      }
   }
 
   void OutPortServant::pruneLocked()

@@ -30,6 +30,7 @@ namespace RTC
     RTC::ReturnCode_t join(RTC::ConnectorProfile& profile, const Agreement& agreement, long index,
                            Connection& connection) override;
     void stopWriting(const std::string& connectorId) override;
+    void fillStatus(RTC::ConnectorProfile& profile, const Connection& connection) override;
     // Connections the out port dropped by itself (their reader went) move to m_untold.
     void pruneLocked() override;
     // The connector to the published sink.

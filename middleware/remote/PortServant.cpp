@@ -7,6 +7,7 @@
 #include "NameValues.h"
 #include "PeerPort.h"
 #include "TextUtil.h"
+#include "TopicTransport.h"
 
 #include <algorithm>
 #include <cstring>
@@ -56,7 +57,9 @@ namespace RTC
 
   // ---- profiles
 
-  void PortServant::fillDropCounts(RTC::ConnectorProfile& profile, const Connection& connection)
+  const char* const PortServant::kMatchedKey = "dataport.inkorvane.matched";
+
+  void PortServant::fillStatus(RTC::ConnectorProfile& profile, const Connection& connection)
   {
     if (!connection.buffer) { return; }
     setString(profile.properties, kDroppedKey, std::to_string(connection.buffer->status().dropped));
@@ -74,7 +77,7 @@ namespace RTC
         for (CORBA::ULong i = 0; i < list->length(); ++i)
           {
             list[i] = m_connections[i].profile;
-            fillDropCounts(list[i], m_connections[i]);
+            fillStatus(list[i], m_connections[i]);
           }
       }
     catch (...)
@@ -95,7 +98,7 @@ namespace RTC
       {
         if (std::strcmp(connection.profile.connector_id.in(), connectorId) != 0) { continue; }
         profile = new RTC::ConnectorProfile(connection.profile);
-        fillDropCounts(profile.inout(), connection);
+        fillStatus(profile.inout(), connection);
         break;
       }
     return profile._retn();
@@ -134,8 +137,21 @@ namespace RTC
       }
     agreement.swapped = terms.littleEndian != nativeLittleEndian();
     agreement.settings = terms.settings;
-    agreement.settings.outPort = isOut() ? m_name : "peer";
-    agreement.settings.inPort = isOut() ? "peer" : m_name;
+    agreement.topic = isTopicConnector(properties);
+    if (agreement.topic)
+      {
+        if (!readTopicTerms(properties, agreement.topicTerms, problem)) { return false; }
+        // A misspelt key would otherwise leave the topic at its default unnoticed.
+        for (const std::string& key : agreement.topicTerms.unknownKeys)
+          {
+            Log::warn("port " + m_name + ": connection '" + connectionName(profile) +
+                      "': unknown key '" + key + "' ignored");
+          }
+      }
+    const std::string peer =
+      agreement.topic ? topicEndName(agreement.topicTerms.topic) : std::string("peer");
+    agreement.settings.outPort = isOut() ? m_name : peer;
+    agreement.settings.inPort = isOut() ? peer : m_name;
     agreement.settings.id = profile.connector_id.in();
     agreement.settings.name = connectionName(profile);
     return true;
@@ -150,7 +166,9 @@ namespace RTC
     for (const Connection& existing : m_connections)
       {
         if (id == existing.profile.connector_id.in()) { return true; }
-        if (allowDuplicates || existing.profile.ports.length() != profile.ports.length())
+        // A port may join several topics: one-sided connections are never the same ports again.
+        if (allowDuplicates || profile.ports.length() < 2 ||
+            existing.profile.ports.length() != profile.ports.length())
           {
             continue;
           }

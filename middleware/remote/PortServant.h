@@ -14,6 +14,7 @@
 
 #include "NoImplement.h"
 #include "ServantLifetime.h"
+#include "TopicRules.h"
 
 #include <chrono>
 #include <memory>
@@ -30,6 +31,7 @@ namespace RTC
   constexpr const char* kInportRefKey = "dataport.corba_cdr.inport_ref";
 
   class ConnectionBuffer;
+  class TopicReaderEnd;
 
   class PortServant : public NoImplement<POA_RTC::PortService>
   {
@@ -40,6 +42,9 @@ namespace RTC
                 const std::shared_ptr<ServantLifetime>& lifetime);
 
     // Once activated: its own reference and its component's.
+    // Our own key beside OpenRTM-aist's: the DDS peers a topic connection has matched now.
+    static const char* const kMatchedKey;
+
     void setReferences(RTC::PortService_ptr self, RTC::RTObject_ptr owner);
     RTC::PortService_ptr reference();
     // "<instance>.<port>"
@@ -70,13 +75,16 @@ namespace RTC
       std::shared_ptr<ConnectionBuffer> buffer;   // in port
       PortableServer::ObjectId_var sinkId;        // in port: its InPortCdr object
       bool hasSink = false;
-      unsigned misses = 0;   // in port: times the writer did not list it
+      unsigned misses = 0;                        // in port: times the writer did not list it
+      std::shared_ptr<TopicReaderEnd> topicEnd;   // in port joined to a topic
     };
     // What notify_connect reads from the connector properties.
     struct Agreement
     {
       ConnectionSettings settings;
       bool swapped = false;   // the peer's byte order is not ours
+      bool topic = false;     // interface_type fast-rtps: this port joins topicTerms' topic
+      TopicTerms topicTerms;
     };
 
     // This end's part of a connection being made: it makes its end in `connection` and tells
@@ -87,6 +95,9 @@ namespace RTC
     // value meets a closed reader; the reader lets go of its end after.
     virtual void stopWriting(const std::string& connectorId) { (void)connectorId; }
     virtual void releaseEnd(Connection& connection) { (void)connection; }
+    // What the profile of a connection reports beyond what was agreed: the values its in port
+    // dropped, the peers a topic connection has matched. Called with m_mutex held.
+    virtual void fillStatus(RTC::ConnectorProfile& profile, const Connection& connection);
     // Forgets connections whose local end has gone meanwhile. Called with m_mutex held.
     virtual void pruneLocked() = 0;
 
@@ -116,7 +127,6 @@ namespace RTC
     void removeOwnEnd(const std::string& connectorId);
     // Removes this port's end; false when it was not here.
     bool removeLocal(const std::string& connectorId, Connection& removed);
-    void fillDropCounts(RTC::ConnectorProfile& profile, const Connection& connection);
 
     const std::string m_name;
     const std::string m_dataType;

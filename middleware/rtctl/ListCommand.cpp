@@ -7,6 +7,7 @@
 #include "RtctlSurface.h"
 #include "RtcText.h"
 #include "ToolError.h"
+#include "TopicRules.h"
 
 #include <algorithm>
 #include <iostream>
@@ -16,11 +17,26 @@ namespace rtctl
 {
   namespace
   {
-    // "A.out -> B.in": out ports first, whatever order the connector lists its ports in.
+    // "A.out -> B.in": out ports first, whatever order the connector lists its ports in. A topic
+    // is the other end of a port that joined one: "A.out -> topic T", "topic T -> B.in".
     std::string connectionEnds(const RTC::ConnectorProfile& connector, PortDirectory& directory)
     {
       std::string outs;
       std::string others;
+      const coil::Properties properties = RTC::toProperties(connector.properties);
+      if (RTC::isTopicConnector(properties))
+        {
+          RTC::TopicTerms terms;
+          std::string refusal;
+          RTC::readTopicTerms(properties, terms, refusal);
+          const std::string topic = RTC::topicEndName(terms.topic);
+          for (CORBA::ULong i = 0; i < connector.ports.length(); ++i)
+            {
+              const bool out =
+                directory.lookUp(connector.ports[i].in()).direction == PortDirection::Out;
+              (out ? others : outs) = topic;
+            }
+        }
       for (CORBA::ULong i = 0; i < connector.ports.length(); ++i)
         {
           const PortView& port = directory.lookUp(connector.ports[i].in());
@@ -44,6 +60,12 @@ namespace rtctl
       if (RTC::findString(properties, "dataport.inkorvane.dropped", dropped))
         {
           out << " dropped=" << dropped;
+        }
+      // A topic connection of ours: the DDS peers matched now.
+      std::string matched;
+      if (RTC::findString(properties, "dataport.inkorvane.matched", matched))
+        {
+          out << " matched=" << matched;
         }
       out << "\n";
     }

@@ -72,16 +72,45 @@ namespace rtctl
     }
   }
 
+  namespace
+  {
+    int joinTopic(ToolContext& context, const Arguments& arguments, coil::Properties given)
+    {
+      if (arguments.positional.size() != 1)
+        {
+          throw ToolError("connect: with --topic expects one port, NAME:port", true);
+        }
+      PortEnd end = parsePortEnd(arguments.positional[0], "connect");
+      lookUp(context, end);
+      given.setProperty("interface_type", RTC::kTopicInterface);
+      given.setProperty("fastrtps.topic", arguments.option("--topic"));
+      RTC::MadeConnector made;
+      std::string refusal;
+      try
+        {
+          if (!RTC::joinTopic(toConnect(end), given, made, refusal)) { throw ToolError(refusal); }
+        }
+      catch (const CORBA::SystemException& e)
+        {
+          throw ToolError(ToolContext::describe(end.text, e, TimeOuts::inMs(TimeOuts::kToolCall)));
+        }
+      std::cout << "connected " << end.view.name << " to topic " << arguments.option("--topic")
+                << "  name=" << made.name << " id=" << made.id << std::endl;
+      return 0;
+    }
+  }
+
   int connectCommand(ToolContext& context, const Arguments& arguments)
   {
     auto found = arguments.options.find("-p");
     const ConnectorSettings settings = parseConnectorSettings(
       found == arguments.options.end() ? std::vector<std::string>() : found->second);
+    coil::Properties given = RTC::toProperties(settings.properties);
+    if (!settings.name.empty()) { given.setProperty("name", settings.name); }
+    if (arguments.options.count("--topic") != 0) { return joinTopic(context, arguments, given); }
     PortEnd a;
     PortEnd b;
     lookUpPair(context, arguments, "connect", a, b);
-    coil::Properties given = RTC::toProperties(settings.properties);
-    if (!settings.name.empty()) { given.setProperty("name", settings.name); }
     RTC::MadeConnector made;
     std::string refusal;
     try

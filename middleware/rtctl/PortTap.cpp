@@ -138,6 +138,23 @@ namespace rtctl
     m_peer = end.text;
   }
 
+  void PortTap::joinTopic(const coil::Properties& given, std::size_t bufferLength)
+  {
+    coil::Properties keys = given;
+    keys.setProperty("interface_type", RTC::kTopicInterface);
+    keys.setProperty("buffer.length", std::to_string(bufferLength));
+    keys.setProperty("buffer.write.full_policy", "overwrite");
+    RTC::PortToConnect self;
+    self.reference = m_servant->reference();
+    self.name = m_servant->name();
+    self.facts = {m_servant->name(), RTC::kInPortType, m_servant->dataType()};
+    RTC::MadeConnector made;
+    std::string refusal;
+    if (!RTC::joinTopic(self, keys, made, refusal)) { throw ToolError(refusal); }
+    m_connectorId = made.id;
+    m_peer = "topic " + keys.getProperty("fastrtps.topic");
+  }
+
   void PortTap::disconnect()
   {
     if (m_connectorId.empty()) { return; }

@@ -38,6 +38,9 @@ namespace rtctl
     // Connects to the out port `end`, whose buffer holds `bufferLength` values (the oldest
     // is dropped when full). Throws ToolError when the ports refuse.
     void connect(const PortEnd& end, std::size_t bufferLength);
+    // Joins the DDS topic `given` names (fastrtps.topic and the other topic keys). Throws
+    // ToolError with the port's reason when it refuses.
+    void joinTopic(const coil::Properties& given, std::size_t bufferLength);
     // Removes the connection at both ends. Throws ToolError when the out port refuses or does
     // not answer; the connection is then gone at this end only.
     void disconnect();

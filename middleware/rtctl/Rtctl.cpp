@@ -33,7 +33,8 @@ namespace rtctl
        listCommand,
        {}},
       {"connect",
-       "connect NAME:port NAME:port [-p key=value]...",
+       "connect NAME:port NAME:port [-p key=value]...\n"
+       "       connect NAME:port --topic TOPIC [-p key=value]...",
        "Connects an out port with an in port of the same data type (either order). Properties:\n"
        "  -p buffer.length=N                        values the reader's buffer holds (default 8)\n"
        "  -p buffer.write.full_policy=overwrite     a full buffer drops its oldest value "
@@ -45,8 +46,11 @@ namespace rtctl
        "(default new)\n"
        "  -p name=TEXT                              the connection's name\n"
        "Other keys go to the connector profile as they are; 'dataport.' is added when missing.\n"
+       "With --topic, the one port joins a DDS topic (interface_type fast-rtps), with e.g.\n"
+       "  -p marshaling_type=corba|ros2:std_msgs/String   (default corba)\n"
+       "  -p fast-rtps.publisher.qos.reliability.kind=best_effort, fastrtps.QoSXML=FILE\n"
        "Prints the connection's name and id.\n",
-       {"-p"},
+       {"-p", "--topic"},
        connectCommand,
        {}},
       {"disconnect",
@@ -111,7 +115,8 @@ namespace rtctl
        exitCommand,
        {}},
       {"echo",
-       "echo NAME:port [--count N] [--stamp]",
+       "echo NAME:port [--count N] [--stamp]\n"
+       "       echo --topic TOPIC [--type TYPE] [-p key=value]... [--count N] [--stamp]",
        "Connects a reader of its own to the out port and prints each value as it arrives, one\n"
        "line each, until Ctrl-C (SIGINT or SIGTERM) or N values; then it disconnects. A\n"
        "TimedString's text is printed as it is (a line feed added unless it ends with one),\n"
@@ -119,12 +124,15 @@ namespace rtctl
        "TimedBoolean (true/false) as text. --stamp puts the value's time stamp in front, as\n"
        "sec.nsec (nine digits) and a tab. Ends with status 1 when the writer closes the\n"
        "connection or is gone.\n"
-       "The writer calls rtctl back on 127.0.0.1, or on $RTCTL_ENDPOINT (host[:port]).\n",
-       {"--count"},
+       "The writer calls rtctl back on 127.0.0.1, or on $RTCTL_ENDPOINT (host[:port]).\n"
+       "With --topic it joins the DDS topic instead (TYPE default IDL:RTC/TimedString:1.0;\n"
+       "-p marshaling_type=ros2:std_msgs/String and the other topic keys as for connect).\n",
+       {"--count", "--topic", "--type", "-p"},
        echoCommand,
        {"--stamp"}},
       {"hz",
-       "hz NAME:port [--count N]",
+       "hz NAME:port [--count N]\n"
+       "       hz --topic TOPIC [--type TYPE] [-p key=value]... [--count N]",
        "Connects a reader of its own to the out port and prints once a second, until Ctrl-C or\n"
        "N lines:\n"
        "  rate=99.9/s period=10.01ms jitter=0.31ms max_dev=1.20ms drops=0\n"
@@ -133,8 +141,9 @@ namespace rtctl
        "deviation from the mean (\"-\" with fewer than two values); drops: values that reached\n"
        "rtctl but were lost because it did not keep up. Values the writer never sent cannot be\n"
        "counted; they show as a lower rate and a larger max_dev.\n"
-       "The writer calls rtctl back on 127.0.0.1, or on $RTCTL_ENDPOINT (host[:port]).\n",
-       {"--count"},
+       "The writer calls rtctl back on 127.0.0.1, or on $RTCTL_ENDPOINT (host[:port]).\n"
+       "With --topic it joins the DDS topic instead, as echo does.\n",
+       {"--count", "--topic", "--type", "-p"},
        hzCommand,
        {}},
       {"watch",

@@ -4,6 +4,7 @@
 #include "Commands.h"
 
 #include "ConnectorRules.h"
+#include "ConnectorSettings.h"
 #include "ObserverTap.h"
 #include "PortTap.h"
 #include "RateMeter.h"
@@ -25,19 +26,42 @@ namespace rtctl
     struct Watch
     {
       PortEnd end;
+      coil::Properties topic;   // with --topic: the topic keys, and no port
       const ValueReader* reader = nullptr;
       unsigned long count = 0;   // 0: until a signal
     };
 
     Watch prepare(ToolContext& context, const Arguments& arguments, const std::string& command)
     {
+      Watch watch;
+      const std::string count = arguments.option("--count");
+      if (!count.empty()) { watch.count = parseCount(count, "--count"); }
+      const std::string topic = arguments.option("--topic");
+      if (!topic.empty())
+        {
+          if (!arguments.positional.empty())
+            {
+              throw ToolError(command + ": with --topic expects no port", true);
+            }
+          auto keys = arguments.options.find("-p");
+          watch.topic = RTC::toProperties(parseConnectorSettings(keys == arguments.options.end()
+                                                                   ? std::vector<std::string>()
+                                                                   : keys->second)
+                                            .properties);
+          watch.topic.setProperty("fastrtps.topic", topic);
+          const std::string type = arguments.option("--type", "IDL:RTC/TimedString:1.0");
+          watch.reader = findValueReader(type);
+          if (watch.reader == nullptr)
+            {
+              throw ToolError("cannot " + command + " topic " + topic + ": rtctl cannot read " +
+                              type + " (it reads " + readableTypes() + ")");
+            }
+          return watch;
+        }
       if (arguments.positional.size() != 1)
         {
           throw ToolError(command + ": expects one out port, NAME:port", true);
         }
-      Watch watch;
-      const std::string count = arguments.option("--count");
-      if (!count.empty()) { watch.count = parseCount(count, "--count"); }
       watch.end = parsePortEnd(arguments.positional[0], command);
       lookUp(context, watch.end);
       const PortView& view = watch.end.view;
@@ -90,10 +114,11 @@ namespace rtctl
         : m_tap(tap), m_next(PortTap::Clock::now() + TimeOuts::kToolWriterCheck)
       {
       }
-      // Throws ToolError once the connection is gone.
-      void operator()(const PortEnd& end)
+      // Throws ToolError once the connection is gone. A topic has no writer to ask.
+      void operator()(const Watch& watch)
       {
-        if (PortTap::Clock::now() < m_next) { return; }
+        const PortEnd& end = watch.end;
+        if (!watch.topic.propertyNames().empty() || PortTap::Clock::now() < m_next) { return; }
         m_next = PortTap::Clock::now() + TimeOuts::kToolWriterCheck;
         if (!m_tap.stillConnected())
           {
@@ -107,6 +132,12 @@ namespace rtctl
       PortTap::Clock::time_point m_next;
     };
 
+    void start(PortTap& tap, const Watch& watch)
+    {
+      if (watch.topic.propertyNames().empty()) { tap.connect(watch.end, kBufferLength); }
+      else { tap.joinTopic(watch.topic, kBufferLength); }
+    }
+
     double seconds(PortTap::Clock::time_point time)
     {
       return std::chrono::duration<double>(time.time_since_epoch()).count();
@@ -119,7 +150,7 @@ namespace rtctl
     const bool stamp = arguments.flag("--stamp");
     RTC::ShutdownSignal& signal = endSignal();
     PortTap tap(context, "rtctl_echo", *watch.reader);
-    tap.connect(watch.end, kBufferLength);
+    start(tap, watch);
     WriterCheck check(tap);
     unsigned long printed = 0;
     bool open = true;
@@ -137,7 +168,7 @@ namespace rtctl
         if (open && (watch.count == 0 || printed < watch.count))
           {
             tap.waitForArrival(TimeOuts::kToolWatchTick);
-            check(watch.end);
+            check(watch);
           }
       }
     const unsigned long long dropped = tap.dropped();
@@ -155,7 +186,7 @@ namespace rtctl
     const Watch watch = prepare(context, arguments, "hz");
     RTC::ShutdownSignal& signal = endSignal();
     PortTap tap(context, "rtctl_hz", *watch.reader);
-    tap.connect(watch.end, kBufferLength);
+    start(tap, watch);
     WriterCheck check(tap);
     PortTap::Clock::time_point windowEnd = PortTap::Clock::now() + std::chrono::seconds(1);
     RateMeter meter(seconds(windowEnd - std::chrono::seconds(1)));
@@ -183,7 +214,7 @@ namespace rtctl
             continue;
           }
         tap.waitForArrival(TimeOuts::kToolWatchTick);
-        check(watch.end);
+        check(watch);
       }
     tap.disconnect();
     return 0;

@@ -10,15 +10,6 @@ namespace RTC
   {
     const std::string kPrefix = "dataport.";
 
-    // "KEY must be WHAT, got 'VALUE'": every property refusal reads this way.
-    bool refuse(const std::string& key, const std::string& what, const std::string& value,
-                std::string& refusal)
-    {
-      refusal = key + " must be " + what + ", " +
-                (value.empty() ? std::string("none given") : "got '" + value + "'");
-      return false;
-    }
-
     // "IDL:RTC/TimedString:1.0" -> "RTC/TimedString"; a bare name stays as it is.
     std::string typeName(const std::string& dataType)
     {
@@ -39,6 +30,14 @@ namespace RTC
       const std::string::size_type slash = name.rfind('/');
       return slash == std::string::npos ? name : name.substr(slash + 1);
     }
+  }
+
+  bool refuse(const std::string& key, const std::string& what, const std::string& value,
+              std::string& refusal)
+  {
+    refusal = key + " must be " + what + ", " +
+              (value.empty() ? std::string("none given") : "got '" + value + "'");
+    return false;
   }
 
   std::string dataportKey(const std::string& key)
@@ -130,8 +129,9 @@ namespace RTC
 
   bool checkInterfaceType(const std::string& value, std::string& refusal)
   {
-    if (toLower(value) == "corba_cdr") { return true; }
-    return refuse("interface_type", "corba_cdr", value, refusal);
+    const std::string type = toLower(value);
+    if (type == "corba_cdr" || type == kTopicInterface) { return true; }
+    return refuse("interface_type", std::string("corba_cdr or ") + kTopicInterface, value, refusal);
   }
 
   bool checkDataflowType(const std::string& value, std::string& refusal)
@@ -365,6 +365,8 @@ namespace RTC
     return component + " has no port '" + port +
            "' (its ports: " + (names.empty() ? std::string("none") : names) + ")";
   }
+
+  const char* const kTopicInterface = "fast-rtps";
 
   // Our own key, beside OpenRTM-aist's, which ignore it.
   const char* const kRefusalKey = "dataport.inkorvane.refusal";

@@ -14,6 +14,11 @@ namespace RTC
 {
   // ---- connector properties
 
+  // "KEY must be WHAT, got 'VALUE'" (or "none given") into `refusal`: every property refusal
+  // reads this way. Returns false.
+  bool refuse(const std::string& key, const std::string& what, const std::string& value,
+              std::string& refusal);
+
   // "buffer.length" -> "dataport.buffer.length"; a key that has the prefix stays as it is.
   std::string dataportKey(const std::string& key);
 
@@ -45,7 +50,9 @@ namespace RTC
   // A time-out `key` in seconds, fractions allowed.
   bool checkTimeout(const std::string& key, const std::string& value, double& seconds,
                     std::string& refusal);
+  // corba_cdr, or kTopicInterface: a port that joins a DDS topic (TopicRules.h).
   bool checkInterfaceType(const std::string& value, std::string& refusal);
+  extern const char* const kTopicInterface;
   bool checkDataflowType(const std::string& value, std::string& refusal);
   bool checkByteOrder(const std::string& value, ConnectorTerms& terms, std::string& refusal);
   // How the writer delivers: flush (write() delivers before it returns) or new (a publisher

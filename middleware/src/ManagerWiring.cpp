@@ -29,6 +29,14 @@ namespace RTC
       }
     for (const PreconnectEntry& entry : entries)
       {
+        if (entry.oneSided)
+          {
+            if (!joinTopic(entry.first, entry.properties, error))
+              {
+                Log::error("preconnect " + entry.first.text() + " to its topic: " + error);
+              }
+            continue;
+          }
         if (!connect(entry.first, entry.second, entry.properties, error))
           {
             Log::error("preconnect " + entry.first.text() + " to " + entry.second.text() + ": " +
@@ -109,6 +117,17 @@ namespace RTC
     // Named in the order asked, as a connection through the remote layer is.
     settings.name = connectorName(properties, facts[0].name, facts[1].name);
     return connectInProcess(*out, *in, settings, error);
+  }
+
+  bool ManagerWiring::joinTopic(const PortAddress& port, const coil::Properties& properties,
+                                std::string& error)
+  {
+    if (m_remote == nullptr)
+      {
+        error = "a port joins a topic through the remote layer, which is not there";
+        return false;
+      }
+    return m_remote->joinTopic(port, properties, error);
   }
 
   bool ManagerWiring::activate(const ComponentAddress& component, std::string& error)

@@ -25,6 +25,8 @@ namespace RTC
     void preconnect(const coil::Properties& config);
     void preactivate(const coil::Properties& config);
 
+    // Joins a port to the DDS topic `properties` name (interface_type fast-rtps).
+    bool joinTopic(const PortAddress& port, const coil::Properties& properties, std::string& error);
     // Connects two ports named as in manager.components.preconnect, either order. False with
     // `error`.
     bool connect(const PortAddress& first, const PortAddress& second,

@@ -1,6 +1,7 @@
 #include "PortAddress.h"
 
 #include "TextUtil.h"
+#include "TopicRules.h"
 
 namespace RTC
 {
@@ -93,7 +94,8 @@ namespace RTC
               }
             else { entry.properties.setProperty(key, value); }
           }
-        if (!havePeer)
+        entry.oneSided = !havePeer && isTopicConnector(entry.properties);
+        if (!havePeer && !entry.oneSided)
           {
             error = "preconnect entry '" + item + "' has no port=...";
             return false;

@@ -28,14 +28,16 @@ namespace RTC
   struct PreconnectEntry
   {
     PortAddress first;
-    PortAddress second;
+    PortAddress second;            // none when the port joins a topic (oneSided)
     coil::Properties properties;   // buffer.length and the like
+    bool oneSided = false;
   };
 
   bool parseComponentAddress(const std::string& text, ComponentAddress& address,
                              std::string& error);
   bool parsePortAddress(const std::string& text, PortAddress& address, std::string& error);
-  // "A.port?port=B.port&key=value,..." (blanks around entries ignored).
+  // "A.port?port=B.port&key=value,..." (blanks around entries ignored); with
+  // interface_type=fast-rtps the port=... may be left out: the port joins a topic.
   bool parsePreconnect(const std::string& text, std::vector<PreconnectEntry>& entries,
                        std::string& error);
   // Comma-separated component names.

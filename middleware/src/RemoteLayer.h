@@ -27,6 +27,9 @@ namespace RTC
     // Connects two ports of which at least one is in another process.
     virtual bool connect(const PortAddress& first, const PortAddress& second,
                          const coil::Properties& properties, std::string& error) = 0;
+    // Joins a port of any process to the DDS topic that `properties` name.
+    virtual bool joinTopic(const PortAddress& port, const coil::Properties& properties,
+                           std::string& error) = 0;
     // Activates a component of another process.
     virtual bool activate(const ComponentAddress& component, std::string& error) = 0;
     // Last step of the manager's shutdown, before the ORB is destroyed.

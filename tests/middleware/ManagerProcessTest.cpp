@@ -167,8 +167,9 @@ TEST(ProbeProcess, RefusedPreconnectEntriesAreReportedInTheConnectorRulesWords)
        {"cannot connect Probe0.out and Probe1.out: both are out ports",
         "cannot connect Probe0.out and Probe1.in: buffer.length must be a number from 1 to "
         "1000000, got '0'",
-        "refused: interface_type must be corba_cdr, got 'shared_memory'",
-        "cannot connect Probe1.in and Probe0.out: interface_type must be corba_cdr, got "
+        "refused: interface_type must be corba_cdr or fast-rtps, got 'shared_memory'",
+        "cannot connect Probe1.in and Probe0.out: interface_type must be corba_cdr or fast-rtps, "
+        "got "
         "'shared_memory'"})
     {
       EXPECT_NE(std::string::npos, errors.find(expected)) << expected << "\n" << errors;

@@ -95,7 +95,8 @@ namespace remotetest
       // Not judged by rtctl: the port refuses, and its reason comes back.
       {{"connect", "Probe0:out", "Probe1:in", "-p", "interface_type=shared_memory"},
        1,
-       "cannot connect Probe0:out and Probe1:in: interface_type must be corba_cdr, got "
+       "cannot connect Probe0:out and Probe1:in: interface_type must be corba_cdr or fast-rtps, "
+       "got "
        "'shared_memory'",
        ""},
       {{"connect", "Probe0:out", "Probe1:in", "-p", "novalue"}, 2, "key=value", ""},

@@ -458,7 +458,7 @@ namespace remotetest
     const Case cases[] = {
       {in.in(),
        {{"dataport.interface_type", "shared_memory"}},
-       "interface_type must be corba_cdr, got 'shared_memory'"},
+       "interface_type must be corba_cdr or fast-rtps, got 'shared_memory'"},
       {in.in(), {{"dataport.dataflow_type", "pull"}}, "dataflow_type must be push, got 'pull'"},
       {in.in(),
        {{"dataport.data_type", "IDL:RTC/Time:1.0"}},

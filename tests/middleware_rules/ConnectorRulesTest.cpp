@@ -50,9 +50,9 @@ namespace
   TEST(ConnectorRules, EachPropertyRefusalHasItsOwnWords)
   {
     const std::vector<std::pair<Pairs, std::string>> cases = {
-      {{}, "interface_type must be corba_cdr, none given"},
+      {{}, "interface_type must be corba_cdr or fast-rtps, none given"},
       {{{"dataport.interface_type", "shared_memory"}},
-       "interface_type must be corba_cdr, got 'shared_memory'"},
+       "interface_type must be corba_cdr or fast-rtps, got 'shared_memory'"},
       {soundWith("dataport.dataflow_type", "pull"), "dataflow_type must be push, got 'pull'"},
       {soundWith("dataport.subscription_type", "periodic"),
        "subscription_type must be flush or new, got 'periodic'"},

@@ -57,6 +57,7 @@ namespace RTC
     ConnectionSettings settings;
     std::size_t buffered = 0;         // values waiting at the in port
     unsigned long long dropped = 0;   // values lost to a full buffer
+    int matched = -1;                 // a topic connection: the readers matched now
   };
 }
 

@@ -1,0 +1,65 @@
+// Joining ports to topics on Fast DDS: the shared topic, the QoS, then the connection's own
+// writer or reader.
+#include "FastDdsDomain.h"
+#include "FastDdsQos.h"
+#include "TopicPayload.h"
+#include "TopicReaderConnector.h"
+#include "TopicTransport.h"
+#include "TopicWriterConnector.h"
+
+namespace RTC
+{
+  namespace dds = eprosima::fastdds::dds;
+
+  std::shared_ptr<OutPortConnector> joinTopicAsWriter(const ConnectionSettings& settings,
+                                                      const TopicTerms& terms,
+                                                      const std::string& dataType,
+                                                      std::string& problem)
+  {
+    TopicUse use;
+    if (!checkMarshaling(terms.marshaling, dataType, problem) ||
+        !FastDdsDomain::instance().openTopic(terms, ddsTypeName(terms.marshaling, dataType), use,
+                                             problem))
+      {
+        return nullptr;
+      }
+    dds::DataWriterQos qos;
+    dds::DataWriter* writer = nullptr;
+    if (writerQos(*use.publisher, terms, settings.bufferLength, qos, problem))
+      {
+        writer = use.publisher->create_datawriter(use.topic, qos);
+        if (writer == nullptr) { problem = "Fast DDS refuses a writer with this QoS"; }
+      }
+    if (writer == nullptr)
+      {
+        FastDdsDomain::instance().closeTopic(use);
+        return nullptr;
+      }
+    return std::make_shared<TopicWriterConnector>(settings, terms.marshaling, use, writer);
+  }
+
+  std::unique_ptr<TopicReaderEnd> joinTopicAsReader(const ConnectionSettings& settings,
+                                                    const TopicTerms& terms, InPortBase& port,
+                                                    const std::shared_ptr<ConnectionBuffer>& buffer,
+                                                    std::string& problem)
+  {
+    TopicUse use;
+    if (!checkMarshaling(terms.marshaling, port.dataType(), problem) ||
+        !FastDdsDomain::instance().openTopic(terms, ddsTypeName(terms.marshaling, port.dataType()),
+                                             use, problem))
+      {
+        return nullptr;
+      }
+    // From here the reader end lets go of the topic, whatever happens.
+    std::unique_ptr<TopicReaderConnector> reader(
+      new TopicReaderConnector(terms.marshaling, use, port, buffer));
+    dds::DataReaderQos qos;
+    if (!readerQos(*use.subscriber, terms, settings.bufferLength, qos, problem)) { return nullptr; }
+    if (!reader->start(qos))
+      {
+        problem = "Fast DDS refuses a reader with this QoS";
+        return nullptr;
+      }
+    return reader;
+  }
+}
