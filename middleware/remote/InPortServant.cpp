@@ -1,11 +1,14 @@
 #include "InPortServant.h"
 
+#include "CallTimeouts.h"
 #include "ConnectionBuffer.h"
 #include "ConnectionWatcher.h"
 #include "InPortCdrServant.h"
 #include "Log.h"
 #include "NameValues.h"
+#include "OutPortSource.h"
 #include "PeerPort.h"
+#include "TextUtil.h"
 #include "TopicTransport.h"
 
 #include <algorithm>
@@ -35,6 +38,17 @@ namespace RTC
           }
         const RTC::ReturnCode_t result = notifyNext(profile, index);
         if (result != RTC::RTC_OK) { releaseEnd(connection); }
+        return result;
+      }
+    if (agreement.settings.pull)
+      {
+        // The writer after us has published its source by the time it answers.
+        RTC::ReturnCode_t result = notifyNext(profile, index);
+        std::string problem;
+        if (result == RTC::RTC_OK && !subscribe(profile, agreement, connection, problem))
+          {
+            result = refuse(profile, problem);
+          }
         return result;
       }
     // Published before the writer after us subscribes to it.
@@ -68,6 +82,48 @@ namespace RTC
     CORBA::Any ref;
     ref <<= reference.in();
     setValue(profile.properties, kInportRefKey, ref);
+  }
+
+  bool InPortServant::subscribe(const RTC::ConnectorProfile& profile, const Agreement& agreement,
+                                Connection& connection, std::string& problem)
+  {
+    CORBA::Object_var object;
+    std::string ior;
+    try
+      {
+        if (findString(profile.properties, kOutportIorKey, ior))
+          {
+            object = m_orb->string_to_object(ior.c_str());
+          }
+        else if (const CORBA::Any* ref = findValue(profile.properties, kOutportRefKey))
+          {
+            *ref >>= CORBA::Any::to_object(object.out());
+          }
+        else
+          {
+            problem = "the out port published neither " + std::string(kOutportIorKey) + " nor " +
+                      kOutportRefKey;
+            return false;
+          }
+        if (!CORBA::is_nil(object)) { CallTimeouts::apply(object.in(), TimeOuts::kDataCall); }
+        OpenRTM::OutPortCdr_var source = OpenRTM::OutPortCdr::_narrow(object.in());
+        if (CORBA::is_nil(source))
+          {
+            problem = "the out port published no OutPortCdr object";
+            return false;
+          }
+        const bool eachOnce = toLower(trim(stringOr(profile.properties, kEachOnceKey))) == "yes";
+        connection.buffer = m_port.addConnection(
+          agreement.settings,
+          std::make_shared<OutPortSource>(m_port, source.in(), agreement.swapped, eachOnce,
+                                          agreement.settings.name));
+        return true;
+      }
+    catch (const CORBA::Exception& e)
+      {
+        problem = "the out port's data object does not answer (" + std::string(e._name()) + ")";
+        return false;
+      }
   }
 
   void InPortServant::releaseEnd(Connection& connection)

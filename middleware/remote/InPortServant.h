@@ -1,5 +1,6 @@
-// The remote face of an in port: for each connection it makes a buffer and an InPortCdr object
-// that writers put values into, and publishes that object in the connector profile.
+// The remote face of an in port: for each push connection it makes a buffer and an InPortCdr
+// object that writers put values into, and publishes that object in the connector profile; for
+// each pull connection it subscribes to the OutPortCdr object the out port published.
 #ifndef RTM_REMOTE_INPORTSERVANT_H
 #define RTM_REMOTE_INPORTSERVANT_H
 
@@ -29,6 +30,9 @@ namespace RTC
     // The buffer and the InPortCdr object, published in the profile.
     void publish(RTC::ConnectorProfile& profile, const Agreement& agreement,
                  Connection& connection);
+    // Pull: the writer's OutPortCdr object, as the source of the connection's values.
+    bool subscribe(const RTC::ConnectorProfile& profile, const Agreement& agreement,
+                   Connection& connection, std::string& problem);
 
     InPortBase& m_port;
   };

@@ -5,8 +5,10 @@
 #include "InPortCdrServant.h"
 #include "InProcessConnector.h"
 #include "NameValues.h"
+#include "OutPortCdrServant.h"
 #include "PeerPort.h"
 #include "PublisherConnector.h"
+#include "PullConnector.h"
 #include "TopicTransport.h"
 
 #include <omniORB4/minorCode.h>
@@ -26,7 +28,6 @@ namespace RTC
   RTC::ReturnCode_t OutPortServant::join(RTC::ConnectorProfile& profile, const Agreement& agreement,
                                          long index, Connection& connection)
   {
-    (void)connection;   // the out port's end lives in its connector
     if (agreement.topic)
       {
         // Each port of a topic connection joins the topic by itself.
@@ -39,6 +40,22 @@ namespace RTC
         if (result != RTC::RTC_OK) { m_port.removeConnector(agreement.settings.id); }
         return result;
       }
+    if (agreement.settings.pull)
+      {
+        // Published before the reader after us subscribes to it.
+        try
+          {
+            publish(profile, agreement, connection);
+          }
+        catch (const CORBA::Exception& e)
+          {
+            releaseEnd(connection);
+            return refuse(profile, std::string("cannot serve its data object (") + e._name() + ")");
+          }
+        const RTC::ReturnCode_t result = notifyNext(profile, index);
+        if (result != RTC::RTC_OK) { releaseEnd(connection); }
+        return result;
+      }
     // The reader after us has published its sink by the time it answers.
     RTC::ReturnCode_t result = notifyNext(profile, index);
     std::string problem;
@@ -47,6 +64,41 @@ namespace RTC
         result = refuse(profile, problem);
       }
     return result;
+  }
+
+  void OutPortServant::publish(RTC::ConnectorProfile& profile, const Agreement& agreement,
+                               Connection& connection)
+  {
+    auto connector = std::make_shared<PullConnector>(agreement.settings, agreement.swapped);
+    PortableServer::Servant_var<OutPortCdrServant> source =
+      new OutPortCdrServant(connector, m_lifetime);
+    connection.profile.connector_id = profile.connector_id;   // for releaseEnd on failure
+    connection.sinkId = m_poa->activate_object(source.in());
+    connection.hasSink = true;
+    m_port.addConnector(connector);
+    CORBA::Object_var object = m_poa->id_to_reference(connection.sinkId.in());
+    OpenRTM::OutPortCdr_var reference = OpenRTM::OutPortCdr::_narrow(object);
+    CORBA::String_var ior = m_orb->object_to_string(object.in());
+    // An OpenRTM-aist in port after us drops non-string values: the string IOR is what counts.
+    setString(profile.properties, kOutportIorKey, ior.in());
+    CORBA::Any ref;
+    ref <<= reference.in();
+    setValue(profile.properties, kOutportRefKey, ref);
+    setString(profile.properties, kEachOnceKey, "YES");
+  }
+
+  void OutPortServant::releaseEnd(Connection& connection)
+  {
+    if (!connection.hasSink) { return; }
+    m_port.removeConnector(connection.profile.connector_id.in());
+    try
+      {
+        m_poa->deactivate_object(connection.sinkId.in());
+      }
+    catch (const CORBA::Exception&)
+      {
+        // Already gone with the POA.
+      }
   }
 
   void OutPortServant::stopWriting(const std::string& connectorId)

@@ -1,6 +1,7 @@
-// The remote face of an out port: for each connection it subscribes to the InPortCdr object the
-// in port published, through the connector that suits the reader (in this process, CDR calls,
-// or a publisher thread for subscription_type new).
+// The remote face of an out port: for each push connection it subscribes to the InPortCdr object
+// the in port published, through the connector that suits the reader (in this process, CDR
+// calls, or a publisher thread for subscription_type new); for each pull connection it
+// publishes an OutPortCdr object that hands the reader the queued values.
 #ifndef RTM_REMOTE_OUTPORTSERVANT_H
 #define RTM_REMOTE_OUTPORTSERVANT_H
 
@@ -31,6 +32,10 @@ namespace RTC
                            Connection& connection) override;
     void stopWriting(const std::string& connectorId) override;
     void fillStatus(RTC::ConnectorProfile& profile, const Connection& connection) override;
+    void releaseEnd(Connection& connection) override;
+    // Pull: the queue and the OutPortCdr object, published in the profile.
+    void publish(RTC::ConnectorProfile& profile, const Agreement& agreement,
+                 Connection& connection);
     // Connections the out port dropped by itself (their reader went) move to m_untold.
     void pruneLocked() override;
     // The connector to the published sink.

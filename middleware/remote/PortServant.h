@@ -29,6 +29,12 @@ namespace RTC
   // as a stringified reference and as the object itself; a writer may take either.
   constexpr const char* kInportIorKey = "dataport.corba_cdr.inport_ior";
   constexpr const char* kInportRefKey = "dataport.corba_cdr.inport_ref";
+  // Where an out port publishes its OutPortCdr object of a pull connection, for its reader.
+  constexpr const char* kOutportIorKey = "dataport.corba_cdr.outport_ior";
+  constexpr const char* kOutportRefKey = "dataport.corba_cdr.outport_ref";
+  // Our own key, set by our out port on a pull connection: its get hands out each value once.
+  // Without it (an OpenRTM-aist writer) get answers an empty queue with the last value again.
+  constexpr const char* kEachOnceKey = "dataport.inkorvane.get_each_once";
 
   class ConnectionBuffer;
   class TopicReaderEnd;
@@ -73,7 +79,7 @@ namespace RTC
     {
       RTC::ConnectorProfile profile;
       std::shared_ptr<ConnectionBuffer> buffer;   // in port
-      PortableServer::ObjectId_var sinkId;        // in port: its InPortCdr object
+      PortableServer::ObjectId_var sinkId;        // its InPortCdr or (pull) OutPortCdr object
       bool hasSink = false;
       unsigned misses = 0;                        // in port: times the writer did not list it
       std::shared_ptr<TopicReaderEnd> topicEnd;   // in port joined to a topic

@@ -134,11 +134,12 @@ namespace RTC
     return refuse("interface_type", std::string("corba_cdr or ") + kTopicInterface, value, refusal);
   }
 
-  bool checkDataflowType(const std::string& value, std::string& refusal)
+  bool checkDataflowType(const std::string& value, ConnectorTerms& terms, std::string& refusal)
   {
     const std::string flow = toLower(value);
-    if (flow == "push") { return true; }
-    return refuse("dataflow_type", "push", value, refusal);
+    terms.settings.pull = flow == "pull";
+    if (flow == "push" || flow == "pull") { return true; }
+    return refuse("dataflow_type", "push or pull", value, refusal);
   }
 
   bool checkByteOrder(const std::string& value, ConnectorTerms& terms, std::string& refusal)
@@ -286,7 +287,7 @@ namespace RTC
     // The interface type has no default: OpenRTM-aist's ports too refuse a connector that does
     // not name its transport.
     return checkInterfaceType(connectorValue(properties, "interface_type"), refusal) &&
-           checkDataflowType(connectorValue(properties, "dataflow_type", "push"), refusal) &&
+           checkDataflowType(connectorValue(properties, "dataflow_type", "push"), terms, refusal) &&
            (!writes ||
             (checkSubscriptionType(connectorValue(properties, "subscription_type", "flush"), terms,
                                    refusal) &&

@@ -53,7 +53,9 @@ namespace RTC
   // corba_cdr, or kTopicInterface: a port that joins a DDS topic (TopicRules.h).
   bool checkInterfaceType(const std::string& value, std::string& refusal);
   extern const char* const kTopicInterface;
-  bool checkDataflowType(const std::string& value, std::string& refusal);
+  // push (the writer puts each value into the reader) or pull (the reader gets each value from
+  // the writer's queue).
+  bool checkDataflowType(const std::string& value, ConnectorTerms& terms, std::string& refusal);
   bool checkByteOrder(const std::string& value, ConnectorTerms& terms, std::string& refusal);
   // How the writer delivers: flush (write() delivers before it returns) or new (a publisher
   // thread per connection delivers). Only the writer's end judges it and the push policy; a

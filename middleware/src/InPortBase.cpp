@@ -1,7 +1,9 @@
 #include <rtm/InPortBase.h>
 
 #include "ConnectionBuffer.h"
+#include "Log.h"
 #include "PortBuffer.h"
+#include "PullSource.h"
 
 #include <algorithm>
 
@@ -35,11 +37,49 @@ namespace RTC
       std::remove_if(m_connections.begin(), m_connections.end(),
                      [](const std::shared_ptr<ConnectionBuffer>& c) { return c->closed(); }),
       m_connections.end());
+    m_pulls.erase(std::remove_if(m_pulls.begin(), m_pulls.end(),
+                                 [](const Pull& p) { return p.buffer->closed(); }),
+                  m_pulls.end());
   }
 
   bool InPortBase::isNew()
   {
+    if (m_buffer->empty()) { pullOne(); }
     return !m_buffer->empty();
+  }
+
+  void InPortBase::pullOne()
+  {
+    std::vector<Pull> pulls;
+    std::size_t first = 0;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      pruneClosed();
+      pulls = m_pulls;
+      first = m_nextPull;
+    }
+    // No lock while the writers are asked: each call is bounded by the data call time-out.
+    for (std::size_t i = 0; i < pulls.size(); ++i)
+      {
+        const Pull& pull = pulls[(first + i) % pulls.size()];
+        EncodedValue value;
+        const PullSource::Answer answer = pull.source->pull(value);
+        if (answer == PullSource::Answer::Gone)
+          {
+            // Whoever removes it first warns: this reader or the connection watcher.
+            if (removeConnection(pull.buffer->settings().id))
+              {
+                Log::warn("port " + m_name + ": writer of connection '" +
+                          pull.buffer->settings().name + "' is gone; connection dropped");
+              }
+            continue;
+          }
+        if (answer != PullSource::Answer::Value) { continue; }
+        pull.buffer->store(std::move(value));
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_nextPull = (first + i + 1) % pulls.size();
+        return;
+      }
   }
 
   bool InPortBase::isEmpty()
@@ -49,6 +89,7 @@ namespace RTC
 
   bool InPortBase::takeOldest(EncodedValue& value)
   {
+    if (m_buffer->empty()) { pullOne(); }
     return m_buffer->pop(value);
   }
 
@@ -58,6 +99,16 @@ namespace RTC
     std::lock_guard<std::mutex> lock(m_mutex);
     pruneClosed();
     m_connections.push_back(buffer);
+    return buffer;
+  }
+
+  std::shared_ptr<ConnectionBuffer>
+  InPortBase::addConnection(const ConnectionSettings& settings,
+                            const std::shared_ptr<PullSource>& source)
+  {
+    auto buffer = addConnection(settings);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_pulls.push_back(Pull{buffer, source});
     return buffer;
   }
 

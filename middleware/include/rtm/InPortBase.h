@@ -1,4 +1,6 @@
 // Untyped part of an input data port: its connections feed one buffer, read in arrival order.
+// Pull connections feed it too, when the reader finds it empty: isNew() and read() then ask
+// their writers, in turn, for one value.
 #ifndef RTM_INPORTBASE_H
 #define RTM_INPORTBASE_H
 
@@ -14,6 +16,7 @@ namespace RTC
 {
   class ConnectionBuffer;
   class PortBuffer;
+  class PullSource;
 
   class InPortBase
   {
@@ -33,6 +36,9 @@ namespace RTC
 
     // Middleware side, thread-safe: add a connection and get the buffer writers push into.
     std::shared_ptr<ConnectionBuffer> addConnection(const ConnectionSettings& settings);
+    // A pull connection: its values come from `source` when the reader asks.
+    std::shared_ptr<ConnectionBuffer> addConnection(const ConnectionSettings& settings,
+                                                    const std::shared_ptr<PullSource>& source);
     std::shared_ptr<ConnectionBuffer> findConnection(const std::string& id);
     bool removeConnection(const std::string& id);
     std::vector<ConnectionStatus> connections();
@@ -45,12 +51,21 @@ namespace RTC
     bool takeOldest(EncodedValue& value);
 
   private:
+    struct Pull
+    {
+      std::shared_ptr<ConnectionBuffer> buffer;
+      std::shared_ptr<PullSource> source;
+    };
     void pruneClosed();
+    // Asks the pull connections, from the one after the last asked, until one has a value.
+    void pullOne();
 
     std::string m_name;
     std::string m_dataType;
     std::mutex m_mutex;
     std::vector<std::shared_ptr<ConnectionBuffer>> m_connections;   // guarded by m_mutex
+    std::vector<Pull> m_pulls;                                      // guarded by m_mutex
+    std::size_t m_nextPull = 0;                                     // guarded by m_mutex
     const std::shared_ptr<PortBuffer> m_buffer;                     // thread-safe itself
   };
 }

@@ -50,6 +50,8 @@ namespace RTC
     PushPolicy pushPolicy = PushPolicy::New;
     unsigned skipCount = 0;   // publisher.skip_count
     StampStep stampAt = StampStep::Never;
+    // dataflow_type pull: the writer queues values and the reader asks it for each one.
+    bool pull = false;
   };
 
   struct ConnectionStatus
