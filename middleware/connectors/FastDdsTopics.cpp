@@ -1,5 +1,5 @@
-// Joining ports to topics on Fast DDS: the shared topic, the QoS, then the connection's own
-// writer or reader.
+// The topic module: joining ports to topics on Fast DDS (the shared topic, the QoS, then the
+// connection's own writer or reader). The middleware loads it on the first join.
 #include "FastDdsDomain.h"
 #include "FastDdsQos.h"
 #include "TopicPayload.h"
@@ -11,10 +11,10 @@ namespace RTC
 {
   namespace dds = eprosima::fastdds::dds;
 
-  std::shared_ptr<OutPortConnector> joinTopicAsWriter(const ConnectionSettings& settings,
-                                                      const TopicTerms& terms,
-                                                      const std::string& dataType,
-                                                      std::string& problem)
+  static std::shared_ptr<OutPortConnector> writerOnTopic(const ConnectionSettings& settings,
+                                                         const TopicTerms& terms,
+                                                         const std::string& dataType,
+                                                         std::string& problem)
   {
     TopicUse use;
     if (!checkMarshaling(terms.marshaling, dataType, problem) ||
@@ -38,10 +38,9 @@ namespace RTC
     return std::make_shared<TopicWriterConnector>(settings, terms.marshaling, use, writer);
   }
 
-  std::unique_ptr<TopicReaderEnd> joinTopicAsReader(const ConnectionSettings& settings,
-                                                    const TopicTerms& terms, InPortBase& port,
-                                                    const std::shared_ptr<ConnectionBuffer>& buffer,
-                                                    std::string& problem)
+  static std::unique_ptr<TopicReaderEnd>
+  readerOnTopic(const ConnectionSettings& settings, const TopicTerms& terms, InPortBase& port,
+                const std::shared_ptr<ConnectionBuffer>& buffer, std::string& problem)
   {
     TopicUse use;
     if (!checkMarshaling(terms.marshaling, port.dataType(), problem) ||
@@ -62,4 +61,22 @@ namespace RTC
       }
     return reader;
   }
+}
+
+// The entry points the middleware looks up by name (C names, so no mangling to agree on).
+extern "C" void rtmJoinTopicAsWriter(const RTC::ConnectionSettings& settings,
+                                     const RTC::TopicTerms& terms, const std::string& dataType,
+                                     std::shared_ptr<RTC::OutPortConnector>& writer,
+                                     std::string& problem)
+{
+  writer = RTC::writerOnTopic(settings, terms, dataType, problem);
+}
+
+extern "C" void rtmJoinTopicAsReader(const RTC::ConnectionSettings& settings,
+                                     const RTC::TopicTerms& terms, RTC::InPortBase& port,
+                                     const std::shared_ptr<RTC::ConnectionBuffer>& buffer,
+                                     std::unique_ptr<RTC::TopicReaderEnd>& reader,
+                                     std::string& problem)
+{
+  reader = RTC::readerOnTopic(settings, terms, port, buffer, problem);
 }

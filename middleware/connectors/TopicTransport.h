@@ -1,5 +1,6 @@
-// Ports joined to DDS topics (interface_type fast-rtps). Built on Fast DDS when the build found
-// it (FastDdsTopics.cpp); otherwise every join is refused with one line (NoTopics.cpp).
+// Ports joined to DDS topics (interface_type fast-rtps). The Fast DDS side is a module loaded on
+// the first join (FastDdsTopics.cpp, built when the build found Fast DDS); without it every join
+// is refused with one line (TopicTransport.cpp).
 #ifndef RTM_CONNECTORS_TOPICTRANSPORT_H
 #define RTM_CONNECTORS_TOPICTRANSPORT_H
 
@@ -38,6 +39,15 @@ namespace RTC
                                                     const TopicTerms& terms, InPortBase& port,
                                                     const std::shared_ptr<ConnectionBuffer>& buffer,
                                                     std::string& problem);
+
+  // The module's two entry points, found by these names: rtmJoinTopicAsWriter and
+  // rtmJoinTopicAsReader. They set the connector or reader end, or leave it null with the
+  // refusal in `problem`.
+  using JoinTopicAsWriter = void(const ConnectionSettings&, const TopicTerms&, const std::string&,
+                                 std::shared_ptr<OutPortConnector>&, std::string&);
+  using JoinTopicAsReader = void(const ConnectionSettings&, const TopicTerms&, InPortBase&,
+                                 const std::shared_ptr<ConnectionBuffer>&,
+                                 std::unique_ptr<TopicReaderEnd>&, std::string&);
 }
 
 #endif
