@@ -309,6 +309,7 @@ namespace RTC
     if (state() != INACTIVE_STATE) { return PRECONDITION_NOT_MET; }
     // The active configuration set is in force from activation on.
     coreOf(m_component).config().update();
+    if (coreOf(m_component).config().takeSetChosen()) { tell(Event::ConfigurationUpdated); }
     if (invoke(m_component, &RTObject_impl::onActivated, m_id) != RTC_OK)
       {
         enterError();

@@ -68,7 +68,8 @@ namespace RTC
       Aborting,
       Startup,
       Shutdown,
-      RateChanged
+      RateChanged,
+      ConfigurationUpdated   // the active set chosen since the last update took effect
     };
     typedef std::function<void(Event)> Listener;
     void setListener(const Listener& listener);

@@ -35,6 +35,8 @@ namespace remotetest
         options.program = "test";
         options.endpoint = RTC::orbEndpoint("");
         options.callTimeout = std::chrono::milliseconds(20000);
+        // Oneway notifications are compared in the order they were sent.
+        options.extra = "-ORBmaxServerThreadPerConnection 1";
         RTC::ArgumentVector arguments = RTC::orbArguments(options);
         CORBA::ORB_var made = CORBA::ORB_init(arguments.argc(), arguments.argv());
         CORBA::Object_var object = made->resolve_initial_references("RootPOA");
@@ -345,7 +347,8 @@ namespace remotetest
     ASSERT_EQ(RTC::RTC_OK, ec->set_rate(20.0));
     ASSERT_EQ(RTC::RTC_OK, m_context->deactivate_component(m_component));
     // The changes are the same kinds and hints in both interfaces.
-    const std::vector<std::string> changes = {"RTC_STATUS ACTIVE:0",
+    const std::vector<std::string> changes = {"CONFIGURATION UPDATE_CONFIG_SET: default",
+                                              "RTC_STATUS ACTIVE:0",
                                               "PORT_PROFILE CONNECT:TextPort0.in",
                                               "CONFIGURATION SET_CONFIG_SET: default",
                                               "CONFIGURATION ACTIVATE_CONFIG_SET: default",
