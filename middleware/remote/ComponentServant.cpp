@@ -134,6 +134,7 @@ namespace RTC
     if (PeriodicExecutionContext* context = coreOf(m_component).executionContext())
       {
         context->setListener(nullptr);
+        context->setParticipants({});   // their references must not outlive the ORB
       }
     m_observers->notify(ObservedEvent::RtcStatus, "FINALIZE:0");
     m_observers->close();
