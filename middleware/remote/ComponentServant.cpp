@@ -94,7 +94,8 @@ namespace RTC
     PeriodicExecutionContext* context = coreOf(m_component).executionContext();
     if (context == nullptr) { return; }
     std::weak_ptr<ComponentObservers> observers = m_observers;
-    context->setListener([observers](PeriodicExecutionContext::Event event) {
+    ConfigAdmin* config = &coreOf(m_component).config();
+    context->setListener([observers, config](PeriodicExecutionContext::Event event) {
       std::shared_ptr<ComponentObservers> to = observers.lock();
       if (!to) { return; }
       switch (event)
@@ -118,6 +119,9 @@ namespace RTC
         case PeriodicExecutionContext::Event::RateChanged:
           to->notify(ObservedEvent::EcStatus, "RATE_CHANGED:0");
           break;
+        case PeriodicExecutionContext::Event::ConfigurationUpdated:
+          to->notify(ObservedEvent::Configuration, "UPDATE_CONFIG_SET: " + config->activeSet());
+          break;
         }
     });
   }
@@ -130,6 +134,7 @@ namespace RTC
     if (PeriodicExecutionContext* context = coreOf(m_component).executionContext())
       {
         context->setListener(nullptr);
+        context->setParticipants({});   // their references must not outlive the ORB
       }
     m_observers->notify(ObservedEvent::RtcStatus, "FINALIZE:0");
     m_observers->close();

@@ -187,7 +187,7 @@ namespace RTC
         // Bounded: a callback that never returns must not hold the caller for good.
         context->runBetweenCallbacks([&config] { config.update(); },
                                      TimeOuts::kConfigurationUpdate);
-        tell("UPDATE_CONFIG_SET: " + set);
+        if (config.takeSetChosen()) { tell("UPDATE_CONFIG_SET: " + set); }
       }
     return true;
   }

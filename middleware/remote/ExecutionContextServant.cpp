@@ -8,7 +8,6 @@
 #include "PeriodicExecutionContext.h"
 #include "TimeOuts.h"
 
-#include <algorithm>
 #include <chrono>
 #include <sstream>
 
@@ -26,8 +25,14 @@ namespace RTC
 
   ExecutionContextServant::ExecutionContextServant(RTObject_impl& component,
                                                    const std::shared_ptr<ServantLifetime>& lifetime)
-    : m_component(component), m_lifetime(lifetime)
+    : m_component(component), m_lifetime(lifetime),
+      m_participants(std::make_shared<RemoteParticipants>())
   {
+    PeriodicExecutionContext* context = coreOf(m_component).executionContext();
+    if (context == nullptr) { return; }
+    std::shared_ptr<RemoteParticipants> participants = m_participants;
+    context->setParticipants(
+      {[participants] { return participants->busy(); }, [participants] { participants->cycle(); }});
   }
 
   void ExecutionContextServant::setReferences(RTC::ExecutionContextService_ptr self,
@@ -86,19 +91,18 @@ namespace RTC
   {
     ServantLifetime::Use use(*m_lifetime);
     if (CORBA::is_nil(comp)) { return RTC::BAD_PARAMETER; }
-    Participant participant;
+    RTC::ExecutionContextHandle_t handle = 0;
     try
       {
-        participant.component = RTC::LightweightRTObject::_duplicate(comp);
-        CallTimeouts::apply(participant.component.in(), TimeOuts::kPeerCall);
-        participant.handle = participant.component->attach_context(m_self.in());
+        RTC::LightweightRTObject_var component = RTC::LightweightRTObject::_duplicate(comp);
+        CallTimeouts::apply(component.in(), TimeOuts::kPeerCall);
+        handle = component->attach_context(m_self.in());
       }
     catch (const CORBA::Exception&)
       {
         return RTC::RTC_ERROR;
       }
-    std::lock_guard<std::mutex> lock(m_participantsMutex);
-    m_participants.push_back(participant);
+    m_participants->add(comp, handle);
     return RTC::RTC_OK;
   }
 
@@ -106,19 +110,19 @@ namespace RTC
   {
     ServantLifetime::Use use(*m_lifetime);
     if (CORBA::is_nil(comp)) { return RTC::BAD_PARAMETER; }
-    Participant removed;
-    {
-      std::lock_guard<std::mutex> lock(m_participantsMutex);
-      auto found =
-        std::find_if(m_participants.begin(), m_participants.end(),
-                     [comp](const Participant& p) { return p.component->_is_equivalent(comp); });
-      if (found == m_participants.end()) { return RTC::BAD_PARAMETER; }
-      removed = *found;
-      m_participants.erase(found);
-    }
+    PeriodicExecutionContext* context = coreOf(m_component).executionContext();
+    if (context != nullptr && m_participants->state(comp) == RTC::ACTIVE_STATE)
+      {
+        // Stopped first, as OpenRTM-aist stops a participant it removes.
+        change(comp, static_cast<int>(PeriodicExecutionContext::Transition::Deactivate));
+      }
+    RTC::ExecutionContextHandle_t handle = 0;
+    if (!m_participants->remove(comp, handle)) { return RTC::BAD_PARAMETER; }
     try
       {
-        removed.component->detach_context(removed.handle);
+        RTC::LightweightRTObject_var component = RTC::LightweightRTObject::_duplicate(comp);
+        CallTimeouts::apply(component.in(), TimeOuts::kPeerCall);
+        component->detach_context(handle);
       }
     catch (const CORBA::Exception&)
       {
@@ -130,11 +134,18 @@ namespace RTC
   RTC::ReturnCode_t ExecutionContextServant::change(RTC::LightweightRTObject_ptr comp, int which)
   {
     ServantLifetime::Use use(*m_lifetime);
-    if (!isOurs(comp)) { return RTC::BAD_PARAMETER; }
+    const auto transition = static_cast<PeriodicExecutionContext::Transition>(which);
+    const bool ours = isOurs(comp);
+    if (!ours && !m_participants->has(comp)) { return RTC::BAD_PARAMETER; }
     PeriodicExecutionContext* context = coreOf(m_component).executionContext();
     if (context == nullptr) { return RTC::PRECONDITION_NOT_MET; }
-    return context->transition(static_cast<PeriodicExecutionContext::Transition>(which),
-                               TimeOuts::kTransition);
+    if (ours) { return context->transition(transition, TimeOuts::kTransition); }
+    // The participant's callbacks run on the context's thread, as its periodic ones do.
+    std::shared_ptr<RemoteParticipants> participants = m_participants;
+    RTC::LightweightRTObject_var component = RTC::LightweightRTObject::_duplicate(comp);
+    return context->call([participants, component,
+                          transition] { return participants->change(component.in(), transition); },
+                         TimeOuts::kTransition);
   }
 
   RTC::ReturnCode_t ExecutionContextServant::activate_component(RTC::LightweightRTObject_ptr comp)
@@ -156,7 +167,7 @@ namespace RTC
   ExecutionContextServant::get_component_state(RTC::LightweightRTObject_ptr comp)
   {
     ServantLifetime::Use use(*m_lifetime);
-    if (!isOurs(comp)) { return RTC::CREATED_STATE; }
+    if (!isOurs(comp)) { return m_participants->state(comp); }
     return coreOf(m_component).state();
   }
 
@@ -172,15 +183,13 @@ namespace RTC
     profile->kind = RTC::PERIODIC;
     profile->rate = get_rate();
     profile->owner = RTC::RTObject::_duplicate(m_owner.in());
-    {
-      std::lock_guard<std::mutex> lock(m_participantsMutex);
-      // Those added from outside; the owner is not listed, as in OpenRTM-aist.
-      profile->participants.length(static_cast<CORBA::ULong>(m_participants.size()));
-      for (CORBA::ULong i = 0; i < profile->participants.length(); ++i)
-        {
-          profile->participants[i] = RTC::RTObject::_narrow(m_participants[i].component.in());
-        }
-    }
+    // Those added from outside; the owner is not listed, as in OpenRTM-aist.
+    std::vector<RTC::LightweightRTObject_var> participants = m_participants->components();
+    profile->participants.length(static_cast<CORBA::ULong>(participants.size()));
+    for (CORBA::ULong i = 0; i < profile->participants.length(); ++i)
+      {
+        profile->participants[i] = RTC::RTObject::_narrow(participants[i].in());
+      }
     setString(profile->properties, "type", "PeriodicExecutionContext");
     setString(profile->properties, "rate", rateText(profile->rate));
     setString(profile->properties, "sync_transition", "YES");

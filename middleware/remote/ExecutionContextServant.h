@@ -7,11 +7,10 @@
 #include <rtm/idl/RtcInterfaces.hh>
 
 #include "NoImplement.h"
+#include "RemoteParticipants.h"
 #include "ServantLifetime.h"
 
 #include <memory>
-#include <mutex>
-#include <vector>
 
 namespace RTC
 {
@@ -33,13 +32,14 @@ namespace RTC
     CORBA::Double get_rate() override;
     // BAD_PARAMETER unless a positive finite number; applies from the next period on.
     RTC::ReturnCode_t set_rate(CORBA::Double rate) override;
-    // A component of another program joins as a participant: it is attached (attach_context)
-    // and listed in the profile. BAD_PARAMETER for nil, RTC_ERROR when it does not answer.
+    // A component of another program joins as a participant: it is attached (attach_context),
+    // listed in the profile and driven by the context (RemoteParticipants). BAD_PARAMETER for
+    // nil, RTC_ERROR when it does not answer.
     RTC::ReturnCode_t add_component(RTC::LightweightRTObject_ptr comp) override;
     // Detaches a participant; BAD_PARAMETER for nil, the owner or a stranger.
     RTC::ReturnCode_t remove_component(RTC::LightweightRTObject_ptr comp) override;
-    // BAD_PARAMETER for a component other than ours, PRECONDITION_NOT_MET when its state
-    // does not allow the change.
+    // BAD_PARAMETER for a component neither ours nor a participant, PRECONDITION_NOT_MET when
+    // its state does not allow the change.
     RTC::ReturnCode_t activate_component(RTC::LightweightRTObject_ptr comp) override;
     RTC::ReturnCode_t deactivate_component(RTC::LightweightRTObject_ptr comp) override;
     RTC::ReturnCode_t reset_component(RTC::LightweightRTObject_ptr comp) override;
@@ -51,18 +51,12 @@ namespace RTC
     bool isOurs(RTC::LightweightRTObject_ptr comp);
     RTC::ReturnCode_t change(RTC::LightweightRTObject_ptr comp, int which);
 
-    struct Participant
-    {
-      RTC::LightweightRTObject_var component;
-      RTC::ExecutionContextHandle_t handle;
-    };
-
     RTObject_impl& m_component;
     std::shared_ptr<ServantLifetime> m_lifetime;
     RTC::ExecutionContextService_var m_self;
     RTC::RTObject_var m_owner;
-    std::mutex m_participantsMutex;
-    std::vector<Participant> m_participants;   // guarded by m_participantsMutex
+    // Shared with the context, which calls them on its thread.
+    std::shared_ptr<RemoteParticipants> m_participants;
   };
 }
 

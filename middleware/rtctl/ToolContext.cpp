@@ -25,6 +25,9 @@ namespace rtctl
       options.endpoint = RTC::orbEndpoint(endpoint != nullptr ? endpoint : "");
       options.callTimeout = TimeOuts::kToolCall;
       options.connectTimeout = TimeOuts::kToolConnect;
+      // One dispatch at a time per connection: oneway notifications (watch) and values (echo)
+      // are handled in the order they were sent.
+      options.extra = "-ORBmaxServerThreadPerConnection 1";
       RTC::ArgumentVector arguments = RTC::orbArguments(options);
       return CORBA::ORB_init(arguments.argc(), arguments.argv());
     }

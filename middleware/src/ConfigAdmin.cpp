@@ -25,6 +25,8 @@ namespace RTC
       {
         if (set.first != "default") { m_order.push_back(set.first); }
       }
+    // OpenRTM-aist activates the active set when it initialises the component, if it exists.
+    m_setChosen = m_sets.count(m_activeSet) != 0;
   }
 
   std::map<std::string, std::string>& ConfigAdmin::setLocked(const std::string& set)
@@ -71,11 +73,20 @@ namespace RTC
     for (Binding& binding : m_bindings) { applyLocked(binding, m_activeSet); }
   }
 
+  bool ConfigAdmin::takeSetChosen()
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    bool chosen = m_setChosen;
+    m_setChosen = false;
+    return chosen;
+  }
+
   void ConfigAdmin::setValue(const std::string& set, const std::string& param,
                              const std::string& value)
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     setLocked(set)[param] = value;
+    m_setChosen = false;   // OpenRTM-aist waits for the next activation of a set
   }
 
   bool ConfigAdmin::activateSet(const std::string& set)
@@ -83,6 +94,7 @@ namespace RTC
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_sets.count(set) == 0) { return false; }
     m_activeSet = set;
+    m_setChosen = true;
     return true;
   }
 
@@ -114,6 +126,7 @@ namespace RTC
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     setLocked(set);
+    m_setChosen = false;
   }
 
   bool ConfigAdmin::removeSet(const std::string& set)
@@ -121,6 +134,7 @@ namespace RTC
     std::lock_guard<std::mutex> lock(m_mutex);
     if (set == m_activeSet || m_sets.erase(set) == 0) { return false; }
     m_order.erase(std::find(m_order.begin(), m_order.end(), set));
+    m_setChosen = false;
     return true;
   }
 

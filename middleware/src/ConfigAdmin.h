@@ -28,6 +28,9 @@ namespace RTC
     bool bind(const std::string& name, const std::string& defaultValue, const Setter& setter);
     // Re-applies the active set to every bound variable.
     void update();
+    // True once after the active set was chosen (at load, or by activateSet) unless values or
+    // sets changed since: when OpenRTM-aist 1.2.2's next update announces UPDATE_CONFIG_SET.
+    bool takeSetChosen();
 
     // Records a value in a set; it reaches the variable at the next update().
     void setValue(const std::string& set, const std::string& param, const std::string& value);
@@ -68,6 +71,7 @@ namespace RTC
     std::vector<std::string> m_order;   // the names of m_sets, as setNames() lists them
     std::string m_activeSet = "default";
     std::vector<Binding> m_bindings;
+    bool m_setChosen = false;
   };
 }
 

@@ -176,6 +176,21 @@ namespace RTC
     return BAD_PARAMETER;
   }
 
+  ReturnCode_t PeriodicExecutionContext::call(const std::function<ReturnCode_t()>& request,
+                                              std::chrono::milliseconds patience)
+  {
+    return submit(request, patience);
+  }
+
+  void PeriodicExecutionContext::setParticipants(const Participants& participants)
+  {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_participants = std::make_shared<const Participants>(participants);
+    }
+    m_wake.notify_all();
+  }
+
   void PeriodicExecutionContext::runBetweenCallbacks(const std::function<void()>& action,
                                                      std::chrono::milliseconds patience)
   {
@@ -212,7 +227,8 @@ namespace RTC
 
   bool PeriodicExecutionContext::busy() const
   {
-    return m_cycling && (m_state == ACTIVE_STATE || m_state == ERROR_STATE);
+    return m_cycling && (m_state == ACTIVE_STATE || m_state == ERROR_STATE ||
+                         (m_participants && m_participants->busy && m_participants->busy()));
   }
 
   void PeriodicExecutionContext::serveRequests(std::unique_lock<std::mutex>& lock)
@@ -282,16 +298,21 @@ namespace RTC
 
   void PeriodicExecutionContext::executeCycle()
   {
-    if (state() == ERROR_STATE)
-      {
-        invoke(m_component, &RTObject_impl::onError, m_id);
-        return;
-      }
-    if (invoke(m_component, &RTObject_impl::onExecute, m_id) != RTC_OK ||
-        invoke(m_component, &RTObject_impl::onStateUpdate, m_id) != RTC_OK)
+    std::shared_ptr<const Participants> participants;
+    LifeCycleState own;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      participants = m_participants;
+      own = m_state;
+    }
+    if (own == ERROR_STATE) { invoke(m_component, &RTObject_impl::onError, m_id); }
+    else if (own == ACTIVE_STATE &&
+             (invoke(m_component, &RTObject_impl::onExecute, m_id) != RTC_OK ||
+              invoke(m_component, &RTObject_impl::onStateUpdate, m_id) != RTC_OK))
       {
         enterError();
       }
+    if (participants && participants->cycle) { participants->cycle(); }
   }
 
   void PeriodicExecutionContext::enterError()
@@ -309,6 +330,7 @@ namespace RTC
     if (state() != INACTIVE_STATE) { return PRECONDITION_NOT_MET; }
     // The active configuration set is in force from activation on.
     coreOf(m_component).config().update();
+    if (coreOf(m_component).config().takeSetChosen()) { tell(Event::ConfigurationUpdated); }
     if (invoke(m_component, &RTObject_impl::onActivated, m_id) != RTC_OK)
       {
         enterError();

@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -50,6 +51,19 @@ namespace RTC
     // The same, waiting at most `patience`: RTC_ERROR when the transition has not completed
     // by then (it still completes later). For callers that must not hang.
     ReturnCode_t transition(Transition which, std::chrono::milliseconds patience);
+    // Any request, carried out on the thread between callbacks, waiting at most `patience`.
+    ReturnCode_t call(const std::function<ReturnCode_t()>& request,
+                      std::chrono::milliseconds patience);
+
+    // Components of other programs this context drives: `busy` says whether one needs
+    // periodic calls, `cycle` makes them, after the component's own. Both on the thread;
+    // `busy` is asked under the context's lock and must not call back into the context.
+    struct Participants
+    {
+      std::function<bool()> busy;
+      std::function<void()> cycle;
+    };
+    void setParticipants(const Participants& participants);
 
     // What tools do to the context itself (ExecutionContext start / stop / set_rate), carried
     // out on its thread. A stopped context keeps its thread and serves state changes, but runs
@@ -68,7 +82,8 @@ namespace RTC
       Aborting,
       Startup,
       Shutdown,
-      RateChanged
+      RateChanged,
+      ConfigurationUpdated   // the active set chosen since the last update took effect
     };
     typedef std::function<void(Event)> Listener;
     void setListener(const Listener& listener);
@@ -114,6 +129,7 @@ namespace RTC
     std::chrono::nanoseconds m_period;
     double m_rate;
     Listener m_listener;
+    std::shared_ptr<const Participants> m_participants;   // guarded by m_mutex
     LifeCycleState m_state = INACTIVE_STATE;   // guarded by m_mutex, changed only on the thread
     std::thread m_thread;
     std::thread::id m_threadId;

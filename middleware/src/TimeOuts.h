@@ -24,6 +24,9 @@ namespace RTC
     constexpr milliseconds kDataCall{2000};
     // Calls between components while connecting and disconnecting.
     constexpr milliseconds kPeerCall{5000};
+    // Each callback an execution context makes on a component of another program: a
+    // participant that hangs stalls the context's own component at most this long, once.
+    constexpr milliseconds kParticipantCall{1000};
     // Control calls: deactivation and exit wait for onDeactivated, which may take seconds.
     constexpr milliseconds kControlCall{30000};
     // A reader that hung after its connection was dropped is told so at most this many times.

@@ -3,6 +3,7 @@
 // ending them, and refusing what cannot work.
 #include "NamingLookup.h"
 #include "ProgramFixture.h"
+#include "Wait.h"
 
 #include <algorithm>
 #include <csignal>
@@ -52,6 +53,38 @@ namespace programs
       EXPECT_TRUE(testsupport::waitForName(m_naming.address(), instance + ".rtc", kPatience))
         << program->stderrText();
       return program;
+    }
+
+    // What `rtctl watch` prints of InKorvane0, heartbeats left out, while it is activated, its
+    // configuration changed and it is deactivated.
+    std::string watchedChanges(const std::string& program, const std::vector<std::string>& extra)
+    {
+      std::unique_ptr<ChildProcess> producer = startRegistered(program, "InKorvane0", extra);
+      // The name may still be the previous program's until this one has bound it.
+      EXPECT_TRUE(testsupport::waitUntil(
+        [&] {
+          return rtctl({"state", "InKorvane0"}).status == 0;
+        },
+        kPatience));
+      ChildProcess watch(BUILTIN_RTCTL_PATH,
+                         {"-n", m_naming.address(), "watch", "InKorvane0", "--heartbeat", "0.2"});
+      // The first heartbeat says the observer is registered before the changes are made.
+      EXPECT_TRUE(watch.waitForStdout("HEARTBEAT\n", kPatience)) << watch.stderrText();
+      rtctlOk({"activate", "InKorvane0"});
+      rtctlOk({"conf", "InKorvane0", "IPAddress", "127.0.0.1"});
+      rtctlOk({"deactivate", "InKorvane0"});
+      EXPECT_TRUE(watch.waitForStdout("INACTIVE:0\n", kPatience)) << watch.stdoutText();
+      EXPECT_TRUE(interrupt(watch)) << watch.stderrText();
+      EXPECT_EQ(watch.exitCode(), 0) << watch.stderrText();
+      std::string changes;
+      std::istringstream lines(watch.stdoutText());
+      for (std::string line; std::getline(lines, line);)
+        {
+          // Each interface names its heartbeat its own way (README's back-end table).
+          if (line != "RTC_HEARTBEAT" && line != "HEARTBEAT") { changes += line + "\n"; }
+        }
+      producer.reset();
+      return changes;
     }
 
     testsupport::NamingService m_naming;
@@ -345,27 +378,19 @@ namespace programs
       {
         GTEST_SKIP() << "no observer module in this OpenRTM-aist build";
       }
-    std::unique_ptr<ChildProcess> consumer =
-      startRegistered(OPENRTM_INKORVANE_TEST_COMP_PATH, "InKorvaneTest0",
-                      {std::string("manager.modules.preload:") + OPENRTM_OBSERVER_MODULE});
-    ChildProcess watch(BUILTIN_RTCTL_PATH,
-                       {"-n", m_naming.address(), "watch", "InKorvaneTest0", "--heartbeat", "0.2"});
-    // The first heartbeat says the observer is registered before the changes are made.
-    ASSERT_TRUE(watch.waitForStdout("RTC_HEARTBEAT\n", kPatience)) << watch.stderrText();
-    rtctlOk({"activate", "InKorvaneTest0"});
-    rtctlOk({"deactivate", "InKorvaneTest0"});
-    EXPECT_TRUE(watch.waitForStdout("INACTIVE:0\n", kPatience)) << watch.stdoutText();
-    ASSERT_TRUE(interrupt(watch)) << watch.stderrText();
-    EXPECT_EQ(watch.exitCode(), 0) << watch.stderrText();
-    std::string changes;
-    std::istringstream lines(watch.stdoutText());
-    for (std::string line; std::getline(lines, line);)
-      {
-        if (line != "RTC_HEARTBEAT") { changes += line + "\n"; }
-      }
+    std::unique_ptr<ChildProcess> simulator = startSimulator();
+    const std::string port =
+      "Category.InKorvane.conf.default.Port:" + std::to_string(m_simulatorPort.number());
+    // Ours first: it takes its name with it when it ends, OpenRTM-aist's may leave it behind.
+    const std::string ours = watchedChanges(BUILTIN_INKORVANE_COMP_PATH, {port});
+    const std::string theirs =
+      watchedChanges(OPENRTM_INKORVANE_COMP_PATH,
+                     {port, std::string("manager.modules.preload:") + OPENRTM_OBSERVER_MODULE});
     // The first activation brings the active set into effect, and says so.
-    EXPECT_EQ(changes, "CONFIGURATION UPDATE_CONFIG_SET: default\nRTC_STATUS ACTIVE:0\n"
-                       "RTC_STATUS INACTIVE:0\n")
-      << watch.stdoutText();
+    EXPECT_EQ(theirs.rfind("CONFIGURATION UPDATE_CONFIG_SET: default\nRTC_STATUS ACTIVE:0\n", 0),
+              0u)
+      << theirs;
+    // A built-in component tells the same kinds and hints in the same order.
+    EXPECT_EQ(ours, theirs);
   }
 }

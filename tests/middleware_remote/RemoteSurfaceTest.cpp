@@ -35,6 +35,8 @@ namespace remotetest
         options.program = "test";
         options.endpoint = RTC::orbEndpoint("");
         options.callTimeout = std::chrono::milliseconds(20000);
+        // Oneway notifications are compared in the order they were sent.
+        options.extra = "-ORBmaxServerThreadPerConnection 1";
         RTC::ArgumentVector arguments = RTC::orbArguments(options);
         CORBA::ORB_var made = CORBA::ORB_init(arguments.argc(), arguments.argv());
         CORBA::Object_var object = made->resolve_initial_references("RootPOA");
@@ -345,7 +347,8 @@ namespace remotetest
     ASSERT_EQ(RTC::RTC_OK, ec->set_rate(20.0));
     ASSERT_EQ(RTC::RTC_OK, m_context->deactivate_component(m_component));
     // The changes are the same kinds and hints in both interfaces.
-    const std::vector<std::string> changes = {"RTC_STATUS ACTIVE:0",
+    const std::vector<std::string> changes = {"CONFIGURATION UPDATE_CONFIG_SET: default",
+                                              "RTC_STATUS ACTIVE:0",
                                               "PORT_PROFILE CONNECT:TextPort0.in",
                                               "CONFIGURATION SET_CONFIG_SET: default",
                                               "CONFIGURATION ACTIVATE_CONFIG_SET: default",
@@ -396,6 +399,55 @@ namespace remotetest
     // onDeactivated has returned by the time the answer comes.
     EXPECT_EQ(RTC::INACTIVE_STATE, m_context->get_component_state(m_component));
     EXPECT_TRUE(m_manager->waitForStdout("TextPort0 deactivated", kPatience));
+  }
+
+  // One process's context drives a component of another, as an OpenRTM-aist context drives
+  // its participants; one that dies is dropped with one warning and the owner goes on.
+  TEST_F(RemoteSurface, ContextDrivesAComponentOfAnotherProcess)
+  {
+    auto probe = startManager(PROBE_PROGRAM, {"naming.formats:%n.rtc"});
+    ASSERT_TRUE(waitRegistered(*probe, "Probe0")) << probe->stderrText();
+    RTC::NamingClient naming(testOrb(), m_naming.address());
+    CORBA::Object_var object = naming.resolve(RTC::toNamingName("Probe0.rtc"));
+    RTC::RTObject_var other = RTC::RTObject::_narrow(object);
+    auto said = [&](const char* what, std::size_t times) {
+      return probe->waitForStdoutMatch(
+        [&](const std::string& out) { return countOf(out, what) == times; }, kPatience);
+    };
+
+    EXPECT_EQ(RTC::BAD_PARAMETER, m_context->activate_component(other));
+    ASSERT_EQ(RTC::RTC_OK, m_context->add_component(other));
+    EXPECT_EQ(RTC::INACTIVE_STATE, m_context->get_component_state(other));
+    ASSERT_EQ(RTC::RTC_OK, m_context->activate_component(other));
+    EXPECT_EQ(RTC::ACTIVE_STATE, m_context->get_component_state(other));
+    EXPECT_EQ(RTC::PRECONDITION_NOT_MET, m_context->activate_component(other));
+    EXPECT_EQ(RTC::PRECONDITION_NOT_MET, m_context->reset_component(other));
+    EXPECT_TRUE(said("Probe0 onExecute", 1)) << probe->stdoutText();
+    ASSERT_EQ(RTC::RTC_OK, m_context->deactivate_component(other));
+    EXPECT_EQ(RTC::INACTIVE_STATE, m_context->get_component_state(other));
+    EXPECT_TRUE(said("Probe0 onDeactivated", 1)) << probe->stdoutText();
+
+    // Removing an active participant stops it first; then it is a stranger.
+    ASSERT_EQ(RTC::RTC_OK, m_context->activate_component(other));
+    EXPECT_TRUE(said("Probe0 onExecute", 2)) << probe->stdoutText();
+    ASSERT_EQ(RTC::RTC_OK, m_context->remove_component(other));
+    EXPECT_TRUE(said("Probe0 onDeactivated", 2)) << probe->stdoutText();
+    EXPECT_EQ(RTC::CREATED_STATE, m_context->get_component_state(other));
+    EXPECT_EQ(RTC::BAD_PARAMETER, m_context->activate_component(other));
+
+    ASSERT_EQ(RTC::RTC_OK, m_context->add_component(other));
+    ASSERT_EQ(RTC::RTC_OK, m_context->activate_component(other));
+    ASSERT_EQ(RTC::RTC_OK, m_context->activate_component(m_component));
+    probe->signal(SIGKILL);
+    ASSERT_TRUE(probe->wait(kPatience));
+    EXPECT_TRUE(m_manager->waitForStderr("participant dropped", kPatience));
+    EXPECT_EQ(RTC::CREATED_STATE, m_context->get_component_state(other));
+    RTC::ExecutionContextService_var ec = RTC::ExecutionContextService::_narrow(m_context);
+    RTC::ExecutionContextProfile_var profile = ec->get_profile();
+    EXPECT_EQ(0u, profile->participants.length());
+    ASSERT_EQ(RTC::RTC_OK, m_context->deactivate_component(m_component));
+    EXPECT_TRUE(m_manager->waitForStdout("TextPort0 deactivated", kPatience));
+    EXPECT_EQ(1u, countOf(m_manager->stderrText(), "participant dropped"));
   }
 
   TEST_F(RemoteSurface, ExitDeactivatesThenFinalizesAndTheLastComponentEndsTheProcess)

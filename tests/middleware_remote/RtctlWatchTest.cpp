@@ -261,7 +261,9 @@ namespace remotetest
         }
       return lines;
     };
-    const std::vector<std::string> expected = {"RTC_STATUS ACTIVE:0", "RTC_STATUS INACTIVE:0"};
+    // The first activation brings the active set into effect, and says so.
+    const std::vector<std::string> expected = {"CONFIGURATION UPDATE_CONFIG_SET: default",
+                                               "RTC_STATUS ACTIVE:0", "RTC_STATUS INACTIVE:0"};
     testsupport::waitUntil([&] { return changes().size() >= expected.size(); }, kPatience);
     EXPECT_EQ(expected, changes());
     watch->signal(SIGINT);
