@@ -52,18 +52,8 @@ namespace RTC
         return result;
       }
     // Published before the writer after us subscribes to it.
-    try
-      {
-        publish(profile, agreement, connection);
-      }
-    catch (const CORBA::Exception& e)
-      {
-        releaseEnd(connection);
-        return refuse(profile, std::string("cannot serve its data object (") + e._name() + ")");
-      }
-    const RTC::ReturnCode_t result = notifyNext(profile, index);
-    if (result != RTC::RTC_OK) { releaseEnd(connection); }
-    return result;
+    return publishThenNotify(profile, index, connection,
+                             [&] { publish(profile, agreement, connection); });
   }
 
   void InPortServant::publish(RTC::ConnectorProfile& profile, const Agreement& agreement,

@@ -43,18 +43,8 @@ namespace RTC
     if (agreement.settings.pull)
       {
         // Published before the reader after us subscribes to it.
-        try
-          {
-            publish(profile, agreement, connection);
-          }
-        catch (const CORBA::Exception& e)
-          {
-            releaseEnd(connection);
-            return refuse(profile, std::string("cannot serve its data object (") + e._name() + ")");
-          }
-        const RTC::ReturnCode_t result = notifyNext(profile, index);
-        if (result != RTC::RTC_OK) { releaseEnd(connection); }
-        return result;
+        return publishThenNotify(profile, index, connection,
+                                 [&] { publish(profile, agreement, connection); });
       }
     // The reader after us has published its sink by the time it answers.
     RTC::ReturnCode_t result = notifyNext(profile, index);

@@ -245,6 +245,24 @@ namespace RTC
     return result;
   }
 
+  RTC::ReturnCode_t PortServant::publishThenNotify(RTC::ConnectorProfile& profile, long index,
+                                                   Connection& connection,
+                                                   const std::function<void()>& publish)
+  {
+    try
+      {
+        publish();
+      }
+    catch (const CORBA::Exception& e)
+      {
+        releaseEnd(connection);
+        return refuse(profile, std::string("cannot serve its data object (") + e._name() + ")");
+      }
+    const RTC::ReturnCode_t result = notifyNext(profile, index);
+    if (result != RTC::RTC_OK) { releaseEnd(connection); }
+    return result;
+  }
+
   RTC::ReturnCode_t PortServant::notifyNext(RTC::ConnectorProfile& profile, long index)
   {
     const CORBA::ULong next = static_cast<CORBA::ULong>(index + 1);

@@ -17,6 +17,7 @@
 #include "TopicRules.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -113,6 +114,13 @@ namespace RTC
     // Logs the refusal and names it in the profile, which carries it back to the caller.
     RTC::ReturnCode_t refuse(RTC::ConnectorProfile& profile, const std::string& problem);
     RTC::ReturnCode_t notifyNext(RTC::ConnectorProfile& profile, long index);
+    // For the end that serves the data object (an in port's InPortCdr, an out port's
+    // OutPortCdr under pull): `publish` puts it into the profile before the port after this one
+    // is told, so that port finds it; if publishing or the rest of the chain fails, the end is
+    // released again.
+    RTC::ReturnCode_t publishThenNotify(RTC::ConnectorProfile& profile, long index,
+                                        Connection& connection,
+                                        const std::function<void()>& publish);
     std::vector<RTC::ConnectorProfile> profiles();
 
     CORBA::ORB_var m_orb;
