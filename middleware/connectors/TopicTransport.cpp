@@ -60,6 +60,15 @@ namespace RTC
     }
   }
 
+  const char* portInterfaceTypes()
+  {
+#ifdef RTM_FASTDDS_MODULE
+    return "corba_cdr,fast-rtps";
+#else
+    return "corba_cdr";
+#endif
+  }
+
   std::shared_ptr<OutPortConnector> joinTopicAsWriter(const ConnectionSettings& settings,
                                                       const TopicTerms& terms,
                                                       const std::string& dataType,

@@ -26,6 +26,10 @@ namespace RTC
     virtual int matched() = 0;
   };
 
+  // The interface types a data port of this build can connect through, as a port profile lists
+  // them: "corba_cdr", and "fast-rtps" where the build has the topic module.
+  const char* portInterfaceTypes();
+
   // A connector writing each value of a port of `dataType` onto the topic. Null with the
   // refusal in `problem`. Makes the process's participant on first use.
   std::shared_ptr<OutPortConnector> joinTopicAsWriter(const ConnectionSettings& settings,

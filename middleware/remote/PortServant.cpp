@@ -116,7 +116,7 @@ namespace RTC
     SDOPackage::NVList& properties = profile->properties;
     setString(properties, "port.port_type", isOut() ? kOutPortType : kInPortType);
     setString(properties, "dataport.data_type", dataType());
-    setString(properties, "dataport.interface_type", "corba_cdr");
+    setString(properties, "dataport.interface_type", portInterfaceTypes());
     setString(properties, "dataport.dataflow_type", "push,pull");
     setString(properties, "dataport.subscription_type", isOut() ? "flush,new" : "Any");
     return profile._retn();

@@ -27,6 +27,12 @@ namespace remotetest
     using RTC::setString;
     using Bytes = std::vector<unsigned char>;
 
+#ifdef INKORVANE_FASTDDS
+    const std::string kInterfaceTypes = "corba_cdr,fast-rtps";
+#else
+    const std::string kInterfaceTypes = "corba_cdr";
+#endif
+
     // One ORB for the whole test program, with an active POA for the foreign reader.
     CORBA::ORB_ptr testOrb()
     {
@@ -263,7 +269,7 @@ namespace remotetest
     EXPECT_EQ("DataInPort", RTC::stringOr(inProfile->properties, "port.port_type"));
     EXPECT_EQ("IDL:RTC/TimedString:1.0",
               RTC::stringOr(inProfile->properties, "dataport.data_type"));
-    EXPECT_EQ("corba_cdr", RTC::stringOr(inProfile->properties, "dataport.interface_type"));
+    EXPECT_EQ(kInterfaceTypes, RTC::stringOr(inProfile->properties, "dataport.interface_type"));
     EXPECT_TRUE(inProfile->owner->_is_equivalent(m_component));
     RTC::PortProfile_var outProfile = port("TextPort0.out")->get_port_profile();
     EXPECT_EQ("DataOutPort", RTC::stringOr(outProfile->properties, "port.port_type"));
