@@ -1,0 +1,130 @@
+// Chains over a DDS topic with one program built on the built-in middleware and one built on
+// OpenRTM-aist 2.0.2 with its FastRTPS transport, both ways. There is no connection between the
+// two: each joins the topic by its own preconnect, with corba marshaling, and the producer is
+// activated only once the built-in side sees the other matched, so that every value counts.
+#include "NamingLookup.h"
+#include "ProgramFixture.h"
+#include "SimulatorCases.h"
+
+#include <unistd.h>
+
+#include <thread>
+
+namespace interop
+{
+  using namespace programs;
+
+  struct TopicDirection
+  {
+    const char* name;
+    const char* producer;
+    const char* consumer;
+    bool builtinProducer;
+  };
+
+  const TopicDirection kTopicDirections[] = {
+    {"BuiltinToOpenRtm", BUILTIN_INKORVANE_COMP_PATH, OPENRTM_INKORVANE_TEST_COMP_PATH, true},
+    {"OpenRtmToBuiltin", OPENRTM_INKORVANE_COMP_PATH, BUILTIN_INKORVANE_TEST_COMP_PATH, false},
+  };
+
+  class TopicMixedChain : public ProgramFixture,
+                          public ::testing::WithParamInterface<TopicDirection>
+  {
+  protected:
+    void SetUp() override { ASSERT_TRUE(m_naming.ready()) << "omniNames did not start"; }
+
+    // The options of a program joining the topic with `port`. OpenRTM-aist reads the loopback
+    // profile only from fastrtps.QoSXML, and needs its transport module loaded.
+    std::vector<std::string> topicOptions(const std::string& port, bool builtin) const
+    {
+      std::vector<std::string> options = {
+        "naming.enable:YES", "corba.nameservers:" + m_naming.address(), "naming.formats:%n.rtc",
+        "manager.components.preconnect:" + port + "?interface_type=fast-rtps&fastrtps.topic=" +
+          m_topic + "&fastrtps.QoSXML=" + FASTDDS_PROFILE_PATH};
+      if (!builtin)
+        {
+          options.push_back(std::string("manager.modules.load_path:") +
+                            OPENRTM_FASTRTPS_TRANSPORT_DIR);
+          options.push_back("manager.preload.modules:FastRTPSTransport.so");
+        }
+      return options;
+    }
+
+    std::string rtctl(const std::vector<std::string>& arguments)
+    {
+      std::vector<std::string> all = {"-n", m_naming.address()};
+      all.insert(all.end(), arguments.begin(), arguments.end());
+      ChildProcess tool(BUILTIN_RTCTL_PATH, all);
+      EXPECT_TRUE(tool.wait(kPatience));
+      EXPECT_EQ(0, tool.exitCode()) << tool.stderrText();
+      return tool.stdoutText();
+    }
+
+    testsupport::NamingService m_naming;
+    // Of this run alone: other runs on this host share loopback and domain 0.
+    const std::string m_topic = "positions_" + std::to_string(::getpid());
+  };
+
+  TEST_P(TopicMixedChain, EveryReplyReachesTheConsumerOnceInOrderByteForByte)
+  {
+    const TopicDirection& direction = GetParam();
+    m_directory.write("replies.txt", testsupport::kAwkwardReplies);
+    std::unique_ptr<ChildProcess> simulator =
+      startSimulator({"--replies", m_directory.file("replies.txt")});
+
+    std::vector<std::string> consumerOptions =
+      topicOptions("InKorvaneTest0.inPositionData", !direction.builtinProducer);
+    consumerOptions.push_back("manager.components.preactivation:InKorvaneTest0");
+    std::unique_ptr<ChildProcess> consumer = startProgram(direction.consumer, consumerOptions);
+    std::vector<std::string> producerOptions =
+      topicOptions("InKorvane0.outPositionData", direction.builtinProducer);
+    producerOptions.push_back("Category.InKorvane.conf.default.Port:" +
+                              std::to_string(m_simulatorPort.number()));
+    std::unique_ptr<ChildProcess> producer = startProgram(direction.producer, producerOptions);
+    ASSERT_TRUE(testsupport::waitForName(m_naming.address(), "InKorvane0.rtc", kPatience))
+      << producer->stderrText();
+    ASSERT_TRUE(testsupport::waitForName(m_naming.address(), "InKorvaneTest0.rtc", kPatience))
+      << consumer->stderrText();
+
+    // The built-in end lists its topic connection with the peers it matched.
+    const std::string builtinPort =
+      direction.builtinProducer ? "InKorvane0.outPositionData" : "InKorvaneTest0.inPositionData";
+    std::string listing;
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+      listing = rtctl({"ls"});
+      const std::size_t line = listing.find(builtinPort);
+      return line != std::string::npos &&
+             listing.find(" matched=1", line) < listing.find('\n', line);
+    }))
+      << listing << producer->stderrText() << consumer->stderrText();
+    // An OpenRTM-aist writer sends only to readers it has matched in turn: give discovery the
+    // moment it takes on the other side.
+    if (!direction.builtinProducer) { std::this_thread::sleep_for(std::chrono::seconds(1)); }
+    rtctl({"activate", "InKorvane0"});
+
+    ASSERT_TRUE(consumer->waitForStdoutMatch(
+      [](const std::string& out) { return testsupport::printedValues(out).size() >= 30; },
+      kPatience))
+      << consumer->stdoutText() << consumer->stderrText() << producer->stderrText();
+    ASSERT_TRUE(interrupt(*producer)) << producer->stderrText();
+    const std::vector<std::string> published = testsupport::publishedValues(producer->stdoutText());
+    ASSERT_TRUE(consumer->waitForStdoutMatch(
+      [&](const std::string& out) {
+        return testsupport::printedValues(out).size() >= published.size();
+      },
+      kPatience))
+      << published.size() << " published\n"
+      << consumer->stdoutText();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(testsupport::printedValues(consumer->stdoutText()), published);
+    const std::vector<std::string> sent = testsupport::sentReplies(simulatorLog(), 1);
+    ASSERT_LE(published.size(), sent.size());
+    EXPECT_TRUE(std::equal(published.begin(), published.end(), sent.begin()));
+    expectEndsWithoutCrash(*consumer);
+  }
+
+  INSTANTIATE_TEST_SUITE_P(BothWays, TopicMixedChain, ::testing::ValuesIn(kTopicDirections),
+                           [](const ::testing::TestParamInfo<TopicDirection>& direction) {
+                             return std::string(direction.param.name);
+                           });
+}
