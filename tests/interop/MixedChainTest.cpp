@@ -58,13 +58,6 @@ namespace interop
       return startProgram(GetParam().consumer, options);
     }
 
-    static bool waitPrinted(ChildProcess& consumer, std::size_t count)
-    {
-      return consumer.waitForStdoutMatch(
-        [count](const std::string& out) { return testsupport::printedValues(out).size() >= count; },
-        kPatience);
-    }
-
     static bool waitPublished(ChildProcess& producer, std::size_t count)
     {
       return producer.waitForStdoutMatch(

@@ -102,19 +102,12 @@ namespace interop
     if (!direction.builtinProducer) { std::this_thread::sleep_for(std::chrono::seconds(1)); }
     rtctl({"activate", "InKorvane0"});
 
-    ASSERT_TRUE(consumer->waitForStdoutMatch(
-      [](const std::string& out) { return testsupport::printedValues(out).size() >= 30; },
-      kPatience))
+    ASSERT_TRUE(waitPrinted(*consumer, 30))
       << consumer->stdoutText() << consumer->stderrText() << producer->stderrText();
     ASSERT_TRUE(interrupt(*producer)) << producer->stderrText();
     const std::vector<std::string> published = testsupport::publishedValues(producer->stdoutText());
-    ASSERT_TRUE(consumer->waitForStdoutMatch(
-      [&](const std::string& out) {
-        return testsupport::printedValues(out).size() >= published.size();
-      },
-      kPatience))
-      << published.size() << " published\n"
-      << consumer->stdoutText();
+    ASSERT_TRUE(waitPrinted(*consumer, published.size())) << published.size() << " published\n"
+                                                          << consumer->stdoutText();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(testsupport::printedValues(consumer->stdoutText()), published);
     const std::vector<std::string> sent = testsupport::sentReplies(simulatorLog(), 1);

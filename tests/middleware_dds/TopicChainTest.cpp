@@ -77,9 +77,7 @@ namespace programs
     std::unique_ptr<ChildProcess> consumer =
       startProgram(INKORVANE_TEST_COMP_PATH, consumerOptions);
 
-    ASSERT_TRUE(consumer->waitForStdoutMatch(
-      [](const std::string& out) { return testsupport::printedValues(out).size() >= 30; },
-      kPatience))
+    ASSERT_TRUE(waitPrinted(*consumer, 30))
       << consumer->stdoutText() << consumer->stderrText() << producer->stderrText();
     ASSERT_TRUE(interrupt(*producer)) << producer->stderrText();
     const std::vector<std::string> published = testsupport::publishedValues(producer->stdoutText());

@@ -57,6 +57,13 @@ namespace programs
       kPatience, std::chrono::milliseconds(0));
   }
 
+  bool waitPrinted(ChildProcess& consumer, std::size_t count)
+  {
+    return consumer.waitForStdoutMatch(
+      [count](const std::string& out) { return testsupport::printedValues(out).size() >= count; },
+      kPatience);
+  }
+
   void expectEndsWithoutCrash(ChildProcess& program)
   {
     ASSERT_TRUE(interrupt(program)) << program.stderrText();

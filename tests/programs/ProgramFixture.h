@@ -27,6 +27,8 @@ namespace programs
   bool interrupt(ChildProcess& program);
   // Interrupts a program and expects it to end without a crash (no SIGSEGV, SIGABRT, SIGBUS).
   void expectEndsWithoutCrash(ChildProcess& program);
+  // Waits until InKorvaneTestComp has printed at least `count` values.
+  bool waitPrinted(ChildProcess& consumer, std::size_t count);
 
   class ProgramFixture : public ::testing::Test
   {
