@@ -6,9 +6,10 @@
 
 namespace RTC
 {
-  PublisherConnector::PublisherConnector(std::unique_ptr<OutPortConnector> inner, bool swapped,
+  PublisherConnector::PublisherConnector(const ConnectionSettings& connection,
+                                         std::unique_ptr<OutPortConnector> inner, bool swapped,
                                          std::chrono::milliseconds drainTime)
-    : OutPortConnector(inner->settings()), m_inner(std::move(inner)), m_swapped(swapped),
+    : OutPortConnector(connection), m_inner(std::move(inner)), m_swapped(swapped),
       m_drainTime(drainTime),
       // push_policy new keeps only the newest value: a queue of one.
       m_capacity(settings().pushPolicy == PushPolicy::New

@@ -22,7 +22,10 @@ namespace RTC
     // stamp them);
     // `swapped` picks the byte order taken from each written value. On close, values still
     // queued are delivered for at most `drainTime`.
-    PublisherConnector(std::unique_ptr<OutPortConnector> inner, bool swapped,
+    // `connection` are the connection's own settings: the publisher stamps by them, `inner`
+    // must not.
+    PublisherConnector(const ConnectionSettings& connection,
+                       std::unique_ptr<OutPortConnector> inner, bool swapped,
                        std::chrono::milliseconds drainTime);
     ~PublisherConnector() override;
     PublisherConnector(const PublisherConnector&) = delete;

@@ -101,7 +101,8 @@ namespace
                                                         bool swapped = false)
   {
     return std::unique_ptr<RTC::PublisherConnector>(
-      new RTC::PublisherConnector(std::unique_ptr<RTC::OutPortConnector>(
+      new RTC::PublisherConnector(publisherSettings(pushAll, length),
+                                  std::unique_ptr<RTC::OutPortConnector>(
                                     new HeldConnector(publisherSettings(pushAll, length), reader)),
                                   swapped, milliseconds(2000)));
   }
@@ -209,8 +210,8 @@ TEST(Publisher, TheWritersFullPolicyDecidesWhatAFullQueueLoses)
       settings.blockWhenFull = std::string(c.policy) == "block";
       settings.writeTimeout = c.writeTimeout;
       RTC::PublisherConnector publisher(
-        std::unique_ptr<RTC::OutPortConnector>(new HeldConnector(settings, reader)), false,
-        milliseconds(2000));
+        settings, std::unique_ptr<RTC::OutPortConnector>(new HeldConnector(settings, reader)),
+        false, milliseconds(2000));
       // Value 1 is held at the reader; 2..9 fill the queue of 8; 10..12 find it full.
       ASSERT_TRUE(write(publisher, 1, 1));
       ASSERT_TRUE(reader->waitEntered(1));
