@@ -61,15 +61,17 @@ namespace interop
 
   const OptionCase kCases[] = {
     {"Flush", {"buffer.length=8"}, kFastConsumer, Trait::EveryValue, 0},
+    // OpenRTM-aist's publisher may keep its last values until the next write: the values up to
+    // the last one printed are compared.
     {"PushAll",
      {"subscription_type=new", "publisher.push_policy=all", "buffer.length=64"},
      kFastConsumer,
-     Trait::EveryValue,
+     Trait::Contiguous,
      0},
     {"PushFifo",
      {"subscription_type=new", "publisher.push_policy=fifo", "buffer.length=64"},
      kFastConsumer,
-     Trait::EveryValue,
+     Trait::Contiguous,
      0},
     {"PushSkipTwo",
      {"subscription_type=new", "publisher.push_policy=skip", "publisher.skip_count=2",
