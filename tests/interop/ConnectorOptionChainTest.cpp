@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <functional>
+#include <map>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -44,7 +45,7 @@ namespace interop
     Contiguous,      // each value once, in order, from the first printed to the last printed
     NewestKept,      // in order; the last `newest` published are the last printed
     NewestDropped,   // in order; they are not (a full buffer refused them)
-    Gaps,            // in order; the set of distances between consecutive values printed
+    Gaps,            // in order; the distance most consecutive values printed are apart
     Share,           // in order; the share of the values published that was printed
   };
 
@@ -55,7 +56,8 @@ namespace interop
     int consumerRate;
     Trait trait;
     // NewestKept / NewestDropped: how many newest values (the reader's buffer length); Gaps: the
-    // distance OpenRTM-aist's pair shows.
+    // usual distance OpenRTM-aist's pair shows (now and then its publisher sends a batch
+    // differently).
     std::size_t count;
   };
 
@@ -166,6 +168,23 @@ namespace interop
       for (std::size_t i = 1; i < printed.size(); ++i) { gaps.insert(printed[i] - printed[i - 1]); }
       return gaps;
     }
+    // The distance between consecutive values printed that occurs most often (0: none).
+    long usualGap() const
+    {
+      std::map<long, std::size_t> counts;
+      for (std::size_t i = 1; i < printed.size(); ++i) { ++counts[printed[i] - printed[i - 1]]; }
+      long usual = 0;
+      std::size_t most = 0;
+      for (const auto& count : counts)
+        {
+          if (count.second > most)
+            {
+              usual = count.first;
+              most = count.second;
+            }
+        }
+      return usual;
+    }
     bool everyValue() const
     {
       const std::set<long> seen = gaps();
@@ -207,10 +226,7 @@ namespace interop
         case Trait::NewestDropped:
           text << "in order, the newest " << count << (newestKept(count) ? " kept" : " dropped");
           break;
-        case Trait::Gaps:
-          text << "in order, gaps";
-          for (long gap : gaps()) { text << " " << gap; }
-          break;
+        case Trait::Gaps: text << "in order, mostly " << usualGap() << " apart"; break;
         case Trait::Share: text << "in order"; break;
         }
       return text.str();
@@ -227,7 +243,7 @@ namespace interop
       case Trait::Contiguous: return "in order, no gaps";
       case Trait::NewestKept: return newest + " kept";
       case Trait::NewestDropped: return newest + " dropped";
-      case Trait::Gaps: return "in order, gaps " + std::to_string(c.count);
+      case Trait::Gaps: return "in order, mostly " + std::to_string(c.count) + " apart";
       case Trait::Share: break;
       }
     return "in order";
