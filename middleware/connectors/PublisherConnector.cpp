@@ -6,9 +6,10 @@
 
 namespace RTC
 {
-  PublisherConnector::PublisherConnector(std::unique_ptr<OutPortConnector> inner, bool swapped,
+  PublisherConnector::PublisherConnector(const ConnectionSettings& connection,
+                                         std::unique_ptr<OutPortConnector> inner, bool swapped,
                                          std::chrono::milliseconds drainTime)
-    : OutPortConnector(inner->settings()), m_inner(std::move(inner)), m_swapped(swapped),
+    : OutPortConnector(connection), m_inner(std::move(inner)), m_swapped(swapped),
       m_drainTime(drainTime),
       // push_policy new keeps only the newest value: a queue of one.
       m_capacity(settings().pushPolicy == PushPolicy::New
@@ -31,7 +32,7 @@ namespace RTC
     EncodedValue copy(*bytes);
     if (stampsAt(settings(), StampStep::OnWrite)) { stampNow(copy, littleEndian()); }
     {
-      std::lock_guard<std::mutex> lock(m_mutex);
+      std::unique_lock<std::mutex> lock(m_mutex);
       if (m_gone) { return false; }
       if (m_closing) { return true; }
       // skip sends the (skip_count + 1)-th value and lets the ones before it go.
@@ -40,17 +41,36 @@ namespace RTC
           return true;
         }
       m_skipped = 0;
-      // Full: the oldest value waiting is dropped and counted, as the reader's buffer does by
-      // default; a reader that cannot keep up gets the most recent values, the writer never
-      // waits. Under push_policy new this replaces the one waiting value.
-      if (m_queue.size() >= m_capacity)
-        {
-          m_queue.pop_front();
-          ++m_dropped;
-        }
+      if (m_queue.size() >= m_capacity && !makeRoom(lock)) { return !m_gone; }
       m_queue.push_back(std::move(copy));
     }
     m_wake.notify_one();
+    return true;
+  }
+
+  bool PublisherConnector::makeRoom(std::unique_lock<std::mutex>& lock)
+  {
+    // Under push_policy new the one waiting value is always replaced by the newer one.
+    const bool keepNewest = settings().pushPolicy == PushPolicy::New;
+    if (!keepNewest && settings().blockWhenFull)
+      {
+        // The writer asked to wait for room, as OpenRTM-aist's publisher buffer makes it wait.
+        const auto timeout = std::chrono::duration<double>(settings().writeTimeout);
+        m_room.wait_for(lock, timeout,
+                        [this] { return m_queue.size() < m_capacity || m_closing || m_gone; });
+        if (m_closing || m_gone) { return false; }
+      }
+    if (m_queue.size() < m_capacity) { return true; }
+    if (!keepNewest && !settings().overwriteWhenFull)
+      {
+        // do_nothing, or block past its time-out: the new value is the one lost.
+        ++m_dropped;
+        return false;
+      }
+    // overwrite (the default): the oldest waiting value is dropped and counted, as the reader's
+    // buffer does; a reader that cannot keep up gets the most recent values.
+    m_queue.pop_front();
+    ++m_dropped;
     return true;
   }
 
@@ -69,6 +89,7 @@ namespace RTC
           }
         EncodedValue bytes(std::move(m_queue.front()));
         m_queue.pop_front();
+        m_room.notify_all();
         lock.unlock();
         // Already in the reader's byte order: the inner connector sends them unchanged.
         if (stampsAt(settings(), StampStep::OnSend)) { stampNow(bytes, littleEndian()); }
@@ -81,6 +102,7 @@ namespace RTC
             // next write and drops the connection with one warning.
             m_gone = true;
             m_queue.clear();
+            m_room.notify_all();
             return;
           }
       }
@@ -97,6 +119,7 @@ namespace RTC
       m_drainUntil = std::chrono::steady_clock::now() + m_drainTime;
     }
     m_wake.notify_one();
+    m_room.notify_all();
     m_thread.join();
     m_inner->close();
   }

@@ -20,6 +20,18 @@ namespace RTC
 {
   namespace
   {
+    // Whether a port of this process takes the connector properties, judged by the rules it
+    // applies itself; a port of another process, or not a data port, is asked as it is.
+    bool localEndTakes(const PortAddress& address, const PortToConnect& end,
+                       const coil::Properties& properties, std::string& refusal)
+    {
+      const bool out = end.facts.portType == kOutPortType;
+      if (address.component.remote || (!out && end.facts.portType != kInPortType)) { return true; }
+      ConnectorTerms terms;
+      return readConnectorTerms(connectorProperties(properties),
+                                out ? ConnectorEnd::Writer : ConnectorEnd::Reader, terms, refusal);
+    }
+
     std::chrono::milliseconds updateInterval(const coil::Properties& config)
     {
       const double milliseconds =
@@ -183,6 +195,13 @@ namespace RTC
     PortToConnect a;
     PortToConnect b;
     if (!findPort(first, a, error) || !findPort(second, b, error)) { return false; }
+    // A port of this process that refuses says so itself, and so does the caller: judged here
+    // first, a refusal is one line.
+    if (!localEndTakes(first, a, properties, error) || !localEndTakes(second, b, properties, error))
+      {
+        error = cannotConnect(a.name, b.name, error);
+        return false;
+      }
     MadeConnector made;
     try
       {

@@ -210,6 +210,7 @@ namespace RTC
     ConnectionSettings inner = agreement.settings;
     inner.stampAt = StampStep::Never;
     m_port.addConnector(std::make_shared<PublisherConnector>(
+      agreement.settings,
       std::unique_ptr<OutPortConnector>(new CdrConnector(inner, sink.in(), false)),
       agreement.swapped, TimeOuts::kDataCall));
     return true;

@@ -112,7 +112,7 @@ namespace rtctl
     m_servant->_remove_ref();
   }
 
-  void PortTap::connect(const PortEnd& end, std::size_t bufferLength)
+  void PortTap::connect(const PortEnd& end, std::size_t bufferLength, const coil::Properties& given)
   {
     RTC::ConnectorProfile profile;
     profile.name =
@@ -123,11 +123,12 @@ namespace rtctl
     profile.ports.length(2);
     profile.ports[0] = m_servant->reference();
     profile.ports[1] = RTC::PortService::_duplicate(end.view.reference.in());
-    // Push over corba_cdr with flush subscription, as every connector rtctl asks for.
-    coil::Properties given;
-    given.setProperty("buffer.length", std::to_string(bufferLength));
-    given.setProperty("buffer.write.full_policy", "overwrite");
-    profile.properties = RTC::toNameValues(RTC::connectorProperties(given));
+    // Push over corba_cdr with flush subscription unless `given` says otherwise; rtctl's own
+    // buffer is always the same.
+    coil::Properties keys = given;
+    keys.setProperty("buffer.length", std::to_string(bufferLength));
+    keys.setProperty("buffer.write.full_policy", "overwrite");
+    profile.properties = RTC::toNameValues(RTC::connectorProperties(keys));
     const RTC::ReturnCode_t result = m_servant->connect(profile);
     if (result != RTC::RTC_OK)
       {

@@ -36,8 +36,10 @@ namespace rtctl
     PortTap& operator=(const PortTap&) = delete;
 
     // Connects to the out port `end`, whose buffer holds `bufferLength` values (the oldest
-    // is dropped when full). Throws ToolError when the ports refuse.
-    void connect(const PortEnd& end, std::size_t bufferLength);
+    // is dropped when full), with the connector keys `given` (e.g. timestamp_policy) beside
+    // those. Throws ToolError when the ports refuse.
+    void connect(const PortEnd& end, std::size_t bufferLength,
+                 const coil::Properties& given = coil::Properties());
     // Joins the DDS topic `given` names (fastrtps.topic and the other topic keys). Throws
     // ToolError with the port's reason when it refuses.
     void joinTopic(const coil::Properties& given, std::size_t bufferLength);

@@ -115,14 +115,16 @@ namespace rtctl
        exitCommand,
        {}},
       {"echo",
-       "echo NAME:port [--count N] [--stamp]\n"
+       "echo NAME:port [-p key=value]... [--count N] [--stamp]\n"
        "       echo --topic TOPIC [--type TYPE] [-p key=value]... [--count N] [--stamp]",
        "Connects a reader of its own to the out port and prints each value as it arrives, one\n"
        "line each, until Ctrl-C (SIGINT or SIGTERM) or N values; then it disconnects. A\n"
        "TimedString's text is printed as it is (a line feed added unless it ends with one),\n"
        "numbers (TimedShort, TimedLong, TimedUShort, TimedULong, TimedFloat, TimedDouble) and\n"
        "TimedBoolean (true/false) as text. --stamp puts the value's time stamp in front, as\n"
-       "sec.nsec (nine digits) and a tab. Ends with status 1 when the writer closes the\n"
+       "sec.nsec (nine digits) and a tab; -p timestamp_policy=on_send has the writer stamp\n"
+       "each value as it sends it. -p keys go into the connection as for connect. Ends with\n"
+       "status 1 when the writer closes the\n"
        "connection or is gone.\n"
        "The writer calls rtctl back on 127.0.0.1, or on $RTCTL_ENDPOINT (host[:port]).\n"
        "With --topic it joins the DDS topic instead (TYPE default IDL:RTC/TimedString:1.0;\n"
@@ -131,7 +133,7 @@ namespace rtctl
        echoCommand,
        {"--stamp"}},
       {"hz",
-       "hz NAME:port [--count N]\n"
+       "hz NAME:port [-p key=value]... [--count N]\n"
        "       hz --topic TOPIC [--type TYPE] [-p key=value]... [--count N]",
        "Connects a reader of its own to the out port and prints once a second, until Ctrl-C or\n"
        "N lines:\n"

@@ -27,6 +27,7 @@ namespace rtctl
     {
       PortEnd end;
       coil::Properties topic;   // with --topic: the topic keys, and no port
+      coil::Properties keys;    // -p: connector keys (with --topic, the topic's)
       const ValueReader* reader = nullptr;
       unsigned long count = 0;   // 0: until a signal
     };
@@ -36,6 +37,11 @@ namespace rtctl
       Watch watch;
       const std::string count = arguments.option("--count");
       if (!count.empty()) { watch.count = parseCount(count, "--count"); }
+      auto keys = arguments.options.find("-p");
+      watch.keys = RTC::toProperties(parseConnectorSettings(keys == arguments.options.end()
+                                                              ? std::vector<std::string>()
+                                                              : keys->second)
+                                       .properties);
       const std::string topic = arguments.option("--topic");
       if (!topic.empty())
         {
@@ -43,11 +49,7 @@ namespace rtctl
             {
               throw ToolError(command + ": with --topic expects no port", true);
             }
-          auto keys = arguments.options.find("-p");
-          watch.topic = RTC::toProperties(parseConnectorSettings(keys == arguments.options.end()
-                                                                   ? std::vector<std::string>()
-                                                                   : keys->second)
-                                            .properties);
+          watch.topic = watch.keys;
           watch.topic.setProperty("fastrtps.topic", topic);
           const std::string type = arguments.option("--type", "IDL:RTC/TimedString:1.0");
           watch.reader = findValueReader(type);
@@ -134,7 +136,10 @@ namespace rtctl
 
     void start(PortTap& tap, const Watch& watch)
     {
-      if (watch.topic.propertyNames().empty()) { tap.connect(watch.end, kBufferLength); }
+      if (watch.topic.propertyNames().empty())
+        {
+          tap.connect(watch.end, kBufferLength, watch.keys);
+        }
       else { tap.joinTopic(watch.topic, kBufferLength); }
     }
 

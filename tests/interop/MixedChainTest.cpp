@@ -223,6 +223,26 @@ namespace interop
     expectEndsWithoutCrash(builtinSide());
   }
 
+  TEST_P(MixedChain, PullFromAnOpenRtmWriterThatIsGoneIsDroppedWithOneWarning)
+  {
+    // OpenRTM-aist's reader prints nothing pulled (see the pull test above): only ours pulls.
+    if (GetParam().builtinProducer) { GTEST_SKIP(); }
+    m_simulator = startSimulator();
+    m_producer = startProducer();
+    m_consumer = startConsumer("&dataflow_type=pull");
+    ASSERT_TRUE(waitPrinted(*m_consumer, 10)) << m_consumer->stderrText();
+    m_producer->signal(SIGKILL);
+    ASSERT_TRUE(m_producer->wait(kPatience));
+    EXPECT_TRUE(m_consumer->waitForStderr("gone; connection dropped", kPatience))
+      << m_consumer->stderrText();
+    // Asked again at each execution, a gone writer would warn again.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_EQ(countOf(m_consumer->stderrText(), "connection dropped"), 1u)
+      << m_consumer->stderrText();
+    EXPECT_TRUE(m_consumer->running()) << m_consumer->stderrText();
+    expectEndsWithoutCrash(*m_consumer);
+  }
+
   TEST_P(MixedChain, OpenRtmSideHungMidStreamTheBuiltinSideGoesOn)
   {
     startChain();

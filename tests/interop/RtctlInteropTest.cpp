@@ -394,3 +394,108 @@ namespace programs
     EXPECT_EQ(ours, theirs);
   }
 }
+
+namespace programs
+{
+  // The time stamps InKorvane's values carry, read with `rtctl echo --stamp`, on each back end,
+  // the program started as a user starts it (`-f rtc.conf`) on fresh memory filled with a
+  // pattern: 0 as the component leaves them (never leftover memory), or the time of day at the
+  // step the connection's timestamp_policy names.
+  struct StampCase
+  {
+    const char* name;
+    const char* producer;
+    std::vector<std::string> echoOptions;
+    bool stamped;   // else every tm is 0
+  };
+
+  void PrintTo(const StampCase& c, std::ostream* out)
+  {
+    *out << c.name;
+  }
+
+  class PublishedStamps : public RtctlInterop, public ::testing::WithParamInterface<StampCase>
+  {
+  };
+
+  TEST_P(PublishedStamps, AreZeroOrTheTimeOfTheNamedStepNeverDecreasing)
+  {
+    const StampCase& c = GetParam();
+    std::unique_ptr<ChildProcess> simulator = startSimulator({"--stamp"});
+    m_directory.write("rtc.conf", "corba.nameservers: " + m_naming.address() +
+                                    "\n"
+                                    "corba.endpoint: 127.0.0.1:\n"
+                                    "naming.formats: %n.rtc\n"
+                                    "exec_cxt.periodic.rate: 100\n"
+                                    "logger.log_level: WARN\n"
+                                    "Category.InKorvane.config_file: InKorvane.conf\n");
+    m_directory.write("InKorvane.conf", "conf.default.IPAddress: 127.0.0.1\nconf.default.Port: " +
+                                          std::to_string(m_simulatorPort.number()) + "\n");
+    ChildProcess producer(c.producer, {"-f", m_directory.file("rtc.conf")},
+                          {{"MALLOC_PERTURB_", "165"}}, m_directory.path());
+    ASSERT_TRUE(testsupport::waitForName(m_naming.address(), "InKorvane0.rtc", kPatience))
+      << producer.stderrText();
+    rtctlOk({"activate", "InKorvane0"});
+
+    std::vector<std::string> echo = {"echo", "InKorvane0:outPositionData", "--stamp", "--count",
+                                     "20"};
+    echo.insert(echo.end(), c.echoOptions.begin(), c.echoOptions.end());
+    const auto since = std::chrono::system_clock::now().time_since_epoch();
+    const std::string echoed = rtctlOk(echo);
+    const auto until = std::chrono::system_clock::now().time_since_epoch();
+    const std::vector<std::string> lines = testsupport::linesOf(echoed);
+    ASSERT_EQ(lines.size(), 20u) << echoed;
+    long long last = 0;
+    for (const std::string& line : lines)
+      {
+        // "sec.nsec<tab>POS seq=..."
+        const std::string::size_type dot = line.find('.');
+        const std::string::size_type tab = line.find('\t');
+        ASSERT_TRUE(dot != std::string::npos && tab == dot + 10) << line;
+        EXPECT_EQ(line.compare(tab + 1, 4, "POS "), 0) << line;
+        const long long stamp =
+          std::stoll(line.substr(0, dot)) * 1000000000LL + std::stoll(line.substr(dot + 1, 9));
+        if (!c.stamped)
+          {
+            EXPECT_EQ(stamp, 0) << line;
+            continue;
+          }
+        EXPECT_GE(stamp, std::chrono::duration_cast<std::chrono::nanoseconds>(since).count())
+          << line;
+        EXPECT_LE(stamp, std::chrono::duration_cast<std::chrono::nanoseconds>(until).count())
+          << line;
+        EXPECT_LE(last, stamp) << line;
+        last = stamp;
+      }
+  }
+
+  INSTANTIATE_TEST_SUITE_P(
+    BothBackEnds, PublishedStamps,
+    ::testing::Values(
+      StampCase{"BuiltinUnset", BUILTIN_INKORVANE_COMP_PATH, {}, false},
+      StampCase{"OpenRtmUnset", OPENRTM_INKORVANE_COMP_PATH, {}, false},
+      StampCase{"BuiltinOnWrite",
+                BUILTIN_INKORVANE_COMP_PATH,
+                {"-p", "subscription_type=new", "-p", "timestamp_policy=on_write"},
+                true},
+      StampCase{"OpenRtmOnWrite",
+                OPENRTM_INKORVANE_COMP_PATH,
+                {"-p", "subscription_type=new", "-p", "timestamp_policy=on_write"},
+                true},
+      StampCase{"BuiltinOnWriteFlush",
+                BUILTIN_INKORVANE_COMP_PATH,
+                {"-p", "timestamp_policy=on_write"},
+                true},
+      // OpenRTM-aist stamps on_write as its publisher queues the value, and the flush
+      // subscription queues nothing: the value goes as written. Ours stamps at the write (the
+      // README's back-end table says so).
+      StampCase{"OpenRtmOnWriteFlush",
+                OPENRTM_INKORVANE_COMP_PATH,
+                {"-p", "timestamp_policy=on_write"},
+                false},
+      StampCase{
+        "BuiltinOnSend", BUILTIN_INKORVANE_COMP_PATH, {"-p", "timestamp_policy=on_send"}, true},
+      StampCase{
+        "OpenRtmOnSend", OPENRTM_INKORVANE_COMP_PATH, {"-p", "timestamp_policy=on_send"}, true}),
+    [](const ::testing::TestParamInfo<StampCase>& c) { return std::string(c.param.name); });
+}

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <string>
 #include <vector>
@@ -150,7 +151,8 @@ TEST(ProbeProcess, UnknownNamesInPreconnectAndPreactivationAreReportedAndSkipped
 
 TEST(ProbeProcess, RefusedPreconnectEntriesAreReportedInTheConnectorRulesWords)
 {
-  // Judged by the manager before asking (pairing, buffer), and by the port itself (transport).
+  // Judged by the manager before asking, by the rules the ports of this process apply: one
+  // line each.
   auto probe = startProbe({"-o", "manager.components.preconnect:Probe0.out?port=Probe1.out,"
                                  "Probe0.out?port=Probe1.in&buffer.length=0,"
                                  "Probe1.in?port=Probe0.out&interface_type=shared_memory"},
@@ -167,12 +169,54 @@ TEST(ProbeProcess, RefusedPreconnectEntriesAreReportedInTheConnectorRulesWords)
        {"cannot connect Probe0.out and Probe1.out: both are out ports",
         "cannot connect Probe0.out and Probe1.in: buffer.length must be a number from 1 to "
         "1000000, got '0'",
-        "refused: interface_type must be corba_cdr or fast-rtps, got 'shared_memory'",
         "cannot connect Probe1.in and Probe0.out: interface_type must be corba_cdr or fast-rtps, "
         "got "
         "'shared_memory'"})
     {
-      EXPECT_NE(std::string::npos, errors.find(expected)) << expected << "\n" << errors;
+      EXPECT_EQ(1u, testsupport::countOf(errors, expected)) << expected << "\n" << errors;
+    }
+}
+
+// Connector options a user mistypes: each entry is refused with one line naming the property,
+// and the components and their sound connection carry on.
+TEST(ProbeProcess, MistypedConnectorOptionsAreRefusedOnceAndTheSoundEntryStillFlows)
+{
+  const std::vector<std::pair<std::string, std::string>> mistyped = {
+    {"subscription_type=new&publisher.push_policy=fifty",
+     "publisher.push_policy must be all, fifo, skip or new, got 'fifty'"},
+    {"subscription_type=new&publisher.push_policy=skip&publisher.skip_count=-1",
+     "publisher.skip_count must be a number from 0 to 1000000, got '-1'"},
+    {"buffer.write.full_policy=block&buffer.write.timeout=soon",
+     "buffer.write.timeout must be a number of seconds from 0 to 3600, got 'soon'"},
+  };
+  std::string entries;
+  for (const auto& entry : mistyped)
+    {
+      entries += "Probe0.out?port=Probe1.in&" + entry.first + ",";
+    }
+  auto probe = startProbe(
+    {"-o", "manager.components.preconnect:" + entries + "Probe1.in?port=Probe0.out", "-o",
+     "manager.components.preactivation:Probe1, Probe0", "-o", "exec_cxt.periodic.rate:200"},
+    {{"PROBE_COUNT", "2"}});
+  ASSERT_TRUE(probe->waitForStdout("Probe1 received value 5", probeTimeout))
+    << probe->stdoutText() << probe->stderrText();
+  probe->signal(SIGTERM);
+  ASSERT_TRUE(probe->wait(probeTimeout));
+  EXPECT_EQ(0, probe->exitCode());
+  const std::string errors = probe->stderrText();
+  for (const auto& entry : mistyped)
+    {
+      EXPECT_EQ(1u, testsupport::countOf(errors, entry.second)) << errors;
+    }
+  EXPECT_EQ(mistyped.size(), testsupport::countOf(errors, "[rtm ERROR]") +
+                               testsupport::countOf(errors, "[rtm WARNING]"))
+    << errors;
+  // Only the sound connection was made: each value arrives once.
+  const std::vector<std::string> lines = linesOf(probe->stdoutText());
+  for (const std::string value : {"1", "2", "3", "4", "5"})
+    {
+      EXPECT_EQ(1, std::count(lines.begin(), lines.end(), "Probe1 received value " + value))
+        << probe->stdoutText();
     }
 }
 

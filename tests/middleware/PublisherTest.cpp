@@ -101,7 +101,8 @@ namespace
                                                         bool swapped = false)
   {
     return std::unique_ptr<RTC::PublisherConnector>(
-      new RTC::PublisherConnector(std::unique_ptr<RTC::OutPortConnector>(
+      new RTC::PublisherConnector(publisherSettings(pushAll, length),
+                                  std::unique_ptr<RTC::OutPortConnector>(
                                     new HeldConnector(publisherSettings(pushAll, length), reader)),
                                   swapped, milliseconds(2000)));
   }
@@ -177,6 +178,59 @@ TEST(Publisher, PushAllDeliversEveryValueInOrderThenDropsTheOldestWhenFull)
   for (int i = 5; i <= 12; ++i) { expected.push_back(i); }
   EXPECT_EQ(expected, reader->values()) << "close() delivers what is queued";
   EXPECT_TRUE(reader->closed);
+}
+
+// The writer's full policy decides what a full queue loses: overwrite the oldest waiting value,
+// do_nothing and a block that times out the new one; a block whose reader makes room in time
+// loses nothing.
+TEST(Publisher, TheWritersFullPolicyDecidesWhatAFullQueueLoses)
+{
+  struct Case
+  {
+    const char* policy;
+    double writeTimeout;
+    bool releaseWhileWriting;
+    std::vector<int> delivered;
+    unsigned long long dropped;
+  };
+  std::vector<int> overwritten = {1};
+  for (int i = 5; i <= 12; ++i) { overwritten.push_back(i); }
+  const Case cases[] = {
+    {"overwrite", 1.0, false, overwritten, 3},
+    {"do_nothing", 1.0, false, range(1, 9), 3},
+    {"block", 0.01, false, range(1, 9), 3},
+    {"block", 30.0, true, range(1, 12), 0},
+  };
+  for (const Case& c : cases)
+    {
+      SCOPED_TRACE(c.policy);
+      auto reader = std::make_shared<Reader>();
+      RTC::ConnectionSettings settings = publisherSettings(true, 8);
+      settings.overwriteWhenFull = std::string(c.policy) == "overwrite";
+      settings.blockWhenFull = std::string(c.policy) == "block";
+      settings.writeTimeout = c.writeTimeout;
+      RTC::PublisherConnector publisher(
+        settings, std::unique_ptr<RTC::OutPortConnector>(new HeldConnector(settings, reader)),
+        false, milliseconds(2000));
+      // Value 1 is held at the reader; 2..9 fill the queue of 8; 10..12 find it full.
+      ASSERT_TRUE(write(publisher, 1, 1));
+      ASSERT_TRUE(reader->waitEntered(1));
+      ASSERT_TRUE(write(publisher, 2, 9));
+      std::thread releaser;
+      if (c.releaseWhileWriting)
+        {
+          releaser = std::thread([reader] {
+            std::this_thread::sleep_for(milliseconds(100));
+            reader->release();
+          });
+        }
+      ASSERT_TRUE(write(publisher, 10, 12));
+      EXPECT_EQ(c.dropped, publisher.status().dropped);
+      if (releaser.joinable()) { releaser.join(); }
+      reader->release();
+      publisher.close();
+      EXPECT_EQ(c.delivered, reader->values());
+    }
 }
 
 TEST(Publisher, PushNewDeliversTheNewestAndPicksTheReadersByteOrder)

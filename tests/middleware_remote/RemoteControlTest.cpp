@@ -149,7 +149,8 @@ namespace remotetest
     ToolResult overview = rtctl({"--help"});
     EXPECT_EQ(0, overview.status);
     EXPECT_NE(std::string::npos, overview.out.find("rtctl wait NAME STATE [--timeout S]"));
-    EXPECT_NE(std::string::npos, overview.out.find("rtctl echo NAME:port [--count N] [--stamp]"));
+    EXPECT_NE(std::string::npos,
+              overview.out.find("rtctl echo NAME:port [-p key=value]... [--count N] [--stamp]"));
   }
 
   TEST_F(RemoteControlTest, ConsumerConfigurationConnectsAndActivatesTheChain)
