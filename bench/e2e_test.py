@@ -272,6 +272,17 @@ class FanOutFigures(unittest.TestCase):
         self.assertEqual("failed in every round", rows[3][4])
 
 
+class PlotRange(unittest.TestCase):
+    def test_axis_ends_at_the_largest_value_unless_a_stall_lies_far_beyond_every_p99(self):
+        steady = [1.0 + i / 1000 for i in range(1000)]
+        cases = (([("a", steady)], 1.999 * 1.05),  # no outlier: the largest value
+                 ([("a", steady + [1200.0])], 2 * steady[990] * 1.05),  # one stall: twice the p99
+                 ([("a", steady), ("b", []), ("c", [5.0] * 1000)], 5.0 * 1.05),  # the largest p99 of all
+                 ([("a", []), ("b", [])], 1.0))
+        for series, expected in cases:
+            self.assertAlmostEqual(expected, e2e.pngplot.x_range(series), msg=[label for label, _ in series])
+
+
 class Connecting(unittest.TestCase):
     def fake_rtctl(self, script):
         work = tempfile.TemporaryDirectory()
