@@ -54,6 +54,34 @@ class BackEndArguments(unittest.TestCase):
         with self.assertRaises(SystemExit):
             e2e.parse_back_ends([partial])
 
+    def test_middleware_from_ldd_and_what_it_offers_over_dds(self):
+        self.assertEqual("/opt/rtm", e2e.openrtm_prefix_from_ldd(
+            "\tlibomniORB4.so.2 => /lib/x86_64-linux-gnu/libomniORB4.so.2 (0x7f)\n"
+            "\tlibRTC2.so.2.0 => /opt/rtm/lib/libRTC2.so.2.0 (0x7f)\n"))
+        self.assertEqual("/o", e2e.openrtm_prefix_from_ldd("\tlibRTC-1.2.2.so => /o/lib/libRTC-1.2.2.so (0x1)\n"))
+        self.assertIsNone(e2e.openrtm_prefix_from_ldd("\tlibRTC2.so.2.0 => not found\n"))
+        self.assertIsNone(e2e.openrtm_prefix_from_ldd("\tlibrtm_builtin.so => /b/librtm_builtin.so (0x1)\n"))
+
+        def prefix(name, *files):
+            for path in files:
+                os.makedirs(os.path.dirname(os.path.join(self.work.name, name, path)), exist_ok=True)
+                open(os.path.join(self.work.name, name, path), "w").close()
+            return os.path.join(self.work.name, name)
+
+        with_dds = prefix("20", "lib/openrtm-2.0/transport/FastRTPSTransport.so")
+        m = e2e.describe_middleware(self.work.name, with_dds)
+        self.assertIsNone(m.no_dds)
+        self.assertEqual(["-o", "manager.modules.load_path:%s/lib/openrtm-2.0/transport" % with_dds,
+                          "-o", "manager.preload.modules:FastRTPSTransport.so"], m.dds_options)
+        self.assertEqual("OpenRTM-aist 1.2 has no DDS transport", e2e.describe_middleware(
+            self.work.name, prefix("12", "lib/openrtm-1.2/cmake/x")).no_dds)
+        self.assertIn("no FastRTPS transport", e2e.describe_middleware(
+            self.work.name, prefix("20bare", "lib/openrtm-2.0/cmake/x")).no_dds)
+        builtin = fake_programs(os.path.join(self.work.name, "rel"))
+        self.assertIn("without Fast DDS", e2e.describe_middleware(builtin, None).no_dds)
+        open(os.path.join(builtin, "librtm_fastdds.so"), "w").close()
+        self.assertEqual(e2e.Middleware("built-in", None, [], None), e2e.describe_middleware(builtin, None))
+
     def test_simulator_is_optional_per_folder(self):
         only_components = fake_programs(os.path.join(self.work.name, "c"), e2e.COMPONENT_PROGRAMS)
         [(_, programs)] = e2e.parse_back_ends([only_components])
@@ -73,10 +101,47 @@ class Interleaving(unittest.TestCase):
                 self.assertEqual(["a", "b", "c"], labels)
 
 
+    def test_chain_runs_mix_back_ends_transports_and_dataflows_within_each_round(self):
+        order = list(e2e.chain_runs([("a", {}), ("b", {})], [100, 1000], ["corba", "fast-rtps"], ["push"], 3))
+        self.assertEqual(24, len(order))
+        self.assertEqual([("corba", "a"), ("corba", "b"), ("fast-rtps", "a"), ("fast-rtps", "b"),
+                          ("corba", "b"), ("fast-rtps", "a"), ("fast-rtps", "b"), ("corba", "a")],
+                         [(chain.transport, label) for chain, _, (label, _) in order[:8]])
+        self.assertEqual([100] * 12 + [1000] * 12, [chain.rate for chain, _, _ in order])
+        for chain in {chain for chain, _, _ in order}:
+            self.assertEqual(6, sum(1 for c, _, _ in order if c == chain))
+
+
+class ChainOptions(unittest.TestCase):
+    URL = "rtcname://127.0.0.1:2809"
+
+    def test_corba_push_and_pull_differ_only_in_the_consumers_dataflow(self):
+        for dataflow, suffix in (("push", ""), ("pull", "&dataflow_type=pull")):
+            producer, consumer = e2e.chain_options(e2e.Chain(1000, "corba", dataflow), self.URL, "t", ["-o", "x:y"])
+            self.assertEqual([], producer)
+            self.assertEqual(["-o", "manager.components.preconnect:InKorvaneTest0.inPositionData?port=" + self.URL +
+                              "/InKorvane0.outPositionData" + suffix,
+                              "-o", "manager.components.preactivation:" + self.URL + "/InKorvane0,InKorvaneTest0"],
+                             consumer)
+
+    def test_over_dds_both_join_the_rounds_topic_on_loopback_with_the_transport_loaded(self):
+        module = ["-o", "manager.preload.modules:FastRTPSTransport.so"]
+        producer, consumer = e2e.chain_options(e2e.Chain(100, "fast-rtps", "push"), self.URL, "bench_7_3", module)
+        join = "?interface_type=fast-rtps&fastrtps.topic=bench_7_3&fastrtps.QoSXML=" + e2e.LOOPBACK_PROFILE
+        self.assertEqual(module + ["-o", "manager.components.preconnect:InKorvane0.outPositionData" + join], producer)
+        self.assertEqual(module + ["-o", "manager.components.preconnect:InKorvaneTest0.inPositionData" + join],
+                         consumer[:4])
+        self.assertIn("manager.components.preactivation:" + self.URL + "/InKorvane0,InKorvaneTest0", consumer)
+        self.assertTrue(os.path.isfile(e2e.LOOPBACK_PROFILE))
+        with open(e2e.LOOPBACK_PROFILE) as profile:
+            self.assertIn('profile_name="participant_openrtm"', profile.read())
+
+
 class Aggregation(unittest.TestCase):
     @staticmethod
-    def run_result(elapsed, values, cpu, rss, lost=0, latencies=(1.0,)):
+    def run_result(elapsed, values, cpu, rss, lost=0, latencies=(1.0,), published=None, silent=False):
         return {"elapsed": elapsed, "values": values, "latencies": list(latencies), "lost": lost,
+                "published": values if published is None else published, "silent": silent, "consumer_err": "",
                 "cpu": {"InKorvaneComp": cpu, "InKorvaneTestComp": cpu / 2},
                 "rss": {"InKorvaneComp": rss, "InKorvaneTestComp": rss}, "idle_cpu": 0.01, "idle_elapsed": 2.0}
 
@@ -95,12 +160,38 @@ class Aggregation(unittest.TestCase):
         self.assertEqual(4.0, f["max"])
         self.assertEqual(3.0, f["p50"])  # of the pooled latencies of both rounds
 
+    def test_table_rows_show_silent_consumers_as_zero_and_skipped_back_ends(self):
+        back_ends = [("builtin", {}), ("ortm12", {})]
+        settings = [e2e.Chain(1000, "corba", "pull"), e2e.Chain(1000, "fast-rtps", "push")]
+        tallies = {(label, chain): e2e.Tally() for label, _ in back_ends for chain in settings}
+        tallies["builtin", settings[0]].add(self.run_result(10.0, 9990, 1.0, 9.0, latencies=[2.0]))
+        tallies["ortm12", settings[0]].add(self.run_result(10.0, 0, 1.0, 12.0, published=9400, silent=True,
+                                                           latencies=[]))
+        tallies["ortm12", settings[1]].skipped = "OpenRTM-aist 1.2 has no DDS transport"
+        rows = e2e.chain_rows(back_ends, settings, tallies)
+        self.assertEqual(e2e.CHAIN_HEADER, rows[0])
+        self.assertEqual(("builtin", "1000 Hz", "corba", "pull", "999.0", "999.0", "0.999"), rows[1][:7])
+        self.assertEqual(("ortm12", "1000 Hz", "corba", "pull", "0.0", "940.0", "0.000", "-", "-", "-"), rows[2][:10])
+        self.assertEqual(len(e2e.CHAIN_HEADER), len(rows[2]))
+        self.assertEqual(1, len(tallies["ortm12", settings[0]].silent))
+        self.assertEqual("failed in every round", rows[3][4])
+        self.assertEqual(("ortm12", "1000 Hz", "fast-rtps", "push",
+                          "skipped: OpenRTM-aist 1.2 has no DDS transport"), rows[4])
+
 
 class Arguments(unittest.TestCase):
-    def test_default_run_measures_rates_only(self):
+    def test_default_run_measures_rates_over_corba_push(self):
         args = e2e.parse_arguments(["build/rel"])
         self.assertIsNone(args.consumers)
-        self.assertEqual([100, 1000], args.settings)
+        self.assertEqual([e2e.Chain(100, "corba", "push"), e2e.Chain(1000, "corba", "push")], args.settings)
+        self.assertEqual("1000 Hz, corba, push", str(args.settings[1]))
+
+    def test_chain_settings_cover_every_rate_transport_and_dataflow_in_order(self):
+        args = e2e.parse_arguments(["a", "--rates", "100,1000", "--transport", "corba,fast-rtps"])
+        self.assertEqual([(100, "corba"), (100, "fast-rtps"), (1000, "corba"), (1000, "fast-rtps")],
+                         [(chain.rate, chain.transport) for chain in args.settings])
+        args = e2e.parse_arguments(["a", "--rates", "1000", "--dataflow", "push,pull"])
+        self.assertEqual(["push", "pull"], [chain.dataflow for chain in args.settings])
 
     def test_fan_out_settings_cover_every_rate_count_and_subscription_in_order(self):
         args = e2e.parse_arguments(["a", "b", "--rates", "100,1000", "--consumers", "1,2,4,8",
@@ -121,7 +212,10 @@ class Arguments(unittest.TestCase):
     def test_refused_combinations(self):
         for argv in (["a", "--consumers", "0"], ["a", "--consumers", "1,x"], ["a", "--consumers", "2", "--subscription",
                      "fast"], ["a", "--subscription", "new"], ["a", "--hang-one"],
-                     ["a", "--consumers", "1,2", "--hang-one"], ["a", "--rates", "0"], ["a", "--rounds", "0"]):
+                     ["a", "--consumers", "1,2", "--hang-one"], ["a", "--rates", "0"], ["a", "--rounds", "0"],
+                     ["a", "--transport", "dds"], ["a", "--dataflow", "push,push"], ["a", "--dataflow", "poll"],
+                     ["a", "--transport", "fast-rtps", "--dataflow", "pull"], ["a", "--consumers", "2", "--dataflow",
+                     "pull"], ["a", "--consumers", "2", "--transport", "corba"]):
             with self.assertRaises(SystemExit, msg=argv):
                 e2e.parse_arguments(argv)
 
@@ -176,6 +270,17 @@ class FanOutFigures(unittest.TestCase):
         self.assertEqual(("0.900", "0.800", "0.800"), rows[2][4:7])
         self.assertEqual(len(e2e.FANOUT_HEADER), len(rows[2]))
         self.assertEqual("failed in every round", rows[3][4])
+
+
+class PlotRange(unittest.TestCase):
+    def test_axis_ends_at_the_largest_value_unless_a_stall_lies_far_beyond_every_p99(self):
+        steady = [1.0 + i / 1000 for i in range(1000)]
+        cases = (([("a", steady)], 1.999 * 1.05),  # no outlier: the largest value
+                 ([("a", steady + [1200.0])], 2 * steady[990] * 1.05),  # one stall: twice the p99
+                 ([("a", steady), ("b", []), ("c", [5.0] * 1000)], 5.0 * 1.05),  # the largest p99 of all
+                 ([("a", []), ("b", [])], 1.0))
+        for series, expected in cases:
+            self.assertAlmostEqual(expected, e2e.pngplot.x_range(series), msg=[label for label, _ in series])
 
 
 class Connecting(unittest.TestCase):

@@ -82,10 +82,19 @@ COLOURS = [(31, 119, 180), (214, 39, 40), (44, 160, 44), (148, 103, 189), (255, 
 PANEL_WIDTH, PANEL_HEIGHT, LEFT, RIGHT, TOP, BOTTOM = 720, 400, 70, 20, 40, 50
 
 
+def x_range(series):
+    """The axis's end: the largest value, but at most twice the largest 99th percentile of the
+    series, so that one stall does not squeeze every curve against the axis."""
+    nonempty = [values for _, values in series if values]
+    if not nonempty:
+        return 1.0
+    largest = max(values[-1] for values in nonempty)
+    p99 = max(values[min(len(values) - 1, int(0.99 * len(values)))] for values in nonempty)
+    return max(min(largest, 2 * p99) * 1.05, 1e-9)
+
+
 def _panel(canvas, y0, title, series, x_label):
-    all_values = [v for _, values in series for v in values]
-    x_max = max(all_values) if all_values else 1.0
-    x_max = max(x_max * 1.05, 1e-9)
+    x_max = x_range(series)
     plot_w, plot_h = PANEL_WIDTH - LEFT - RIGHT, PANEL_HEIGHT - TOP - BOTTOM
     top = y0 + TOP
     canvas.text(LEFT, y0 + 14, title)
@@ -105,7 +114,9 @@ def _panel(canvas, y0, title, series, x_label):
         colour = COLOURS[index % len(COLOURS)]
         previous = None
         for rank, value in enumerate(values):
-            point = (LEFT + round(plot_w * value / x_max), top + plot_h - round(plot_h * (rank + 1) / len(values)))
+            # Beyond the axis's end, at the end: the curve still reaches 100 %.
+            point = (LEFT + round(plot_w * min(value, x_max) / x_max),
+                     top + plot_h - round(plot_h * (rank + 1) / len(values)))
             if previous:
                 canvas.line(previous[0], previous[1], point[0], previous[1], colour)
                 canvas.line(point[0], previous[1], point[0], point[1], colour)
@@ -117,7 +128,8 @@ def _panel(canvas, y0, title, series, x_label):
 
 def plot_cdf_panels(path, title, panels, x_label):
     """panels: list of (panel title, series); series: list of (label, sorted values). One panel
-    above the other, each with its own scale, plotting the cumulative distribution of each series."""
+    above the other, each with its own scale (see x_range), plotting the cumulative distribution of
+    each series."""
     canvas = Canvas(PANEL_WIDTH, 24 + PANEL_HEIGHT * len(panels))
     canvas.text(LEFT, 8, title)
     for index, (panel_title, series) in enumerate(panels):
