@@ -12,6 +12,29 @@ namespace RTC
                                                  OpenRTM::CONFIGURATION,     OpenRTM::HEARTBEAT};
     const StatusKind kRtcKinds[] = {COMPONENT_PROFILE, RTC_STATUS,    EC_STATUS,   PORT_PROFILE,
                                     CONFIGURATION,     RTC_HEARTBEAT, EC_HEARTBEAT};
+
+    // Indexed by the kinds' values.
+    const char* const kOpenRtmKindNames[] = {"COMPONENT_PROFILE", "RTC_STATUS",    "EC_STATUS",
+                                             "PORT_PROFILE",      "CONFIGURATION", "HEARTBEAT"};
+    const char* const kRtcKindNames[] = {"COMPONENT_PROFILE", "RTC_STATUS",    "EC_STATUS",
+                                         "PORT_PROFILE",      "CONFIGURATION", "RTC_HEARTBEAT",
+                                         "EC_HEARTBEAT",      "FSM_PROFILE",   "FSM_STATUS",
+                                         "FSM_STRUCTURE",     "USER_DEFINED"};
+
+    template <std::size_t N> const char* nameIn(const char* const (&names)[N], unsigned kind)
+    {
+      return kind < N ? names[kind] : "UNKNOWN";
+    }
+  }
+
+  const char* statusKindName(OpenRTM::StatusKind kind)
+  {
+    return nameIn(kOpenRtmKindNames, kind);
+  }
+
+  const char* statusKindName(StatusKind kind)
+  {
+    return nameIn(kRtcKindNames, kind);
   }
 
   ObserverReference ObserverReference::narrow(const std::string& interfaceType,

@@ -24,6 +24,11 @@ namespace RTC
   };
   constexpr int kObservedChanges = 5;
 
+  // A kind as its interface's IDL spells it ("RTC_STATUS"), "UNKNOWN" for one this build does
+  // not know: what tools print of a notification.
+  const char* statusKindName(OpenRTM::StatusKind kind);
+  const char* statusKindName(StatusKind kind);
+
   class ObserverReference
   {
   public:

@@ -15,18 +15,10 @@ namespace rtctl
 {
   namespace
   {
-    const char* const kOpenRtmKinds[] = {"COMPONENT_PROFILE", "RTC_STATUS",    "EC_STATUS",
-                                         "PORT_PROFILE",      "CONFIGURATION", "HEARTBEAT"};
-    const char* const kRtcKinds[] = {"COMPONENT_PROFILE", "RTC_STATUS",    "EC_STATUS",
-                                     "PORT_PROFILE",      "CONFIGURATION", "RTC_HEARTBEAT",
-                                     "EC_HEARTBEAT",      "FSM_PROFILE",   "FSM_STATUS",
-                                     "FSM_STRUCTURE",     "USER_DEFINED"};
-
     // A hint is the component's text: kept to one line, so one notification is one line.
-    template <std::size_t N>
-    std::string lineOf(const char* const (&kinds)[N], unsigned kind, const std::string& hint)
+    template <typename Kind> std::string lineOf(Kind kind, const std::string& hint)
     {
-      std::string line = kind < N ? kinds[kind] : "UNKNOWN";
+      std::string line = RTC::statusKindName(kind);
       if (!hint.empty()) { line += " " + hint; }
       for (char& c : line)
         {
@@ -72,7 +64,7 @@ namespace rtctl
       // On an ORB thread.
       void update_status(OpenRTM::StatusKind kind, const char* hint) override
       {
-        m_lines->add(lineOf(kOpenRtmKinds, kind, hint));
+        m_lines->add(lineOf(kind, hint));
       }
 
     private:
@@ -85,7 +77,7 @@ namespace rtctl
       explicit RtcObserver(const std::shared_ptr<ObservedLines>& lines) : m_lines(lines) {}
       void update_status(RTC::StatusKind kind, const char* hint) override
       {
-        m_lines->add(lineOf(kRtcKinds, kind, hint));
+        m_lines->add(lineOf(kind, hint));
       }
 
     private:

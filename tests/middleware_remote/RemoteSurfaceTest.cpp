@@ -5,6 +5,7 @@
 #include "NameValues.h"
 #include "NamingClient.h"
 #include "NamingPath.h"
+#include "ObserverReference.h"
 #include "OrbArguments.h"
 #include "RemoteFixture.h"
 #include "SurfaceCalls.h"
@@ -135,22 +136,14 @@ namespace remotetest
       std::vector<std::string> m_told;
     };
 
-    const char* const kOpenRtmKinds[] = {"COMPONENT_PROFILE", "RTC_STATUS",    "EC_STATUS",
-                                         "PORT_PROFILE",      "CONFIGURATION", "HEARTBEAT"};
-    const char* const kRtcKinds[] = {"COMPONENT_PROFILE", "RTC_STATUS",    "EC_STATUS",
-                                     "PORT_PROFILE",      "CONFIGURATION", "RTC_HEARTBEAT",
-                                     "EC_HEARTBEAT",      "FSM_PROFILE",   "FSM_STATUS",
-                                     "FSM_STRUCTURE",     "USER_DEFINED"};
-
     // A tool's observer of either interface: records "KIND hint" lines.
     template <typename Servant, typename Kind> class Observer : public Servant
     {
     public:
-      explicit Observer(const char* const* kinds) : m_kinds(kinds) {}
       void update_status(Kind kind, const char* hint) override
       {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_heard.push_back(std::string(m_kinds[kind]) + " " + hint);
+        m_heard.push_back(std::string(RTC::statusKindName(kind)) + " " + hint);
       }
       std::vector<std::string> heard()
       {
@@ -159,7 +152,6 @@ namespace remotetest
       }
 
     private:
-      const char* const* m_kinds;
       std::mutex m_mutex;
       std::vector<std::string> m_heard;
     };
@@ -314,8 +306,8 @@ namespace remotetest
   {
     const char* const kOpenRtmType = "IDL:OpenRTM/ComponentObserver:1.0";
     const char* const kRtcType = "IDL:omg.org/RTC/ComponentObserver:1.0";
-    PortableServer::Servant_var<OpenRtmObserver> openRtm = new OpenRtmObserver(kOpenRtmKinds);
-    PortableServer::Servant_var<RtcObserver> rtc = new RtcObserver(kRtcKinds);
+    PortableServer::Servant_var<OpenRtmObserver> openRtm = new OpenRtmObserver;
+    PortableServer::Servant_var<RtcObserver> rtc = new RtcObserver;
     PortableServer::ObjectId_var openRtmId = testPoa()->activate_object(openRtm.in());
     PortableServer::ObjectId_var rtcId = testPoa()->activate_object(rtc.in());
     auto profileOf = [kOpenRtmType](const char* id, const char* type,
