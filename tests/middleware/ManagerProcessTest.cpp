@@ -102,19 +102,26 @@ class Preconnect : public ::testing::TestWithParam<std::string>
 {
 };
 
-TEST_P(Preconnect, ValuesFlowBetweenComponentsOfOneProcess)
+// Two probes wired by `preconnect`, run until the reader has five values, then stopped; the
+// reader is activated first, so it sees every value the writer publishes.
+void runPreconnectedProbes(const std::string& preconnect,
+                           std::unique_ptr<testsupport::ChildProcess>& probe)
 {
-  // The reader is activated first, so it sees every value the writer publishes.
-  auto probe = startProbe({"-o", "manager.components.preconnect:" + GetParam(), "-o",
-                           "manager.components.preactivation:Probe1, Probe0", "-o",
-                           "exec_cxt.periodic.rate:200"},
-                          {{"PROBE_COUNT", "2"}});
+  probe = startProbe({"-o", "manager.components.preconnect:" + preconnect, "-o",
+                      "manager.components.preactivation:Probe1, Probe0", "-o",
+                      "exec_cxt.periodic.rate:200"},
+                     {{"PROBE_COUNT", "2"}});
   ASSERT_TRUE(probe->waitForStdout("Probe1 received value 5", probeTimeout))
     << probe->stdoutText() << probe->stderrText();
   probe->signal(SIGTERM);
   ASSERT_TRUE(probe->wait(probeTimeout));
   EXPECT_EQ(0, probe->exitCode());
+}
 
+TEST_P(Preconnect, ValuesFlowBetweenComponentsOfOneProcess)
+{
+  std::unique_ptr<testsupport::ChildProcess> probe;
+  ASSERT_NO_FATAL_FAILURE(runPreconnectedProbes(GetParam(), probe));
   std::vector<std::string> lines = linesOf(probe->stdoutText());
   expectInOrder(lines,
                 {"Probe1 received value 1", "Probe1 received value 2", "Probe1 received value 3",
@@ -194,15 +201,8 @@ TEST(ProbeProcess, MistypedConnectorOptionsAreRefusedOnceAndTheSoundEntryStillFl
     {
       entries += "Probe0.out?port=Probe1.in&" + entry.first + ",";
     }
-  auto probe = startProbe(
-    {"-o", "manager.components.preconnect:" + entries + "Probe1.in?port=Probe0.out", "-o",
-     "manager.components.preactivation:Probe1, Probe0", "-o", "exec_cxt.periodic.rate:200"},
-    {{"PROBE_COUNT", "2"}});
-  ASSERT_TRUE(probe->waitForStdout("Probe1 received value 5", probeTimeout))
-    << probe->stdoutText() << probe->stderrText();
-  probe->signal(SIGTERM);
-  ASSERT_TRUE(probe->wait(probeTimeout));
-  EXPECT_EQ(0, probe->exitCode());
+  std::unique_ptr<testsupport::ChildProcess> probe;
+  ASSERT_NO_FATAL_FAILURE(runPreconnectedProbes(entries + "Probe1.in?port=Probe0.out", probe));
   const std::string errors = probe->stderrText();
   for (const auto& entry : mistyped)
     {
