@@ -2,6 +2,7 @@
 // ways, across processes and a real omniNames, wired by nothing but the consumer's own
 // preconnect and preactivation with rtcname:// peers. Then the OpenRTM-aist side dies or hangs
 // mid-stream, and the built-in side must go on.
+#include "MixedDirections.h"
 #include "NamingLookup.h"
 #include "ProgramFixture.h"
 
@@ -11,19 +12,6 @@
 namespace interop
 {
   using namespace programs;
-
-  struct Direction
-  {
-    const char* name;
-    const char* producer;
-    const char* consumer;
-    bool builtinProducer;
-  };
-
-  const Direction kDirections[] = {
-    {"BuiltinToOpenRtm", BUILTIN_INKORVANE_COMP_PATH, OPENRTM_INKORVANE_TEST_COMP_PATH, true},
-    {"OpenRtmToBuiltin", OPENRTM_INKORVANE_COMP_PATH, BUILTIN_INKORVANE_TEST_COMP_PATH, false},
-  };
 
   class MixedChain : public ProgramFixture, public ::testing::WithParamInterface<Direction>
   {
@@ -264,8 +252,5 @@ namespace interop
     expectEndsWithoutCrash(openRtmSide());
   }
 
-  INSTANTIATE_TEST_SUITE_P(BothWays, MixedChain, ::testing::ValuesIn(kDirections),
-                           [](const ::testing::TestParamInfo<Direction>& direction) {
-                             return std::string(direction.param.name);
-                           });
+  INSTANTIATE_TEST_SUITE_P(BothWays, MixedChain, ::testing::ValuesIn(kDirections), directionName);
 }
